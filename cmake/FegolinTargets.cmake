@@ -1,0 +1,53 @@
+# Shared compile settings and the test registration helper.
+
+add_library(fegolin_options INTERFACE)
+target_compile_options(fegolin_options INTERFACE
+  $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast
+                                 -Wnon-virtual-dtor -Woverloaded-virtual>
+  $<$<AND:$<BOOL:${FEGOLIN_WERROR}>,$<CXX_COMPILER_ID:GNU,Clang>>:-Werror>)
+if(FEGOLIN_SANITIZE)
+  target_compile_options(fegolin_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(fegolin_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# fegolin_target_defaults(<target>): every target of the project links the
+# shared options so warnings and sanitizers apply everywhere alike.
+function(fegolin_target_defaults target)
+  target_link_libraries(${target} PRIVATE fegolin_options)
+endfunction()
+
+# fegolin_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [QT])
+#
+# One executable per unit, registered with CTest. Every test runs with its
+# own scratch folder as TMPDIR, its own XDG folders and an in-memory hive, so
+# a test can never reach the user's real configuration or temp folders.
+# QT tests get the offscreen platform and a QApplication from the Qt main.
+function(fegolin_add_test name)
+  cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  fegolin_target_defaults(${name})
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE fegolin_test_support_qt ${ARG_LIBS})
+  else()
+    target_link_libraries(${name} PRIVATE fegolin_test_support ${ARG_LIBS})
+  endif()
+  set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")
+  add_test(NAME ${name} COMMAND ${name})
+  set(env
+    "TMPDIR=${scratch}/tmp"
+    "XDG_CONFIG_HOME=${scratch}/config"
+    "XDG_RUNTIME_DIR=${scratch}/run"
+    "FEGOLIN_REGISTRY=:memory:"
+    "FEGOLIN_TEST_SCRATCH=${scratch}")
+  if(ARG_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "${env}"
+    LABELS "${ARG_LABELS}"
+    TIMEOUT ${ARG_TIMEOUT})
+endfunction()

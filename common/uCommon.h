@@ -1,0 +1,105 @@
+#pragma once
+
+// The shared unit of the program: the cleaning engine with its path helpers
+// and the six registry routines. Nothing here uses Qt.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+namespace fegolin {
+
+// ---------------------------------------------------------------------------
+// Paths
+// ---------------------------------------------------------------------------
+
+// Which rules a path routine applies. Windows: "\" separates, "X:" drive
+// roots and "\\server\share" roots. Posix: "/" separates, root "/".
+// Native is the style of the platform the program runs on.
+enum class PathStyle : std::uint8_t { Windows, Posix, Native };
+
+// The separator of a style ('\\' or '/'); Native resolves to the platform's.
+char PathSeparator(PathStyle style = PathStyle::Native);
+
+std::string StripTrailingBackslashes(std::string_view path, PathStyle style = PathStyle::Native);
+std::string AddTrailingBackslash(std::string_view path, PathStyle style = PathStyle::Native);
+std::string NormalizeDirPath(std::string_view path, PathStyle style = PathStyle::Native);
+
+// ---------------------------------------------------------------------------
+// Cleaning
+// ---------------------------------------------------------------------------
+
+// Told about every entry the engine disposes of, so the window can move its
+// animation and the headless mode can count. Called on the cleaning thread.
+class CleanObserver {
+public:
+  virtual ~CleanObserver() = default;
+  // One entry (file, link, special file or emptied folder) was removed.
+  virtual void EntryRemoved() {}
+  // One entry could not be removed and stays.
+  virtual void EntryLeft() {}
+};
+
+// Empties the folder tree below `directory`; the folder itself stays.
+// True when the folder could be listed and its listing ran to its end.
+bool CleanDirectory(std::string_view mask, std::string_view directory,
+                    CleanObserver* observer = nullptr);
+
+// ---------------------------------------------------------------------------
+// System folders
+// ---------------------------------------------------------------------------
+
+std::string GetWindowsTempDir();
+std::string GetTempDirPath();
+// Parent and last component of a path.
+std::pair<std::string, std::string> SplitParentPath(std::string_view path,
+                                                    PathStyle style = PathStyle::Native);
+std::string GetLongDisplayPath(std::string_view path, PathStyle style = PathStyle::Native);
+
+// ---------------------------------------------------------------------------
+// Registry
+// ---------------------------------------------------------------------------
+
+// The root handle every registry routine takes. The program only ever uses
+// the current user's root.
+using RegRoot = std::uint32_t;
+inline constexpr RegRoot kCurrentUserRoot = 0x80000001u;
+
+// Kind codes of the typed registry routines. The numbers are stored nowhere
+// but are part of the routines' contract: codes without a member here are
+// accepted and do nothing.
+enum class TFieldType : std::uint8_t {
+  ftUnknown = 0,
+  ftString = 1,
+  ftSmallint = 2,
+  ftInteger = 3,
+  ftWord = 4,
+  ftBoolean = 5,
+  ftFloat = 6,
+  ftDateTime = 11,
+};
+
+// A point in time as an OLE Automation date: days since 1899-12-30 with the
+// time of day as the fraction.
+struct TDateTime {
+  double value = 0.0;
+  friend bool operator==(const TDateTime&, const TDateTime&) = default;
+};
+
+// The dynamically typed value that travels in and out of the registry
+// routines. std::monostate is the empty value.
+using RegVariant = std::variant<std::monostate, std::string, std::int32_t, bool, double, TDateTime>;
+
+bool KeyExists(RegRoot root, std::string_view key);
+bool WriteRegValue(RegRoot root, std::string_view key, std::string_view name,
+                   const RegVariant& value, TFieldType kind);
+RegVariant ReadRegValueDef(RegRoot root, std::string_view key, std::string_view name,
+                           const RegVariant& defaultValue, TFieldType kind);
+RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view name,
+                        TFieldType kind);
+void DeleteRegKey(RegRoot root, std::string_view key);
+void DeleteRegValue(RegRoot root, std::string_view key, std::string_view name);
+
+} // namespace fegolin

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors and
+# runs every test: the full build, then the non-GUI tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+
+jobs=2
+build=${FEGOLIN_BUILD_DIR:-build}
+asan=${FEGOLIN_ASAN_BUILD_DIR:-build-asan}
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEGOLIN_WERROR=ON
+cmake --build "$build" -j "$jobs"
+ctest --test-dir "$build" -j "$jobs" --output-on-failure
+
+cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEGOLIN_WERROR=ON \
+  -DFEGOLIN_SANITIZE=ON -DFEGOLIN_GUI=OFF
+cmake --build "$asan" -j "$jobs"
+ctest --test-dir "$asan" -j "$jobs" --output-on-failure
