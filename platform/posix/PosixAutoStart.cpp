@@ -1,0 +1,149 @@
+#include "platform/AutoStart.h"
+
+// The XDG autostart entry: $XDG_CONFIG_HOME/autostart/<title>.desktop, the
+// title in lower case. Session managers start every such entry at log-in.
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace fegolin::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path> ConfigHome() {
+  // A relative XDG_CONFIG_HOME is invalid by the base-directory rules and
+  // must be ignored, not resolved against whatever folder we run in.
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+    return fs::path(xdg);
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') {
+    const passwd* entry = getpwuid(getuid());
+    home = entry != nullptr ? entry->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] != '/') {
+    return std::nullopt;
+  }
+  return fs::path(home) / ".config";
+}
+
+std::optional<fs::path> EntryPath(std::string_view appTitle) {
+  if (appTitle.empty() || appTitle.find('/') != std::string_view::npos || appTitle == "." ||
+      appTitle == "..") {
+    return std::nullopt;
+  }
+  auto home = ConfigHome();
+  if (!home) {
+    return std::nullopt;
+  }
+  std::string file(appTitle);
+  for (char& c : file) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return *home / "autostart" / (file + ".desktop");
+}
+
+// The general escapes of a desktop-entry string value.
+std::string EscapeValue(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\t': out += "\\t"; break;
+    case '\r': out += "\\r"; break;
+    default: out += c; break;
+    }
+  }
+  return out;
+}
+
+// The executable as the single word of an Exec line: quoted when it holds a
+// reserved character, with the characters that stay special inside quotes
+// escaped, and every '%' doubled so no part of the path reads as a field
+// code. The string-value escapes come on top of this.
+std::string ExecValue(std::string_view executablePath) {
+  constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
+  const bool quote = executablePath.find_first_of(reserved) != std::string_view::npos;
+  std::string word;
+  if (quote) {
+    word += '"';
+  }
+  for (char c : executablePath) {
+    if (c == '%') {
+      word += "%%";
+      continue;
+    }
+    if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+      word += '\\';
+    }
+    word += c;
+  }
+  if (quote) {
+    word += '"';
+  }
+  return EscapeValue(word);
+}
+
+} // namespace
+
+bool RegisterAutoStart(std::string_view appTitle, std::string_view executablePath) {
+  if (executablePath.empty() || executablePath.front() != '/') {
+    return false;
+  }
+  const auto target = EntryPath(appTitle);
+  if (!target) {
+    return false;
+  }
+  std::error_code ec;
+  fs::create_directories(target->parent_path(), ec);
+  if (ec) {
+    return false;
+  }
+  // Written beside the target and renamed over it, so a session manager
+  // never reads half an entry.
+  fs::path temporary = *target;
+  temporary += ".tmp-" + std::to_string(getpid());
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Name=" << EscapeValue(appTitle) << "\n"
+        << "Exec=" << ExecValue(executablePath) << "\n"
+        << "Terminal=false\n"
+        << "X-GNOME-Autostart-enabled=true\n";
+    out.flush();
+    if (!out) {
+      fs::remove(temporary, ec);
+      return false;
+    }
+  }
+  fs::rename(temporary, *target, ec);
+  if (ec) {
+    fs::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+bool UnregisterAutoStart(std::string_view appTitle) {
+  const auto target = EntryPath(appTitle);
+  if (!target) {
+    return false;
+  }
+  std::error_code ec;
+  fs::remove(*target, ec);
+  return !ec;
+}
+
+} // namespace fegolin::platform
