@@ -1,0 +1,285 @@
+// Named mutex and counting semaphore as flock() locks on files.
+//
+// The kernel drops a flock lock when the last descriptor of its open file
+// goes away, which includes the death of the process by any signal. That is
+// what makes these objects crash-safe: there is no state on disk to repair,
+// only lock files whose contents are never read.
+//
+// Mutex: every handle holds a shared lock on "<stem>.mutex". The mutex
+// "exists" exactly while some process holds one; a newcomer finds out by
+// trying an exclusive lock, which only succeeds when nobody holds any.
+//
+// Semaphore: a unit taken is an exclusive lock on one slot file
+// "<stem>.sem.<i>"; the free count is the maximum minus the locked slots.
+//
+// Both take an exclusive lock on "<stem>.guard" around their checks, so the
+// non-atomic flock conversion and the counting never race another process.
+
+#include "platform/NamedLock.h"
+#include "platform/SystemFolders.h"
+#include "platform/posix/PosixFd.h"
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace fegolin::platform {
+namespace {
+
+using posix::UniqueFd;
+
+bool IsDirectory(const char* path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The folder the objects of this user live in. $XDG_RUNTIME_DIR is private
+// to the user by definition; the temp folder is shared, so there the objects
+// go into a folder of our own that nobody else may have made or opened up.
+std::optional<std::string> ObjectFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/' && IsDirectory(runtime)) {
+    return std::string(runtime);
+  }
+  const uid_t uid = ::getuid();
+  std::string folder = GetUserTempPath() + "/fegolin-" + std::to_string(uid);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    return std::nullopt;
+  }
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid ||
+      (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return std::nullopt;
+  }
+  return folder;
+}
+
+std::uint64_t Fnv1a(std::string_view text) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
+std::string Hex(std::uint64_t value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text(16, '0');
+  for (auto it = text.rbegin(); it != text.rend(); ++it) {
+    *it = kDigits[value & 0xf];
+    value >>= 4;
+  }
+  return text;
+}
+
+// A file name stem for an object name: readable where the name allows, and
+// made unique by a hash of the whole name (names differ in case, blanks and
+// characters that cannot appear in a file name).
+std::string FileStem(std::string_view name) {
+  std::string stem = "fegolin-";
+  for (const char c : name.substr(0, 80)) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                       (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+    stem += plain ? c : '_';
+  }
+  return stem + "-" + Hex(Fnv1a(name));
+}
+
+std::optional<std::string> ObjectPath(std::string_view name) {
+  auto folder = ObjectFolder();
+  if (!folder) {
+    return std::nullopt;
+  }
+  return *folder + "/" + FileStem(name);
+}
+
+// O_CLOEXEC matters: a child started by exec must not inherit a lock and
+// keep the object alive after we are gone.
+UniqueFd OpenLockFile(const std::string& path, bool create = true) {
+  const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+  return UniqueFd(::open(path.c_str(), flags, 0600));
+}
+
+bool Flock(const UniqueFd& fd, int operation) {
+  int result = 0;
+  do {
+    result = ::flock(fd.get(), operation);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+// Holds the guard of one object for as long as it lives.
+class Guard {
+public:
+  explicit Guard(const std::string& stemPath) : fd_(OpenLockFile(stemPath + ".guard")) {
+    locked_ = fd_.valid() && Flock(fd_, LOCK_EX);
+  }
+  [[nodiscard]] bool locked() const { return locked_; }
+
+private:
+  UniqueFd fd_;
+  bool locked_ = false;
+};
+
+class PosixNamedMutex final : public NamedMutex {
+public:
+  PosixNamedMutex(UniqueFd fd, bool existed) : fd_(std::move(fd)), existed_(existed) {}
+  [[nodiscard]] bool AlreadyExisted() const override { return existed_; }
+
+private:
+  UniqueFd fd_;
+  bool existed_;
+};
+
+class PosixNamedSemaphore final : public NamedSemaphore {
+public:
+  PosixNamedSemaphore(std::string stemPath, std::int32_t maximum)
+      : stemPath_(std::move(stemPath)), maximum_(maximum) {}
+
+  bool Wait() override {
+    for (;;) {
+      {
+        const Guard guard(stemPath_);
+        if (!guard.locked()) {
+          return false;
+        }
+        for (std::int32_t slot = 0; slot < maximum_; ++slot) {
+          UniqueFd fd = OpenLockFile(SlotPath(slot));
+          if (!fd.valid()) {
+            return false;
+          }
+          if (Flock(fd, LOCK_EX | LOCK_NB)) {
+            held_.emplace_back(slot, std::move(fd));
+            return true;
+          }
+          if (errno != EWOULDBLOCK) {
+            return false;
+          }
+        }
+      }
+      // Every unit is taken. No file lock tells us when any one of them is
+      // given back, so look again shortly, outside the guard.
+      const timespec pause{0, 20'000'000};
+      ::nanosleep(&pause, nullptr);
+    }
+  }
+
+  bool Release(std::int32_t& previousCount) override {
+    if (held_.empty()) {
+      return false;
+    }
+    const Guard guard(stemPath_);
+    if (!guard.locked()) {
+      return false;
+    }
+    previousCount = maximum_ - TakenUnits();
+    held_.pop_back();
+    return true;
+  }
+
+private:
+  [[nodiscard]] std::string SlotPath(std::int32_t slot) const {
+    return stemPath_ + ".sem." + std::to_string(slot);
+  }
+
+  [[nodiscard]] bool HoldsSlot(std::int32_t slot) const {
+    for (const auto& [held, fd] : held_) {
+      if (held == slot) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Slot files are only ever created in order, each when all below it were
+  // taken, so the first missing one ends the count.
+  [[nodiscard]] std::int32_t TakenUnits() const {
+    std::int32_t taken = 0;
+    for (std::int32_t slot = 0; slot < maximum_; ++slot) {
+      if (HoldsSlot(slot)) {
+        ++taken;
+        continue;
+      }
+      const UniqueFd fd = OpenLockFile(SlotPath(slot), false);
+      if (!fd.valid()) {
+        break;
+      }
+      if (!Flock(fd, LOCK_EX | LOCK_NB)) {
+        ++taken;
+      }
+    }
+    return taken;
+  }
+
+  std::string stemPath_;
+  std::int32_t maximum_;
+  std::vector<std::pair<std::int32_t, UniqueFd>> held_;
+};
+
+} // namespace
+
+std::unique_ptr<NamedMutex> CreateNamedMutex(std::string_view name) {
+  const auto stemPath = ObjectPath(name);
+  if (!stemPath) {
+    return nullptr;
+  }
+  const Guard guard(*stemPath);
+  if (!guard.locked()) {
+    return nullptr;
+  }
+  UniqueFd fd = OpenLockFile(*stemPath + ".mutex");
+  if (!fd.valid()) {
+    return nullptr;
+  }
+  bool existed = false;
+  if (!Flock(fd, LOCK_EX | LOCK_NB)) {
+    if (errno != EWOULDBLOCK) {
+      return nullptr;
+    }
+    existed = true;
+  }
+  // From exclusive (we were first) or from nothing (others hold it) to the
+  // shared lock every handle keeps. Nobody else can step in between: they
+  // would need the guard first.
+  if (!Flock(fd, LOCK_SH)) {
+    return nullptr;
+  }
+  return std::make_unique<PosixNamedMutex>(std::move(fd), existed);
+}
+
+std::unique_ptr<NamedSemaphore> CreateNamedSemaphore(std::string_view name,
+                                                     std::int32_t maximumCount) {
+  if (maximumCount < 1) {
+    return nullptr;
+  }
+  auto stemPath = ObjectPath(name);
+  if (!stemPath || !OpenLockFile(*stemPath + ".guard").valid()) {
+    return nullptr;
+  }
+  return std::make_unique<PosixNamedSemaphore>(std::move(*stemPath), maximumCount);
+}
+
+std::string LocalServerName(std::string_view name) {
+  const auto folder = ObjectFolder();
+  if (!folder) {
+    return {};
+  }
+  // Only the hash: the socket path has to fit into sockaddr_un.
+  std::string path = *folder + "/fegolin-" + Hex(Fnv1a(name)) + ".sock";
+  if (path.size() >= sizeof(sockaddr_un{}.sun_path)) {
+    return {};
+  }
+  return path;
+}
+
+} // namespace fegolin::platform
