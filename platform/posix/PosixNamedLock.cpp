@@ -16,8 +16,6 @@
 // non-atomic flock conversion and the counting never race another process.
 
 #include "platform/NamedLock.h"
-#include "platform/SystemFolders.h"
-#include "platform/posix/PosixFd.h"
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,11 +33,35 @@
 namespace fegolin::platform {
 namespace {
 
-using posix::UniqueFd;
+class UniqueFd {
+public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&&) = delete;
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+
+  [[nodiscard]] int get() const { return fd_; }
+  [[nodiscard]] bool valid() const { return fd_ >= 0; }
+
+private:
+  int fd_ = -1;
+};
 
 bool IsDirectory(const char* path) {
   struct stat st {};
-  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+  return path != nullptr && path[0] == '/' && ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string TempFolder() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  return IsDirectory(tmpdir) ? std::string(tmpdir) : std::string("/tmp");
 }
 
 // The folder the objects of this user live in. $XDG_RUNTIME_DIR is private
@@ -47,11 +69,11 @@ bool IsDirectory(const char* path) {
 // go into a folder of our own that nobody else may have made or opened up.
 std::optional<std::string> ObjectFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/' && IsDirectory(runtime)) {
+  if (IsDirectory(runtime)) {
     return std::string(runtime);
   }
   const uid_t uid = ::getuid();
-  std::string folder = GetUserTempPath() + "/fegolin-" + std::to_string(uid);
+  std::string folder = TempFolder() + "/fegolin-" + std::to_string(uid);
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     return std::nullopt;
   }
