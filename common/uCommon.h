@@ -4,6 +4,8 @@
 // and the six registry routines. Nothing here uses Qt.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -92,6 +94,24 @@ struct TDateTime {
 // routines. std::monostate is the empty value.
 using RegVariant = std::variant<std::monostate, std::string, std::int32_t, bool, double, TDateTime>;
 
+// Conversions of the dynamically typed value, as the typed routines apply
+// them before writing; callers use them to get a plain type from a read.
+// Nothing when the value does not convert. Text conversion: the empty value
+// is the empty text, integers in decimal, booleans "True"/"False", doubles
+// in the shortest form that reads back exactly ('.' as the decimal point),
+// date-times "YYYY-MM-DD HH:MM:SS". Text converts to a number only when it
+// is one as a whole, to a boolean when it is "true"/"false" (any case) or an
+// integer (non-zero = true), and to a date-time from "YYYY-MM-DD" with an
+// optional " HH:MM" or " HH:MM:SS" ('T' also separates). Doubles convert to
+// integers only when they are whole numbers in range.
+std::optional<std::string> RegVariantToText(const RegVariant& value);
+std::optional<std::int32_t> RegVariantToInteger(const RegVariant& value);
+std::optional<bool> RegVariantToBoolean(const RegVariant& value);
+std::optional<double> RegVariantToFloat(const RegVariant& value);
+std::optional<TDateTime> RegVariantToDateTime(const RegVariant& value);
+
+// The routines: root and key path (leading backslash optional), never an
+// exception, failures turned into the fallback results.
 bool KeyExists(RegRoot root, std::string_view key);
 bool WriteRegValue(RegRoot root, std::string_view key, std::string_view name,
                    const RegVariant& value, TFieldType kind);
@@ -101,5 +121,27 @@ RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view nam
                         TFieldType kind);
 void DeleteRegKey(RegRoot root, std::string_view key);
 void DeleteRegValue(RegRoot root, std::string_view key, std::string_view name);
+
+namespace platform {
+class RegTransaction;
+}
+
+// Makes the registry changes made while it is open one unit: either all of
+// them are kept or none. The routines above join it on their own. A change
+// that fails dooms it (later changes fail at once), and it rolls back when it
+// goes away uncommitted. Transactions nest; only the outermost one decides.
+class RegTransaction {
+public:
+  RegTransaction();
+  ~RegTransaction();
+  RegTransaction(const RegTransaction&) = delete;
+  RegTransaction& operator=(const RegTransaction&) = delete;
+
+  // True when every change is kept; false when they were all rolled back.
+  bool Commit();
+
+private:
+  std::unique_ptr<platform::RegTransaction> transaction_;
+};
 
 } // namespace fegolin

@@ -1,0 +1,24 @@
+#pragma once
+
+// The POSIX registry: a hive file in SQLite. The process normally uses the
+// one hive that ProcessRegistry() opens; tests open further connections to
+// the same file to see what other processes see.
+
+#include "platform/Registry.h"
+
+#include <memory>
+#include <string>
+
+namespace fegolin::platform::posix {
+
+// Opens a connection of its own to the hive at `location` (a file path or
+// ":memory:"). A damaged file is moved aside and replaced by a fresh hive;
+// a hive that cannot be opened gives a registry whose Problem() says why.
+std::unique_ptr<Registry> OpenHive(const std::string& location);
+
+// Where this process keeps its hive: FEGOLIN_REGISTRY when set, else
+// $XDG_CONFIG_HOME/fegolin/registry.db (~/.config when XDG_CONFIG_HOME is
+// unset), creating the fegolin folder. Empty when there is no home folder.
+std::string HiveLocation();
+
+} // namespace fegolin::platform::posix
