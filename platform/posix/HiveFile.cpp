@@ -166,14 +166,23 @@ Attempt TryOpen(const std::string& location) {
   }
 
   // Readers and the one writer of several processes do not block each other.
-  Statement mode(raw, "PRAGMA journal_mode");
-  if (mode.Step() == SQLITE_ROW && mode.Text(0) != "wal" && mode.Text(0) != "memory") {
+  std::string journal;
+  {
+    Statement mode(raw, "PRAGMA journal_mode");
+    if (mode.Step() == SQLITE_ROW) {
+      journal = mode.Text(0);
+    }
+  }
+  if (journal != "wal" && journal != "memory") {
     Statement wal(raw, "PRAGMA journal_mode = WAL");
     rc = wal.Step();
     if (rc != SQLITE_ROW) {
       return Fail(raw, rc);
     }
   }
+  // With a write-ahead log this still never corrupts the file; a power cut
+  // may only cost the last changes, which settings can afford.
+  Exec(raw, "PRAGMA synchronous = NORMAL");
   if (appId == 0) {
     rc = CreateSchema(raw);
     if (rc != SQLITE_OK) {
