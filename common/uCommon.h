@@ -3,7 +3,10 @@
 // The shared unit of the program: the cleaning engine with its path helpers
 // and the six registry routines. Nothing here uses Qt.
 
+#include "platform/FileSystem.h"
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,20 +48,67 @@ public:
 };
 
 // Empties the folder tree below `directory`; the folder itself stays.
-// True when the folder could be listed and its listing ran to its end.
+// Only entries whose names match `mask` ("*" and "?" wildcards, matched the
+// way Windows matches them, so "*.*" takes every name) are processed, at
+// every level. True when the folder could be listed and its listing ran to
+// its end. An empty directory, or one that is nothing but a root separator,
+// is never cleaned: false.
+//
+// Links are removed as entries, never followed; other file systems mounted
+// below are left alone; entries running processes use stay.
 bool CleanDirectory(std::string_view mask, std::string_view directory,
                     CleanObserver* observer = nullptr);
+
+// The per-entry steps of CleanDirectory. They work on an entry of the
+// folder the walk currently stands in.
+
+// Clears read-only and hidden on the entry, from a fresh read of its
+// attributes; writes only when something changes. Gives that fresh status,
+// or nothing when the attributes cannot be read (the caller's pass over the
+// folder ends there). Entries in use or on another file system are not
+// changed.
+std::optional<platform::EntryStatus> ClearEntryAttributes(platform::FolderWalk& folder,
+                                                          std::string_view name);
+// Deletes a file (or link); true when it is gone.
+bool DeleteFileEntry(std::string_view name, platform::FolderWalk& folder);
+// Removes an empty subfolder; true when it is gone.
+bool RemoveSubDirectory(platform::FolderWalk& folder, std::string_view name);
+
+// Whether `name` matches the wildcard mask: "*" any run of characters, "?"
+// one character, letters compared without regard to ASCII case, and a mask
+// ending in ".*" also matching names without that extension.
+bool MatchesMask(std::string_view mask, std::string_view name);
 
 // ---------------------------------------------------------------------------
 // System folders
 // ---------------------------------------------------------------------------
 
+// The system's own temporary folder without trailing separator, or the
+// empty string when it does not exist.
 std::string GetWindowsTempDir();
+// The user's temporary path in directory form; empty when the system names
+// none.
 std::string GetTempDirPath();
-// Parent and last component of a path.
+// Parent and last component of a path. The parent keeps its separator only
+// where it is a root; a Windows "\\server\share" root is not split.
 std::pair<std::string, std::string> SplitParentPath(std::string_view path,
                                                     PathStyle style = PathStyle::Native);
+// The path rebuilt from the names the system shows for its components, the
+// root kept as written; empty when one component cannot be looked up.
 std::string GetLongDisplayPath(std::string_view path, PathStyle style = PathStyle::Native);
+
+// The same routines with the system services passed in, so the rules can be
+// run against any system's conventions.
+
+// True when `path` exists and is a folder.
+using FolderProbe = std::function<bool(std::string_view path)>;
+// The display name of the last component of `path`, nothing on failure.
+using DisplayNameLookup = std::function<std::optional<std::string>(std::string_view path)>;
+
+std::string GetWindowsTempDir(std::string_view systemDirectory, std::string_view tempName,
+                              const FolderProbe& isFolder, PathStyle style);
+std::string GetLongDisplayPath(std::string_view path, const DisplayNameLookup& displayName,
+                               PathStyle style);
 
 // ---------------------------------------------------------------------------
 // Registry

@@ -1,0 +1,133 @@
+#pragma once
+
+// The file-system side of the platform layer: a walk over one folder tree
+// with the per-entry operations the cleaning engine needs, and a plain
+// attribute query by path. The backend is picked in CMake.
+//
+// The walk stands in one folder at a time and works on names relative to
+// that folder, never on whole path strings, so a backend can keep the folder
+// it stands in pinned (a directory descriptor on POSIX) and another process
+// cannot redirect it by swapping a path component for a link.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fegolin::platform {
+
+// Attribute bits in the values the Windows file functions use, so the
+// cleaning rules read the same on every platform.
+namespace FileAttr {
+inline constexpr std::uint32_t ReadOnly = 0x01;
+inline constexpr std::uint32_t Hidden = 0x02;
+inline constexpr std::uint32_t System = 0x04;
+inline constexpr std::uint32_t Directory = 0x10;
+inline constexpr std::uint32_t Archive = 0x20;
+// A link of any kind (symbolic link, junction). Never entered.
+inline constexpr std::uint32_t ReparsePoint = 0x400;
+} // namespace FileAttr
+
+// Identifies a file independently of its name (device and inode on POSIX).
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// What a fresh query of one entry tells.
+struct EntryStatus {
+  std::uint32_t attributes = 0;
+  FileIdentity identity;
+  // A running process holds it open, has it mapped, uses it as its current
+  // folder, or it is a bound socket. Such an entry must stay where it is.
+  bool inUse = false;
+  // It lies on another file system than the folder the walk started in
+  // (a mount point). It is neither entered nor touched.
+  bool foreignVolume = false;
+};
+
+// The whole listing of one folder, read before anything in it is changed.
+// The names share one buffer so a big folder costs two allocations, not one
+// per entry.
+class FolderListing {
+public:
+  void Clear() {
+    names_.clear();
+    entries_.clear();
+  }
+  void Add(std::string_view name, std::uint32_t attributes) {
+    entries_.push_back({names_.size(), static_cast<std::uint32_t>(name.size()), attributes});
+    names_.append(name);
+  }
+
+  [[nodiscard]] std::size_t size() const { return entries_.size(); }
+  [[nodiscard]] bool empty() const { return entries_.empty(); }
+  [[nodiscard]] std::string_view Name(std::size_t index) const {
+    const Entry& e = entries_[index];
+    return std::string_view(names_).substr(e.offset, e.length);
+  }
+  // The attributes as the listing delivered them.
+  [[nodiscard]] std::uint32_t Attributes(std::size_t index) const {
+    return entries_[index].attributes;
+  }
+
+private:
+  struct Entry {
+    std::size_t offset;
+    std::uint32_t length;
+    std::uint32_t attributes;
+  };
+  std::string names_;
+  std::vector<Entry> entries_;
+};
+
+// A cursor over one folder tree. It starts in the folder it was opened on
+// and moves only to subfolders it verified and back to their parents, so it
+// never leaves that tree. Operations name entries of the current folder.
+class FolderWalk {
+public:
+  virtual ~FolderWalk() = default;
+  FolderWalk() = default;
+  FolderWalk(const FolderWalk&) = delete;
+  FolderWalk& operator=(const FolderWalk&) = delete;
+
+  // Reads the whole listing of the current folder, "." and ".." left out.
+  virtual bool List(FolderListing& listing) = 0;
+  // Fresh status of an entry; a link is described as itself, never by what
+  // it points to. Nothing when it cannot be read (vanished, access denied).
+  virtual std::optional<EntryStatus> Query(std::string_view name) = 0;
+  // Gives the entry the attribute word `attributes`; `current` is what Query
+  // returned for it. Backends change only the bits they can map.
+  virtual bool SetAttributes(std::string_view name, const EntryStatus& current,
+                             std::uint32_t attributes) = 0;
+  // Removes a file, a link or any other non-folder entry.
+  virtual bool DeleteFile(std::string_view name) = 0;
+  // Removes an empty subfolder.
+  virtual bool RemoveDirectory(std::string_view name) = 0;
+  // Moves into the subfolder `name`, which must still be the folder Query
+  // described (not a link, same file system). False leaves the walk where it
+  // was.
+  virtual bool Enter(std::string_view name, const EntryStatus& expected) = 0;
+  // Moves back to the parent of the current folder. False when the way back
+  // cannot be verified; the walk is unusable then and must be given up.
+  virtual bool Leave() = 0;
+};
+
+// Opens a walk on `directory` (a path in the platform's own form). The
+// backend takes what it needs to recognise entries in use at this moment.
+// Nothing when the folder cannot be opened.
+std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory);
+
+// Attributes of the entry at `path` without following a final link;
+// nothing when it cannot be read.
+std::optional<std::uint32_t> ReadAttributes(std::string_view path);
+
+// The separator of the platform's own paths.
+char NativePathSeparator();
+
+} // namespace fegolin::platform

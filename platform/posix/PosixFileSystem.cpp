@@ -1,0 +1,305 @@
+#include "platform/FileSystem.h"
+
+#include "platform/posix/PosixFd.h"
+#include "platform/posix/PosixInUse.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace fegolin::platform {
+namespace {
+
+using posix::InUseSnapshot;
+using posix::UniqueFd;
+
+// Folders are opened without following a link and without blocking on
+// anything special; the descriptor is never inherited by child processes.
+constexpr int kFolderOpenFlags =
+    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+// How many folders of the chain from the top to the current folder keep
+// their descriptor. Deeper ancestors are closed and found again through ".."
+// on the way back up, so any depth works within a small descriptor budget.
+constexpr std::size_t kMaxOpenFolders = 24;
+
+constexpr std::size_t kListBufferBytes = 64 * 1024;
+
+FileIdentity IdentityOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::uint32_t AttributesOf(mode_t mode) {
+  if (S_ISLNK(mode)) {
+    return FileAttr::ReparsePoint;
+  }
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(mode)) {
+    attributes |= FileAttr::Directory;
+  }
+  // Without the owner's write bit a file cannot be changed and a folder
+  // cannot have entries deleted: that is what read-only means here.
+  if ((mode & S_IWUSR) == 0) {
+    attributes |= FileAttr::ReadOnly;
+  }
+  return attributes;
+}
+
+// An entry name as a C string. Only plain names of the current folder are
+// accepted: a separator, "." or ".." would reach outside it.
+class EntryName {
+public:
+  explicit EntryName(std::string_view name) {
+    if (name.empty() || name.size() > NAME_MAX || name == "." || name == ".." ||
+        name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos) {
+      return;
+    }
+    name.copy(text_, name.size());
+    text_[name.size()] = '\0';
+    valid_ = true;
+  }
+  [[nodiscard]] bool valid() const { return valid_; }
+  [[nodiscard]] const char* c_str() const { return text_; }
+
+private:
+  char text_[NAME_MAX + 1];
+  bool valid_ = false;
+};
+
+// fchmodat2 (Linux 6.6) changes the mode of what an O_PATH descriptor pins
+// in one call. Older C library headers do not name it yet; its number is the
+// same on every architecture of the unified system call table.
+#if defined(SYS_fchmodat2)
+constexpr long kFchmodat2 = SYS_fchmodat2;
+#elif defined(__x86_64__) || defined(__aarch64__) || defined(__riscv)
+constexpr long kFchmodat2 = 452;
+#else
+constexpr long kFchmodat2 = -1;
+#endif
+
+// Changes the mode of the file an O_PATH descriptor pins. The descriptor,
+// not the name, decides which file is changed, so a name swapped in the
+// meantime cannot redirect the change.
+bool ChangeModeOfPinned(int pinned, mode_t mode) {
+  if (kFchmodat2 >= 0) {
+    if (::syscall(kFchmodat2, pinned, "", mode, AT_EMPTY_PATH) == 0) {
+      return true;
+    }
+    if (errno != ENOSYS && errno != EINVAL) {
+      return false;
+    }
+  }
+  // Older kernels: the descriptor's entry in /proc reaches the same file.
+  char path[40];
+  std::snprintf(path, sizeof path, "/proc/self/fd/%d", pinned);
+  return ::chmod(path, mode) == 0;
+}
+
+class PosixFolderWalk final : public FolderWalk {
+public:
+  PosixFolderWalk(UniqueFd top, const struct stat& st, InUseSnapshot inUse)
+      : device_(static_cast<std::uint64_t>(st.st_dev)), inUse_(std::move(inUse)),
+        buffer_(kListBufferBytes / sizeof(std::uint64_t)) {
+    levels_.push_back({std::move(top), IdentityOf(st)});
+  }
+
+  bool List(FolderListing& listing) override {
+    listing.Clear();
+    const int fd = current();
+    auto* bytes = reinterpret_cast<char*>(buffer_.data());
+    for (;;) {
+      const ssize_t filled = ::getdents64(fd, bytes, buffer_.size() * sizeof(std::uint64_t));
+      if (filled < 0) {
+        return false;
+      }
+      if (filled == 0) {
+        return true;
+      }
+      for (std::size_t pos = 0; pos < static_cast<std::size_t>(filled);) {
+        unsigned short recordLength = 0;
+        unsigned char type = 0;
+        std::memcpy(&recordLength, bytes + pos + offsetof(dirent64, d_reclen), sizeof recordLength);
+        std::memcpy(&type, bytes + pos + offsetof(dirent64, d_type), sizeof type);
+        const char* name = bytes + pos + offsetof(dirent64, d_name);
+        pos += recordLength;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+          continue;
+        }
+        listing.Add(name, ListedAttributes(fd, name, type));
+      }
+    }
+  }
+
+  std::optional<EntryStatus> Query(std::string_view name) override {
+    const EntryName entry(name);
+    struct stat st {};
+    if (!entry.valid() || ::fstatat(current(), entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      return std::nullopt;
+    }
+    EntryStatus status;
+    status.attributes = AttributesOf(st.st_mode);
+    status.identity = IdentityOf(st);
+    status.inUse = inUse_.Contains(status.identity);
+    status.foreignVolume = status.identity.device != device_;
+    return status;
+  }
+
+  bool SetAttributes(std::string_view name, const EntryStatus& current,
+                     std::uint32_t attributes) override {
+    // Read-only is the one bit with a POSIX meaning; hidden is the dot in the
+    // name and stays as it is.
+    const bool readOnly = (attributes & FileAttr::ReadOnly) != 0;
+    if (readOnly == ((current.attributes & FileAttr::ReadOnly) != 0)) {
+      return true;
+    }
+    const EntryName entry(name);
+    if (!entry.valid() || (current.attributes & FileAttr::ReparsePoint) != 0) {
+      return false;
+    }
+    const UniqueFd pinned(::openat(this->current(), entry.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!pinned.valid() || ::fstat(pinned.get(), &st) != 0 || S_ISLNK(st.st_mode) ||
+        IdentityOf(st) != current.identity) {
+      return false;
+    }
+    // A file with further hard links lives on under names outside this
+    // folder; its mode is theirs too and is not ours to change.
+    if (!S_ISDIR(st.st_mode) && st.st_nlink > 1) {
+      return false;
+    }
+    const mode_t mode = st.st_mode & 07777;
+    const mode_t wanted = readOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
+    return ChangeModeOfPinned(pinned.get(), wanted);
+  }
+
+  bool DeleteFile(std::string_view name) override {
+    const EntryName entry(name);
+    return entry.valid() && ::unlinkat(current(), entry.c_str(), 0) == 0;
+  }
+
+  bool RemoveDirectory(std::string_view name) override {
+    const EntryName entry(name);
+    return entry.valid() && ::unlinkat(current(), entry.c_str(), AT_REMOVEDIR) == 0;
+  }
+
+  bool Enter(std::string_view name, const EntryStatus& expected) override {
+    const EntryName entry(name);
+    if (!entry.valid() || expected.foreignVolume || expected.identity.device != device_) {
+      return false;
+    }
+    UniqueFd fd(::openat(current(), entry.c_str(), kFolderOpenFlags));
+    struct stat st {};
+    // The folder opened must be the very one that was queried: a folder
+    // swapped for another one (or for a link) in between is not entered.
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        IdentityOf(st) != expected.identity) {
+      return false;
+    }
+    levels_.push_back({std::move(fd), IdentityOf(st)});
+    if (levels_.size() - firstOpen_ + 1 > kMaxOpenFolders) {
+      levels_[firstOpen_].fd.reset();
+      ++firstOpen_;
+    }
+    return true;
+  }
+
+  bool Leave() override {
+    if (levels_.size() < 2) {
+      return false;
+    }
+    Level& parent = levels_[levels_.size() - 2];
+    if (!parent.fd.valid()) {
+      // The way up is the real parent of the folder we stand in, which must
+      // still be the folder we came from; if the tree was moved around
+      // meanwhile the walk stops rather than clean a stranger's folder.
+      UniqueFd fd(::openat(current(), "..", kFolderOpenFlags));
+      struct stat st {};
+      if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || IdentityOf(st) != parent.id) {
+        return false;
+      }
+      parent.fd = std::move(fd);
+      firstOpen_ = levels_.size() - 2;
+    }
+    levels_.pop_back();
+    return true;
+  }
+
+private:
+  struct Level {
+    UniqueFd fd; // closed for ancestors beyond the descriptor budget
+    FileIdentity id;
+  };
+
+  [[nodiscard]] int current() const { return levels_.back().fd.get(); }
+
+  // The listing tells folders and links by the entry type where the file
+  // system reports one; otherwise one lstat tells it.
+  static std::uint32_t ListedAttributes(int dirFd, const char* name, unsigned char type) {
+    switch (type) {
+    case DT_DIR:
+      return FileAttr::Directory;
+    case DT_LNK:
+      return FileAttr::ReparsePoint;
+    case DT_UNKNOWN: {
+      struct stat st {};
+      return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? AttributesOf(st.st_mode) : 0;
+    }
+    default:
+      return 0;
+    }
+  }
+
+  std::vector<Level> levels_;   // levels_[0] is the folder the walk started in
+  std::size_t firstOpen_ = 1;   // levels_[1 .. firstOpen_) have their descriptor closed
+  std::uint64_t device_;        // file system of the top folder
+  InUseSnapshot inUse_;
+  std::vector<std::uint64_t> buffer_; // getdents64 records, suitably aligned
+};
+
+} // namespace
+
+std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory) {
+  const std::string path(directory);
+  if (path.empty()) {
+    return nullptr;
+  }
+  UniqueFd top(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  struct stat st {};
+  if (!top.valid() || ::fstat(top.get(), &st) != 0) {
+    return nullptr;
+  }
+  // The snapshot is taken once the folder is known to be there and before
+  // anything below it is touched.
+  return std::make_unique<PosixFolderWalk>(std::move(top), st, InUseSnapshot::Take());
+}
+
+std::optional<std::uint32_t> ReadAttributes(std::string_view path) {
+  const std::string text(path);
+  struct stat st {};
+  if (::lstat(text.c_str(), &st) != 0) {
+    return std::nullopt;
+  }
+  std::uint32_t attributes = AttributesOf(st.st_mode);
+  // A link to a folder reads as a folder link, the way Windows reports one.
+  struct stat target {};
+  if (S_ISLNK(st.st_mode) && ::stat(text.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+    attributes |= FileAttr::Directory;
+  }
+  return attributes;
+}
+
+char NativePathSeparator() {
+  return '/';
+}
+
+} // namespace fegolin::platform
