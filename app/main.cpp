@@ -1,0 +1,24 @@
+// Program entry. The headless commands run before any application object
+// exists, so they need no display; everything else is the windowed program.
+
+#include "app/uCommandLine.h"
+
+#include <QApplication>
+
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (const auto code = fegolin::RunHeadlessCommand(args, std::cin, std::cout, std::cerr)) {
+    return *code;
+  }
+
+  QApplication app(argc, argv);
+  // Before any window exists: the single-instance guard names its system
+  // objects after the title.
+  QApplication::setApplicationName(QStringLiteral("Fegolin"));
+  std::cerr << "usage: fegolin --reg-export FILE|- | --reg-import FILE|- (fegolin --help)\n";
+  return 0;
+}
