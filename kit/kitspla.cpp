@@ -199,6 +199,8 @@ void TkitSplash::ShowSplash() {
   QCoreApplication::processEvents();
 }
 
+TkitsfSplash* TkitSplash::SplashWindow() const { return window_; }
+
 void TkitSplash::HideSplash() {
   if (!window_.isNull()) {
     window_->close();

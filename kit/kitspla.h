@@ -88,7 +88,7 @@ public:
   // does nothing while a window is live.
   void ShowSplash();
   void HideSplash();
-  TkitsfSplash* SplashWindow() const { return window_; }
+  TkitsfSplash* SplashWindow() const;
 
   // The picture ShowSplash would put up on a display of `bitsPerPixel`
   // (the local bitmap aside).

@@ -1,0 +1,14 @@
+#pragma once
+
+// The program's two pictures, decoded from the JPEG files compiled in.
+
+#include <QtGui/QImage>
+
+namespace fegolin {
+
+// 300 x 200, shown by the splash screen.
+QImage SplashPicture();
+// 90 x 115, framed on the Info page.
+QImage InfoPicture();
+
+} // namespace fegolin
