@@ -62,7 +62,6 @@ QPixmap LightBulb() {
 QPushButton* MakeButton(const QString& caption, QWidget* panel, int left, int top) {
   auto* button = new QPushButton(caption, panel);
   button->setGeometry(left, top, 113, 23);
-  button->setAutoDefault(false);
   return button;
 }
 
