@@ -1,0 +1,185 @@
+// Glyph bitmaps and the owner drawing of the check list box, checked on
+// the pixels the list actually paints.
+#include "tests/kit/kitlist_fixture.h"
+
+#include <QImage>
+
+namespace fegolin::test {
+namespace {
+
+constexpr QRgb kMagenta = qRgb(255, 0, 255);
+constexpr QRgb kOlive = qRgb(128, 128, 0);
+
+bool CellContains(const QImage& glyph, int cell, QRgb colour) {
+  const int width = glyph.width() / 2;
+  for (int y = 0; y < glyph.height(); ++y) {
+    for (int x = cell * width; x < (cell + 1) * width; ++x) {
+      if ((glyph.pixel(x, y) & RGB_MASK) == (colour & RGB_MASK)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+struct GlyphResource {
+  const char* Name;
+  TkitCheckStyle Style;
+  int Cell;
+  bool Transparent;
+};
+
+class GlyphResourceTest : public KitListTest, public ::testing::WithParamInterface<GlyphResource> {};
+
+TEST_P(GlyphResourceTest, IsASixteenColourBitmapWithTheMarkInTheLeftCell) {
+  const GlyphResource& glyph = GetParam();
+  const QImage image(QStringLiteral(":/kitglyphs/") + QLatin1String(glyph.Name), "BMP");
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.size(), QSize(2 * glyph.Cell, glyph.Cell));
+  EXPECT_EQ(image.colorCount(), 16);
+  EXPECT_TRUE(CellContains(image, 0, kMagenta)) << "checked cell shows the mark";
+  EXPECT_FALSE(CellContains(image, 1, kMagenta)) << "unchecked cell has no mark";
+  EXPECT_EQ(CellContains(image, 1, kOlive), glyph.Transparent);
+
+  list->SetGlyphStyle(glyph.Style);
+  EXPECT_EQ(list->Glyph(), image);
+  EXPECT_EQ(list->GlyphStyle(), glyph.Style);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BuiltIn, GlyphResourceTest,
+    ::testing::Values(GlyphResource{"KITBMSCHECK", TkitCheckStyle::csTickSunken, 13, false},
+                      GlyphResource{"KITBMFCHECK", TkitCheckStyle::csTickFlat, 13, false},
+                      GlyphResource{"KITBMRCHECK", TkitCheckStyle::csTickRaised, 13, false},
+                      GlyphResource{"KITBMTCHECK", TkitCheckStyle::csTickTransparent, 13, true},
+                      GlyphResource{"KITBM3DCHECK", TkitCheckStyle::csTick3D, 13, false},
+                      GlyphResource{"KITBMSCROSS", TkitCheckStyle::csCrossSunken, 13, false},
+                      GlyphResource{"KITBMFCROSS", TkitCheckStyle::csCrossFlat, 13, false},
+                      GlyphResource{"KITBMRCROSS", TkitCheckStyle::csCrossRaised, 13, false},
+                      GlyphResource{"KITBMTCROSS", TkitCheckStyle::csCrossTransparent, 13, true},
+                      GlyphResource{"KITBM3DCROSS", TkitCheckStyle::csCross3D, 13, false},
+                      GlyphResource{"KITBMSDIAM", TkitCheckStyle::csDiamondSunken, 13, false},
+                      GlyphResource{"KITBMFDIAM", TkitCheckStyle::csDiamondFlat, 13, false},
+                      GlyphResource{"KITBMRDIAM", TkitCheckStyle::csDiamondRaised, 13, false},
+                      GlyphResource{"KITBM3DDIAM", TkitCheckStyle::csDiamond3D, 13, false},
+                      GlyphResource{"KITBMFCHECKWIN", TkitCheckStyle::csTickFlatWindows, 11, false}),
+    ByName());
+
+TEST_F(KitListTest, CustomStyleKeepsTheAssignedGlyph) {
+  QImage custom(20, 10, QImage::Format_RGB32);
+  custom.fill(Qt::white);
+  list->SetGlyph(custom);
+  EXPECT_EQ(list->GlyphStyle(), TkitCheckStyle::csCustom);
+  list->SetGlyphStyle(TkitCheckStyle::csCustom);
+  EXPECT_EQ(list->Glyph(), custom);
+  EXPECT_EQ(list->GlyphRect(QRect(0, 0, 100, 16)), QRect(4, 3, 10, 10));
+}
+
+// --- Rendered items ---------------------------------------------------------
+
+class RenderTest : public KitListTest {
+protected:
+  QRgb Pixel(int index, QPoint offset) {
+    const QImage image = list->viewport()->grab().toImage();
+    return image.pixel(list->ItemRect(index).topLeft() + offset) & RGB_MASK;
+  }
+  static QRgb Rgb(const QColor& colour) { return colour.rgb() & RGB_MASK; }
+  QColor Palette(QPalette::ColorGroup group, QPalette::ColorRole role) const {
+    return list->palette().color(group, role);
+  }
+
+  // In the 3-D tick glyph (placed at 4,1): a pixel of the mark, and one of
+  // the white box beside it.
+  static constexpr QPoint kMark{4 + 3, 1 + 5};
+  static constexpr QPoint kBox{4 + 3, 1 + 3};
+  inline static const QColor kFace{212, 208, 200};
+};
+
+TEST_F(RenderTest, SelectedCheckedItemHighlightsOnlyTheTextArea) {
+  list->SetColor(kFace);
+  list->SetGlyphForeColor(Qt::red);
+  AddItems({"alpha", "beta"});
+  list->SetCheckedAt(0, true);
+  list->SetItemIndex(0);
+  const int right = list->ItemRect(0).width() - 10;
+
+  EXPECT_EQ(Pixel(0, kMark), Rgb(Qt::red));
+  EXPECT_EQ(Pixel(0, kBox), Rgb(Qt::white));
+  EXPECT_EQ(Pixel(0, {1, 8}), Rgb(kFace)) << "left of the glyph";
+  EXPECT_EQ(Pixel(0, {18, 8}), Rgb(kFace)) << "between glyph and text";
+  EXPECT_EQ(Pixel(0, {right, 8}), Rgb(Palette(QPalette::Active, QPalette::Highlight)));
+
+  EXPECT_EQ(Pixel(1, kMark), Rgb(Qt::white)) << "unchecked: right cell";
+  EXPECT_EQ(Pixel(1, {right, 8}), Rgb(kFace));
+}
+
+TEST_F(RenderTest, DisabledItemsTakeTheGreyGlyph) {
+  list->SetGlyphForeColor(Qt::red);
+  AddItems({"alpha"});
+  list->SetCheckedAt(0, true);
+  list->SetDisabledAt(0, true);
+  EXPECT_EQ(Pixel(0, kMark), Rgb(Palette(QPalette::Disabled, QPalette::Text)));
+  list->SetDisabledItemsGrayed(false);
+  EXPECT_EQ(Pixel(0, kMark), Rgb(Qt::red));
+}
+
+TEST_F(RenderTest, OliveTakesTheListColourAlsoAfterItChanges) {
+  list->SetGlyphStyle(TkitCheckStyle::csTickTransparent);
+  AddItems({"alpha"});
+  list->SetColor(kFace);
+  EXPECT_EQ(Pixel(0, kBox), Rgb(kFace));
+  list->SetColor(Qt::cyan);
+  EXPECT_EQ(Pixel(0, kBox), Rgb(Qt::cyan));
+  EXPECT_EQ(list->GlyphStyle(), TkitCheckStyle::csTickTransparent);
+}
+
+TEST_F(RenderTest, EmptyGlyphDrawsNoMark) {
+  list->SetColor(kFace);
+  AddItems({"alpha"});
+  list->SetCheckedAt(0, true);
+  list->SetGlyph(QImage());
+  for (const QPoint at : {kMark, kBox}) {
+    EXPECT_EQ(Pixel(0, at), Rgb(kFace));
+  }
+}
+
+TEST_F(RenderTest, RightAlignedGlyphMovesToTheRightEdge) {
+  list->SetGlyphForeColor(Qt::red);
+  list->SetGlyphAlignH(TkitGlyphAlignH::gahRight);
+  list->SetGlyphAlignV(TkitGlyphAlignV::gavTop);
+  AddItems({"alpha"});
+  list->SetCheckedAt(0, true);
+  const QRect item = list->ItemRect(0);
+  const QRect glyph = list->GlyphRect(item);
+  EXPECT_EQ(glyph, QRect(item.right() + 1 - 13 - 4, item.top(), 13, 13));
+  EXPECT_EQ(Pixel(0, glyph.topLeft() - item.topLeft() + QPoint(3, 5)), Rgb(Qt::red));
+}
+
+// --- Colours, heights -------------------------------------------------------
+
+TEST_F(KitListTest, CheckedColourFollowsTheFontColourUntilToldNot) {
+  list->SetFontColor(Qt::blue);
+  EXPECT_EQ(list->CheckedColor(), QColor(Qt::blue));
+  list->SetCheckedColorChange(false);
+  list->SetFontColor(Qt::darkGreen);
+  EXPECT_EQ(list->CheckedColor(), QColor(Qt::blue));
+  list->SetCheckedColorChange(true);
+  EXPECT_EQ(list->CheckedColor(), QColor(Qt::darkGreen));
+}
+
+TEST_F(KitListTest, WordWrapGivesLongTextsTallerItems) {
+  const int shortOne = list->AddItem("a short one");
+  const int longOne = list->AddItem("the long text that cannot fit on one line of this narrow list, so it wraps");
+  EXPECT_EQ(list->ItemRect(shortOne).height(), 16);
+  list->SetWordWrap(true);
+  const int line = QFontMetrics(list->font()).height();
+  EXPECT_EQ(list->ItemRect(shortOne).height(), line);
+  EXPECT_GE(list->ItemRect(longOne).height(), 2 * line);
+  list->SetWordWrap(false);
+  EXPECT_EQ(list->ItemRect(longOne).height(), 16);
+  list->SetItemHeight(20);
+  EXPECT_EQ(list->ItemRect(longOne).height(), 20);
+}
+
+} // namespace
+} // namespace fegolin::test
