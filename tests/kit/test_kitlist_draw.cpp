@@ -3,6 +3,7 @@
 #include "tests/kit/kitlist_fixture.h"
 
 #include <QImage>
+#include <QScrollBar>
 
 namespace fegolin::test {
 namespace {
@@ -179,6 +180,41 @@ TEST_F(KitListTest, WordWrapGivesLongTextsTallerItems) {
   EXPECT_EQ(list->ItemRect(longOne).height(), 16);
   list->SetItemHeight(20);
   EXPECT_EQ(list->ItemRect(longOne).height(), 20);
+}
+
+TEST_F(KitListTest, ScrollWidthGivesASidewaysExtentAndEndsColumns) {
+  for (int i = 0; i < 14; ++i) {
+    list->AddItem(QStringLiteral("item %1").arg(i, 2, 10, QLatin1Char('0')));
+  }
+  list->SetColumns(2);
+  list->doItemsLayout();
+  EXPECT_EQ(list->ItemRect(0).width(), list->viewport()->width() / 2);
+  EXPECT_GT(list->ItemRect(13).left(), 0) << "later items flow into the next column";
+
+  list->SetScrollWidth(700);
+  list->doItemsLayout();
+  EXPECT_EQ(list->Columns(), 0);
+  EXPECT_EQ(list->ItemRect(13).left(), 0);
+  EXPECT_EQ(list->horizontalScrollBar()->maximum(), 700 - list->viewport()->width());
+
+  list->SetScrollWidth(0);
+  EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST_F(KitListTest, ChangesWhileHiddenKeepCurrentItemAndMarks) {
+  AddItems({"beta", "alpha", "gamma"});
+  list->SetCheckedAt(2, true);
+  list->SetItemIndex(1);
+  list->hide();
+  list->SetSorted(false);
+  list->AddItem("aardvark");
+  list->SetOptions(TCheckOption::chClick | TCheckOption::chExtendedSelect);
+  list->SetColumns(2);
+  list->SetColumns(0);
+  list->show();
+  EXPECT_EQ(list->ItemText(list->ItemIndex()), "beta");
+  EXPECT_TRUE(list->GetChecked("gamma"));
+  EXPECT_EQ(list->ItemText(3), "aardvark") << "unsorted lists append";
 }
 
 } // namespace
