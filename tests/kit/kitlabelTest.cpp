@@ -263,16 +263,6 @@ private:
   QString scheme_;
 };
 
-TEST(TkitURLLabel, LooksLikeALink) {
-  TkitURLLabel label;
-  EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
-  EXPECT_EQ(label.MouseDownColor(), QColor(0x80, 0x00, 0x80));
-  EXPECT_EQ(label.MouseDownEffects(), TkitLabelMouseEffects({Effect::almColor, Effect::almSound}));
-  EXPECT_EQ(label.MouseOverEffects(), TkitLabelMouseEffects({Effect::almUnderline, Effect::almSound}));
-  EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_EQ(label.ShowBrowser(), TkitShowWindowStyle::aswShowMaximized);
-}
-
 TEST(TkitURLLabel, ClickRaisesOnClickThenOpensTheUrl) {
   UrlCatcher browser(QStringLiteral("https"));
   LabelWindow<TkitURLLabel> w;
