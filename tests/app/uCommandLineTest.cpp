@@ -77,19 +77,6 @@ TEST(uCommandLineTest, CommandsWithWrongOperandsFail) {
   }
 }
 
-TEST(uCommandLineTest, ImportsFromStandardInputAndExportsToStandardOutput) {
-  ScopedHive hive;
-  const Outcome imported = RunCommand({"--reg-import", "-"}, kGoodFile);
-  ASSERT_EQ(imported.code, 0) << imported.err;
-  EXPECT_EQ(imported.err, "");
-  const Outcome exported = RunCommand({"--reg-export", "-"});
-  EXPECT_EQ(exported.code, 0);
-  EXPECT_EQ(exported.out, "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Software]\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Norvalt]\r\n\r\n" +
-                              kGoodFile.substr(40));
-}
-
 TEST(uCommandLineTest, ExportsToAndImportsFromFiles) {
   ScopedHive hive;
   const auto source = hive.tree().file("in.reg", kGoodFile);
