@@ -2,6 +2,7 @@
 // exists, so they need no display; everything else is the windowed program.
 
 #include "app/uCommandLine.h"
+#include "app/uTfrmMain.h"
 
 #include <QApplication>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   // Before any window exists: the single-instance guard names its system
   // objects after the title.
   QApplication::setApplicationName(QStringLiteral("Fegolin"));
-  std::cerr << "usage: fegolin --reg-export FILE|- | --reg-import FILE|- (fegolin --help)\n";
-  return 0;
+  fegolin::TfrmMain frmMain;
+  QObject::connect(&frmMain, &fegolin::TfrmMain::Closed, &app, &QCoreApplication::quit);
+  return app.exec();
 }

@@ -1,0 +1,32 @@
+#pragma once
+
+// tabAbout: title, maker, author, versions, web address, picture and
+// credits.
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QVBoxLayout;
+
+namespace fegolin {
+
+class TcAboutPage final : public QWidget {
+  Q_OBJECT
+public:
+  explicit TcAboutPage(QWidget* parent = nullptr);
+
+  QLabel* lblAppTitle;
+  QLabel* lblMaker;
+  QLabel* lblAuthor;
+  // The column beside the picture below maker and author: the web address
+  // (kitURLLabel1) and the two version labels (kitVersionLabel,
+  // kitVersionLabel1) are appended here, in that order.
+  QVBoxLayout* layDetails;
+  QFrame* Panel3;
+  QLabel* Image1;   // 90 x 115, shows the page's picture
+  QPlainTextEdit* Memo2;
+};
+
+} // namespace fegolin

@@ -1,0 +1,45 @@
+#pragma once
+
+// tabOptions: the cleaning interval and the general options. Its controls
+// hold the options in memory; the settings store loads and saves them.
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace fegolin {
+
+class TcRadioGroup;
+
+class TcOptionsPage final : public QWidget {
+  Q_OBJECT
+public:
+  explicit TcOptionsPage(QWidget* parent = nullptr);
+
+  QGroupBox* grpInterval;
+  QLabel* Label2;
+  QSpinBox* edtIntervalValue;
+  QComboBox* cbxInterval;
+  QGroupBox* grpGeneral;
+  QCheckBox* cbxAutoStart;
+  QCheckBox* cbxOptionWindowSize;
+  QCheckBox* cbxOptionSplash;
+  QCheckBox* cbxOptionTipps;    // hidden: the tips window changes it
+  TcRadioGroup* grpLanguage;    // hidden: the language comes from the registry
+  QPushButton* btnDefaults;
+  QPushButton* btnApply;
+
+signals:
+  // The page became visible (tabOptionsShow).
+  void Shown();
+
+protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+} // namespace fegolin

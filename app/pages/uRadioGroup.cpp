@@ -1,0 +1,33 @@
+#include "app/pages/uRadioGroup.h"
+
+#include <QGridLayout>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace fegolin {
+
+TcRadioGroup::TcRadioGroup(const QString& caption, const QStringList& items, int columns,
+                           QWidget* parent)
+    : QGroupBox(caption, parent) {
+  auto* grid = new QGridLayout(this);
+  const int perColumn = (static_cast<int>(items.size()) + columns - 1) / std::max(columns, 1);
+  for (int i = 0; i < items.size(); ++i) {
+    auto* button = new QRadioButton(items.at(i), this);
+    grid->addWidget(button, i % perColumn, i / perColumn);
+    connect(button, &QRadioButton::clicked, this, [this, i] {
+      SetItemIndex(i);
+      emit Clicked();
+    });
+    buttons_.push_back(button);
+  }
+}
+
+void TcRadioGroup::SetItemIndex(int index) {
+  itemIndex_ = index < 0 ? -1 : std::min(index, Count() - 1);
+  for (int i = 0; i < Count(); ++i) {
+    buttons_[static_cast<std::size_t>(i)]->setChecked(i == itemIndex_);
+  }
+}
+
+} // namespace fegolin

@@ -1,0 +1,90 @@
+#include "app/pages/uSelectPage.h"
+
+#include "kit/kitlist.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace fegolin {
+namespace {
+
+QToolButton* FlatButton(const char* name, QSize size) {
+  auto* button = new QToolButton;
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoRaise(true);
+  // Tool buttons never take the focus, so Enter still reaches the window's
+  // default button.
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setFixedSize(size);
+  button->setIconSize(QSize(16, 16));
+  return button;
+}
+
+} // namespace
+
+TcSelectPage::TcSelectPage(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("tabSelect"));
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(0, 0, 0, 0);
+
+  grpDirectories = new QGroupBox(QStringLiteral("Reinige folgende Verzeichnisse"), this);
+  auto* group = new QVBoxLayout(grpDirectories);
+  group->setContentsMargins(5, 5, 5, 5);
+  group->setSpacing(5);
+
+  auto* tools = new QWidget(grpDirectories);
+  tools->setFixedHeight(34);
+  auto* row = new QHBoxLayout(tools);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
+  btnAddDirToList = FlatButton("btnAddDirToList", QSize(259, 22));
+  btnAddDirToList->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  SpeedButton1 = FlatButton("SpeedButton1", QSize(23, 22));
+  SpeedButton2 = FlatButton("SpeedButton2", QSize(23, 22));
+  SpeedButton3 = FlatButton("SpeedButton3", QSize(23, 22));
+  SpeedButton3->setToolTip(QStringLiteral("Alle Verzeichnisse aus Liste entfernen"));
+  SpeedButton3->setText(QStringLiteral(" "));
+  SpeedButton4 = FlatButton("SpeedButton4", QSize(23, 22));
+  btnApplyDir = new QPushButton(QStringLiteral("&Speichern"));
+  btnApplyDir->setObjectName(QStringLiteral("btnApplyDir"));
+  btnApplyDir->setToolTip(QStringLiteral("Änderungen speichern"));
+  btnApplyDir->setAutoDefault(true);
+  btnApplyDir->setEnabled(false);
+  for (QWidget* w : {static_cast<QWidget*>(btnAddDirToList), static_cast<QWidget*>(SpeedButton1),
+                     static_cast<QWidget*>(SpeedButton2), static_cast<QWidget*>(SpeedButton3),
+                     static_cast<QWidget*>(SpeedButton4)}) {
+    row->addWidget(w);
+  }
+  row->addStretch(1);
+  row->addWidget(btnApplyDir);
+  group->addWidget(tools);
+
+  cbxKitDirectoryList = new TkitCheckListBox(grpDirectories);
+  cbxKitDirectoryList->setObjectName(QStringLiteral("cbxKitDirectoryList"));
+  cbxKitDirectoryList->SetExpandTabs(true);
+  cbxKitDirectoryList->SetGlyphStyle(TkitCheckStyle::csTick3D);
+  cbxKitDirectoryList->SetOptions(TCheckOption::chClickGlyph | TCheckOption::chMultiSelect);
+  cbxKitDirectoryList->SetScrollWidth(0);
+  cbxKitDirectoryList->SetSorted(true);
+  cbxKitDirectoryList->SetItemHeight(16);
+  cbxKitDirectoryList->SetColor(cbxKitDirectoryList->palette().color(QPalette::Button));
+  cbxKitDirectoryList->setContextMenuPolicy(Qt::CustomContextMenu);
+  group->addWidget(cbxKitDirectoryList, 1);
+
+  page->addWidget(grpDirectories);
+}
+
+void TcSelectPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A window coming back from the task bar shows its pages again without
+  // the page having changed.
+  if (!event->spontaneous()) {
+    emit Shown();
+  }
+}
+
+} // namespace fegolin

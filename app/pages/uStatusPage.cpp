@@ -1,0 +1,64 @@
+#include "app/pages/uStatusPage.h"
+
+#include "app/pages/uPageFonts.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace fegolin {
+namespace {
+
+QLabel* AddRow(QGridLayout* grid, int row, const QString& caption, const char* valueName,
+               const QString& initial) {
+  auto* fixed = new QLabel(caption);
+  auto* value = new QLabel(initial);
+  value->setObjectName(QString::fromLatin1(valueName));
+  grid->addWidget(fixed, row, 0);
+  grid->addWidget(value, row, 1);
+  return value;
+}
+
+} // namespace
+
+TcStatusPage::TcStatusPage(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("tabStatus"));
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(0, 0, 0, 0);
+  page->setSpacing(0);
+
+  pnlProgressInfo = new QFrame(this);
+  pnlProgressInfo->setObjectName(QStringLiteral("pnlProgressInfo"));
+  pnlProgressInfo->setFixedHeight(36);
+  auto* progress = new QHBoxLayout(pnlProgressInfo);
+  progress->setContentsMargins(12, 0, 12, 0);
+  lblAction = new QLabel(QStringLiteral("Untätig..."), pnlProgressInfo);
+  lblAction->setObjectName(QStringLiteral("lblAction"));
+  lblAction->setFont(PixelFont(QStringLiteral("Arial"), 27, QFont::SansSerif));
+  progress->addWidget(lblAction);
+  page->addWidget(pnlProgressInfo);
+
+  auto* times = new QGridLayout;
+  times->setContentsMargins(12, 12, 12, 12);
+  times->setHorizontalSpacing(8);
+  times->setVerticalSpacing(6);
+  lblLastRun = AddRow(times, 0, QStringLiteral("Letzter Lauf: "), "lblLastRun", QStringLiteral("n/a"));
+  lblNextRun = AddRow(times, 1, QStringLiteral("Nächster Lauf: "), "lblNextRun", QStringLiteral(" "));
+  lblDuration = AddRow(times, 2, QStringLiteral("Dauer: "), "lblDuration", QStringLiteral("n/a"));
+  lblTime = AddRow(times, 3, QStringLiteral("Zeit: "), "lblTime", QStringLiteral(" "));
+  times->setColumnStretch(1, 1);
+  page->addLayout(times);
+  page->addStretch(1);
+
+  Panel9 = new QFrame(this);
+  Panel9->setObjectName(QStringLiteral("Panel9"));
+  Panel9->setFixedHeight(97);
+  layAnimation = new QHBoxLayout(Panel9);
+  layAnimation->setContentsMargins(10, 10, 10, 10);
+  layAnimation->addStretch(1);
+  page->addWidget(Panel9);
+}
+
+} // namespace fegolin

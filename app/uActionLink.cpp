@@ -1,0 +1,67 @@
+#include "app/uActionLink.h"
+
+#include "app/uImageList.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+
+namespace fegolin {
+namespace {
+
+bool Owns(LinkOwn own, LinkOwn part) {
+  return (static_cast<unsigned>(own) & static_cast<unsigned>(part)) != 0;
+}
+
+} // namespace
+
+QAction* CreateAction(QObject* owner, const ActionSpec& spec, const TcImageList& images) {
+  auto* action = new QAction(spec.caption, owner);
+  action->setObjectName(QString::fromLatin1(spec.name));
+  action->setProperty("category", QString::fromLatin1(spec.category));
+  action->setProperty("hint", spec.hint);
+  action->setProperty("imageIndex", spec.imageIndex);
+  if (!spec.hint.isEmpty()) {
+    action->setToolTip(spec.hint);
+  }
+  if (spec.imageIndex >= 0) {
+    action->setIcon(images.Icon(spec.imageIndex));
+  }
+  action->setEnabled(spec.enabled);
+  return action;
+}
+
+QString ActionHint(const QAction* action) { return action->property("hint").toString(); }
+
+void LinkButton(QAbstractButton* button, QAction* action, LinkOwn own) {
+  const auto follow = [button, action, own] {
+    button->setEnabled(action->isEnabled());
+    if (!Owns(own, LinkOwn::Caption)) {
+      button->setText(action->text());
+    }
+    if (!Owns(own, LinkOwn::Hint)) {
+      button->setToolTip(ActionHint(action));
+    }
+    button->setIcon(action->icon());
+  };
+  follow();
+  QObject::connect(action, &QAction::changed, button, follow);
+  QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+}
+
+QAction* AddMenuItem(QMenu* menu, const char* objectName, QAction* action, const QString& ownCaption) {
+  auto* item = menu->addAction(ownCaption.isEmpty() ? action->text() : ownCaption);
+  item->setObjectName(QString::fromLatin1(objectName));
+  const auto follow = [item, action, ownCaption] {
+    item->setEnabled(action->isEnabled());
+    if (ownCaption.isEmpty()) {
+      item->setText(action->text());
+    }
+  };
+  follow();
+  QObject::connect(action, &QAction::changed, item, follow);
+  QObject::connect(item, &QAction::triggered, action, [action] { action->trigger(); });
+  return item;
+}
+
+} // namespace fegolin

@@ -1,0 +1,71 @@
+#include "app/uDialogs.h"
+
+#include <QAbstractButton>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace fegolin {
+namespace {
+
+TcDialogScript* gActiveScript = nullptr;
+
+} // namespace
+
+namespace Dialogs {
+
+bool ConfirmWarning(QWidget* parent, const QString& text) {
+  if (TcDialogScript* script = TcDialogScript::Active()) {
+    const auto answer = script->Take({DialogRequest::Kind::Confirm, QStringLiteral("Warning"), text, {}});
+    return answer && answer->accepted;
+  }
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+  return box.exec() == QMessageBox::Yes;
+}
+
+QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
+                 const QString& initial) {
+  if (TcDialogScript* script = TcDialogScript::Active()) {
+    const auto answer = script->Take({DialogRequest::Kind::Input, title, prompt, initial});
+    return answer && answer->accepted ? answer->text : initial;
+  }
+  QInputDialog dialog(parent);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(prompt);
+  dialog.setTextValue(initial);
+  return dialog.exec() == QDialog::Accepted ? dialog.textValue() : initial;
+}
+
+} // namespace Dialogs
+
+TcDialogScript::TcDialogScript() : previous_(gActiveScript) { gActiveScript = this; }
+
+TcDialogScript::~TcDialogScript() { gActiveScript = previous_; }
+
+void TcDialogScript::AnswerYes() { answers_.push_back({true, {}, {}}); }
+
+void TcDialogScript::AnswerNo() { answers_.push_back({false, {}, {}}); }
+
+void TcDialogScript::AnswerText(const QString& text) { answers_.push_back({true, text, {}}); }
+
+void TcDialogScript::AnswerCancel() { answers_.push_back({false, {}, {}}); }
+
+void TcDialogScript::AnswerFolder(const FolderChoice& choice) {
+  answers_.push_back({true, {}, choice});
+}
+
+TcDialogScript* TcDialogScript::Active() { return gActiveScript; }
+
+std::optional<TcDialogScript::Answer> TcDialogScript::Take(DialogRequest request) {
+  requests_.push_back(std::move(request));
+  if (answers_.empty()) {
+    return std::nullopt;
+  }
+  Answer answer = std::move(answers_.front());
+  answers_.pop_front();
+  return answer;
+}
+
+} // namespace fegolin

@@ -1,0 +1,78 @@
+#pragma once
+
+// Every modal dialog of the program goes through here. While a
+// TcDialogScript is alive, no dialog is shown: each call takes the script's
+// next answer instead, so tests never block on a modal loop.
+
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace fegolin {
+
+// A folder picked in the folder browser: its path and the name the system
+// shows for it.
+struct FolderChoice {
+  QString folder;
+  QString displayName;
+};
+
+namespace Dialogs {
+
+// A warning message box titled "Warning" with the buttons "&Yes" and "&No".
+// True only for Yes.
+bool ConfirmWarning(QWidget* parent, const QString& text);
+
+// A modal input box. The answer, or `initial` when cancelled.
+QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
+                 const QString& initial);
+
+} // namespace Dialogs
+
+// One dialog as it was asked for while a script was installed.
+struct DialogRequest {
+  enum class Kind { Confirm, Input, Folder };
+  Kind kind;
+  QString title;
+  QString text;     // message, prompt
+  QString initial;  // input box text, preselected folder
+};
+
+// Answers the program's dialogs in order. A call with no answer left is
+// answered as if the user cancelled (No, the initial text, no folder).
+class TcDialogScript final {
+public:
+  TcDialogScript();
+  ~TcDialogScript();
+  TcDialogScript(const TcDialogScript&) = delete;
+  TcDialogScript& operator=(const TcDialogScript&) = delete;
+
+  void AnswerYes();
+  void AnswerNo();
+  void AnswerText(const QString& text);
+  void AnswerCancel();
+  void AnswerFolder(const FolderChoice& choice);
+
+  [[nodiscard]] const std::vector<DialogRequest>& Requests() const { return requests_; }
+
+  // Used by the dialog functions: records the request and hands out the
+  // next answer, if any.
+  struct Answer {
+    bool accepted = false;
+    QString text;
+    FolderChoice folder;
+  };
+  [[nodiscard]] static TcDialogScript* Active();
+  std::optional<Answer> Take(DialogRequest request);
+
+private:
+  std::deque<Answer> answers_;
+  std::vector<DialogRequest> requests_;
+  TcDialogScript* previous_;
+};
+
+} // namespace fegolin

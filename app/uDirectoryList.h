@@ -1,0 +1,40 @@
+#pragma once
+
+// The folder list: the entries of cbxKitDirectoryList and their ownership.
+// The control carries each entry as its item's object; this class owns the
+// entries, so whoever removes an item goes through here and the entry is
+// released with it.
+
+#include "settings/uTcSettings.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace fegolin {
+
+class TkitCheckListBox;
+
+class TcDirectoryList final : public TcDirectoryListView {
+public:
+  explicit TcDirectoryList(TkitCheckListBox& list);
+  ~TcDirectoryList() override;
+  TcDirectoryList(const TcDirectoryList&) = delete;
+  TcDirectoryList& operator=(const TcDirectoryList&) = delete;
+
+  [[nodiscard]] int Count() const override;
+  [[nodiscard]] TcPathData* Entry(int index) const override;
+  void Add(std::string_view text, std::unique_ptr<TcPathData> entry) override;
+  bool SetChecked(std::string_view text, bool checked) override;
+  void ReleaseAll() override;
+
+  // Removes the item at `index` (a checked one reports its uncheck first)
+  // and releases its entry.
+  void Delete(int index);
+
+private:
+  TkitCheckListBox& list_;
+  std::vector<std::unique_ptr<TcPathData>> entries_;
+};
+
+} // namespace fegolin

@@ -1,0 +1,285 @@
+#include "app/uTfrmMain.h"
+
+#include "app/pages/uAboutPage.h"
+#include "app/pages/uHelpPage.h"
+#include "app/pages/uOptionsPage.h"
+#include "app/pages/uPageFonts.h"
+#include "app/pages/uRadioGroup.h"
+#include "app/pages/uSelectPage.h"
+#include "app/pages/uStatusPage.h"
+#include "app/uActionLink.h"
+#include "app/uDirectoryList.h"
+#include "app/uOptionsView.h"
+#include "common/uCommon.h"
+#include "kit/kitlist.h"
+#include "settings/uTcSettings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace fegolin {
+namespace {
+
+constexpr QSize kDesignSize(496, 457);
+
+// Tabs drawn as push buttons: raised when idle, pressed in when current,
+// lit under the mouse.
+const QString kButtonTabs = QStringLiteral(
+    "QTabBar::tab { background: palette(button); border: 1px solid palette(mid);"
+    " border-top-color: palette(light); border-left-color: palette(light);"
+    " padding: 3px 9px; margin: 1px 2px; }"
+    "QTabBar::tab:hover { background: palette(midlight); }"
+    "QTabBar::tab:selected { background: palette(midlight); border-color: palette(mid);"
+    " border-bottom-color: palette(light); border-right-color: palette(light); }");
+
+QPushButton* BottomButton(const char* name) {
+  auto* button = new QPushButton;
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(true);
+  return button;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
+  setFont(FormFont());
+  CreateActions();
+  BuildLayout();
+  CreateMenus();
+  CreateTimers();
+  resize(kDesignSize);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  optionsView_ = std::make_unique<TcOptionsView>(*this, *tabOptions);
+  directoryList_ = std::make_unique<TcDirectoryList>(*tabSelect->cbxKitDirectoryList);
+  ConnectHandlers();
+  // The kit components of the window (tray icon, single-instance guard,
+  // form sizer, welcome tips, folder dialog) are created here, so they
+  // have done their part of loading the window before FormCreate runs.
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::BuildLayout() {
+  auto* form = new QVBoxLayout(this);
+  form->setContentsMargins(0, 0, 0, 0);
+  form->setSpacing(0);
+  // The window can be made smaller than its pages would like: the form
+  // sizer sets its limits, not the layout.
+  form->setSizeConstraint(QLayout::SetNoConstraint);
+
+  auto* Panel10 = new QWidget(this);
+  Panel10->setObjectName(QStringLiteral("Panel10"));
+  Panel10->setFixedHeight(5);
+  form->addWidget(Panel10);
+
+  pgeMain = new QTabWidget(this);
+  pgeMain->setObjectName(QStringLiteral("pgeMain"));
+  pgeMain->setDocumentMode(true);
+  pgeMain->tabBar()->setStyleSheet(kButtonTabs);
+  pgeMain->tabBar()->setDrawBase(false);
+  pgeMain->tabBar()->setAttribute(Qt::WA_Hover);
+  tabStatus = new TcStatusPage;
+  tabSelect = new TcSelectPage;
+  tabOptions = new TcOptionsPage;
+  tabAbout = new TcAboutPage;
+  tabHelp = new TcHelpPage;
+  pgeMain->addTab(tabStatus, QStringLiteral("Status"));
+  pgeMain->addTab(tabSelect, QStringLiteral("Verzeichnis Wählen"));
+  pgeMain->addTab(tabOptions, QStringLiteral("Optionen"));
+  pgeMain->addTab(tabAbout, QStringLiteral("Info"));
+  pgeMain->addTab(tabHelp, QStringLiteral("Hilfe"));
+  pgeMain->setCurrentWidget(tabHelp);
+  form->addWidget(pgeMain, 1);
+
+  auto* pnlButtons = new QWidget(this);
+  pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+  pnlButtons->setFixedHeight(42);
+  auto* bottom = new QHBoxLayout(pnlButtons);
+  bottom->setContentsMargins(4, 4, 4, 4);
+  bottom->addStretch(1);
+  auto* Panel1 = new QWidget(pnlButtons);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFixedWidth(303);
+  auto* buttons = new QHBoxLayout(Panel1);
+  buttons->setContentsMargins(0, 0, 0, 0);
+  btnClean = BottomButton("btnClean");
+  btnHide = BottomButton("btnHide");
+  btnCancel = BottomButton("btnCancel");
+  btnCancel->setDefault(true);
+  buttons->addWidget(btnClean);
+  buttons->addWidget(btnHide);
+  buttons->addWidget(btnCancel);
+  bottom->addWidget(Panel1);
+  form->addWidget(pnlButtons);
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  form->addWidget(StatusBar1);
+
+  btnClean->setText(QStringLiteral("&Jetzt Löschen"));
+  LinkButton(btnClean, actCleanDirectories, LinkOwn::Caption);
+  btnHide->setText(QStringLiteral("&In den Hintergrund"));
+  btnHide->setToolTip(QStringLiteral("Das Programm in den Hintergrund (Symbolleiste) verkleinern"));
+  LinkButton(btnHide, actHide, LinkOwn::CaptionAndHint);
+  btnCancel->setText(QStringLiteral("&Ende"));
+  LinkButton(btnCancel, actExit, LinkOwn::Caption);
+
+  LinkButton(tabSelect->btnAddDirToList, actAddDirectory);
+  LinkButton(tabSelect->SpeedButton1, actRenameEntry);
+  LinkButton(tabSelect->SpeedButton2, actDeleteEntry);
+  LinkButton(tabSelect->SpeedButton3, actDeleteAll, LinkOwn::CaptionAndHint);
+  LinkButton(tabSelect->SpeedButton4, actSetToDefaultEntries);
+  LinkButton(tabOptions->btnDefaults, actSetDefaults);
+  LinkButton(tabOptions->btnApply, actApply);
+}
+
+void TfrmMain::ConnectHandlers() {
+  connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
+  connect(actInterval, &QAction::triggered, this, &TfrmMain::actIntervalExecute);
+  connect(actSelect, &QAction::triggered, this, &TfrmMain::actSelectExecute);
+  connect(actStatus, &QAction::triggered, this, &TfrmMain::actStatusExecute);
+  connect(actShow, &QAction::triggered, this, &TfrmMain::actShowExecute);
+  connect(actHide, &QAction::triggered, this, &TfrmMain::actHideExecute);
+  connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
+  connect(tabOptions->grpLanguage, &TcRadioGroup::Clicked, this, &TfrmMain::grpLanguageClick);
+
+  TkitCheckListBox* list = tabSelect->cbxKitDirectoryList;
+  connect(list, &QWidget::customContextMenuRequested, this, [this, list](QPoint pos) {
+    // The list's context-popup handler (making the item under the mouse
+    // current) runs here, before the menu opens.
+    mnuPopUp->popup(list->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TfrmMain::FormCreate() {
+  try {
+    // 1. Before anything reads a value: every read creates the key.
+    const bool firstRun = !KeyExists(kCurrentUserRoot, kRegKeyApp);
+    // 2. The splash screen ("Show Splash") joins here and holds start-up
+    //    until it closes.
+    // 3.
+    tabAbout->lblAppTitle->setText(QString::fromLatin1(kAppTitle.data(),
+                                                       static_cast<qsizetype>(kAppTitle.size())));
+    // 4. The form sizer's minimums (height 305, width 452) are set here.
+    // 5. Past the last item: the group shows "English"; the language is
+    //    the stored one regardless.
+    tabOptions->grpLanguage->SetItemIndex(2);
+    // 6. Loads the options into the options page and restores the size.
+    settings_ = std::make_unique<TcSettings>(*optionsView_, *directoryList_);
+    // 7. The interval change handler (edtIntervalValueChange) arms the
+    //    clean timer here from the loaded unit and value.
+    // 8.
+    settings_->LoadDirectoryList();
+    // 9.
+    AddDefaultEntries();
+    // 10. The unit box gets its items in the current language here
+    //     (FillIntervalUnits).
+    // 11. A selection from code, not the user's: no change handler runs.
+    {
+      const QSignalBlocker quiet(tabOptions->cbxInterval);
+      tabOptions->cbxInterval->setCurrentIndex(0);
+    }
+    // 12. The tips window ("Show Tipps on Startup") joins here.
+    // 13. The next-run label is set here (UpdateNextRunLabel).
+    // 14. The list actions' enabled states are refreshed here
+    //     (RefreshListActions).
+    // 15.
+    if (firstRun) {
+      AddDefaultEntries();
+      actSelect->trigger();
+    }
+  } catch (...) {
+    // A failing step ends start-up where it is; the window stays usable.
+  }
+}
+
+void TfrmMain::FormClose() {
+  try {
+    settings_.reset();
+    directoryList_->ReleaseAll();
+  } catch (...) {
+    // Nothing to report; the program ends anyway.
+  }
+  emit Closed();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  // Enter that no focused control took runs the default button.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      btnCancel->isEnabled() && btnCancel->isVisible()) {
+    btnCancel->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TfrmMain::ClearDirectoryList() {
+  if (settings_) {
+    settings_->ClearDirectoryList();
+  }
+}
+
+void TfrmMain::AddDefaultEntries() {
+  if (settings_) {
+    settings_->AddDefaultEntries();
+  }
+}
+
+void TfrmMain::ShowPage(QWidget* page) {
+  pgeMain->setCurrentWidget(page);
+  actShowExecute();
+}
+
+void TfrmMain::actAboutExecute() { ShowPage(tabAbout); }
+
+void TfrmMain::actIntervalExecute() { ShowPage(tabOptions); }
+
+void TfrmMain::actSelectExecute() { ShowPage(tabSelect); }
+
+void TfrmMain::actStatusExecute() { ShowPage(tabStatus); }
+
+void TfrmMain::actShowExecute() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TfrmMain::actHideExecute() { hide(); }
+
+void TfrmMain::actExitExecute() { close(); }
+
+void TfrmMain::grpLanguageClick() {
+  if (settings_) {
+    settings_->SetLanguage(tabOptions->grpLanguage->ItemIndex());
+  }
+}
+
+} // namespace fegolin

@@ -1,0 +1,121 @@
+#pragma once
+
+// The main window: five pages, three buttons, the action list, two popup
+// menus and two timers. It normally lives hidden behind the notification
+// area icon; closing it through actExit ends the program.
+//
+// Construction builds the layout, the actions, the menus and the timers,
+// then runs FormCreate, the fixed start-up sequence.
+
+#include "app/uImageList.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+
+namespace fegolin {
+
+class TcAboutPage;
+class TcDirectoryList;
+class TcHelpPage;
+class TcOptionsPage;
+class TcOptionsView;
+class TcSelectPage;
+class TcSettings;
+class TcStatusPage;
+
+class TfrmMain final : public QWidget {
+  Q_OBJECT
+public:
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // --- Layout
+  QTabWidget* pgeMain;
+  TcStatusPage* tabStatus;
+  TcSelectPage* tabSelect;
+  TcOptionsPage* tabOptions;
+  TcAboutPage* tabAbout;
+  TcHelpPage* tabHelp;
+  QPushButton* btnClean;
+  QPushButton* btnHide;
+  QPushButton* btnCancel;
+  QStatusBar* StatusBar1;
+
+  // --- lstActions, images from lstImage
+  TcImageList lstImage;
+  QAction* actCleanDirectories;
+  QAction* actAddDirectory;
+  QAction* actHide;
+  QAction* actExit;
+  QAction* actInterval;
+  QAction* actAbout;
+  QAction* actSelect;
+  QAction* actStatus;
+  QAction* actSetDefaults;
+  QAction* actRenameEntry;
+  QAction* actDeleteEntry;
+  QAction* actDeleteAll;
+  QAction* actSetToDefaultEntries;
+  QAction* actShow;
+  QAction* actApply;
+  QAction* actApplyDir;
+
+  // --- Menus and timers
+  QMenu* mnuPopupMain;   // the notification area icon's menu
+  QMenu* mnuPopUp;       // the folder list's menu
+  QTimer* timCleanTimer;
+  QTimer* timAktual;
+
+  // --- The folder list and the settings object
+  [[nodiscard]] TcDirectoryList& DirectoryList() { return *directoryList_; }
+  // Null before FormCreate has created it and after FormClose released it.
+  [[nodiscard]] TcSettings* Settings() { return settings_.get(); }
+
+  // Releases all entries, empties the list and stores the empty list.
+  void ClearDirectoryList();
+  // Adds the default entries to an empty list (not stored).
+  void AddDefaultEntries();
+
+  // --- Page and visibility handlers
+  void actAboutExecute();
+  void actIntervalExecute();
+  void actSelectExecute();
+  void actStatusExecute();
+  void actShowExecute();
+  void actHideExecute();
+  void actExitExecute();
+  void grpLanguageClick();
+
+signals:
+  // The window went through FormClose; being the main window, the
+  // application ends with it.
+  void Closed();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  void BuildLayout();
+  void CreateActions();
+  void CreateMenus();
+  void CreateTimers();
+  void ConnectHandlers();
+  void FormCreate();
+  void FormClose();
+  void ShowPage(QWidget* page);
+
+  std::unique_ptr<TcOptionsView> optionsView_;
+  std::unique_ptr<TcDirectoryList> directoryList_;
+  std::unique_ptr<TcSettings> settings_;
+};
+
+} // namespace fegolin

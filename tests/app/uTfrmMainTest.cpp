@@ -1,0 +1,291 @@
+// The main window on the real hive, offscreen: start-up, pages, hiding,
+// the default button and the way out.
+
+#include "app/uTfrmMain.h"
+
+#include "app/pages/uAboutPage.h"
+#include "app/pages/uHelpPage.h"
+#include "app/pages/uOptionsPage.h"
+#include "app/pages/uRadioGroup.h"
+#include "app/pages/uSelectPage.h"
+#include "app/pages/uStatusPage.h"
+#include "app/uDirectoryList.h"
+#include "common/uCommon.h"
+#include "common/uConst.h"
+#include "kit/kitlist.h"
+#include "platform/Registry.h"
+#include "settings/uTcSettings.h"
+#include "tests/support/ScopedHive.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fegolin {
+namespace {
+
+std::vector<std::string> Items(TfrmMain& form) {
+  std::vector<std::string> items;
+  TkitCheckListBox* list = form.tabSelect->cbxKitDirectoryList;
+  for (int i = 0; i < list->ItemCount(); ++i) {
+    items.push_back(list->ItemText(i).toStdString() + (list->IsCheckedAt(i) ? " [x]" : " [ ]"));
+  }
+  return items;
+}
+
+std::uint32_t StoredDword(std::string_view name) {
+  const RegVariant value = ReadRegValue(kCurrentUserRoot, kRegKeyApp, name, TFieldType::ftInteger);
+  const auto* number = std::get_if<std::int32_t>(&value);
+  return number != nullptr ? static_cast<std::uint32_t>(*number) : 0xFFFFFFFFu;
+}
+
+int CountOptionValues() {
+  auto key = platform::OpenKey(platform::ProcessRegistry(), platform::kRegCurrentUser,
+                               kRegKeyApp.substr(1), platform::RegOpenMode::Open);
+  int count = 0;
+  std::string name;
+  platform::RegValue value;
+  while (key && key->EnumValue(static_cast<std::uint32_t>(count), name, value) == platform::RegStatus::Ok) {
+    ++count;
+  }
+  return count;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+  void TearDown() override { SetCurrentLanguage(0); }
+  test::ScopedHive hive_;
+};
+
+TEST_F(MainWindow, FirstStartOpensOnTheFolderPageWithTheDefaultEntriesUnticked) {
+  TfrmMain form;
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.pgeMain->currentWidget(), form.tabSelect);
+
+  TcSettings* settings = form.Settings();
+  ASSERT_NE(settings, nullptr);
+  const std::string windowsTemp = settings->GetWindowsTempDir();
+  const std::string userTemp = settings->GetUserTempDir();
+  ASSERT_NE(windowsTemp, userTemp);  // CTest gives every test its own TMPDIR
+  const std::vector<std::string> expected{"User Temp\t(" + userTemp + ") [ ]",
+                                          "Windows Temp\t(" + windowsTemp + ") [ ]"};
+  EXPECT_EQ(Items(form), expected);
+
+  EXPECT_EQ(CountOptionValues(), 9);
+  EXPECT_TRUE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
+  const RegVariant run = ReadRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, TFieldType::ftString);
+  EXPECT_EQ(std::get<std::string>(run), "");
+}
+
+TEST_F(MainWindow, ALaterStartShowsNoWindow) {
+  { TfrmMain first; }
+  TfrmMain form;
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.pgeMain->currentWidget(), form.tabHelp);
+  // The defaults are in the list again: the first start did not save them.
+  EXPECT_EQ(form.DirectoryList().Count(), 2);
+}
+
+TEST_F(MainWindow, StartUpLoadsTheOptionsButShowsTheFirstUnit) {
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Run Interval Value", std::int32_t{17},
+                            TFieldType::ftInteger));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
+  TfrmMain form;
+  EXPECT_EQ(form.tabOptions->edtIntervalValue->value(), 17);
+  EXPECT_FALSE(form.tabOptions->cbxOptionSplash->isChecked());
+  EXPECT_TRUE(form.tabOptions->cbxAutoStart->isChecked());
+  EXPECT_EQ(form.tabOptions->cbxInterval->currentIndex(), 0);
+  EXPECT_EQ(StoredDword("Run Interval"), 2u);
+  EXPECT_EQ(form.tabAbout->lblAppTitle->text(), QStringLiteral("Fegolin"));
+  // Index 2 is past the last of the two languages: the group shows the
+  // last one, and the language stays the stored one.
+  EXPECT_EQ(form.tabOptions->grpLanguage->ItemIndex(), 1);
+  EXPECT_EQ(CurrentLanguage(), kLanguageGerman);
+}
+
+TEST_F(MainWindow, SavedListComesBackAfterExitAndRestartWithItsCheckMarks) {
+  std::vector<std::string> saved;
+  {
+    TfrmMain form;
+    TkitCheckListBox* list = form.tabSelect->cbxKitDirectoryList;
+    form.DirectoryList().Add("Projekt\t(/srv/projekt)", std::make_unique<TcPathData>("Projekt", "/srv/projekt"));
+    form.DirectoryList().Entry(list->IndexOfItem(QStringLiteral("Projekt\t(/srv/projekt)")))->SetState(true);
+    list->SetChecked(QStringLiteral("Projekt\t(/srv/projekt)"), true);
+    form.Settings()->SaveDirectoryList();
+    saved = Items(form);
+    // Entries changed after the save are not stored on the way out.
+    form.DirectoryList().Delete(0);
+    form.actExit->trigger();
+    EXPECT_EQ(form.Settings(), nullptr);
+    EXPECT_EQ(form.DirectoryList().Count(), 0);
+  }
+  ASSERT_EQ(saved.size(), 3u);
+  TfrmMain form;
+  EXPECT_EQ(Items(form), saved);
+}
+
+TEST_F(MainWindow, WindowSizeAtExitIsTheSizeOfTheNextStartWhileTheOptionIsOn) {
+  {
+    TfrmMain form;
+    EXPECT_EQ(form.size(), QSize(452, 305));
+    form.resize(610, 420);
+    form.actExit->trigger();
+  }
+  EXPECT_EQ(StoredDword("Form Height"), 420u);
+  EXPECT_EQ(StoredDword("Form Width"), 610u);
+  TfrmMain form;
+  EXPECT_EQ(form.size(), QSize(610, 420));
+}
+
+TEST_F(MainWindow, WindowSizeIsLeftAloneWhileTheOptionIsOff) {
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Save Window Size", false, TFieldType::ftBoolean));
+  {
+    TfrmMain form;
+    EXPECT_EQ(form.size(), QSize(496, 457));
+    form.resize(610, 420);
+    form.actExit->trigger();
+  }
+  EXPECT_EQ(CountOptionValues(), 7);
+}
+
+TEST_F(MainWindow, ExitEndsTheApplicationOnce) {
+  TfrmMain form;
+  QSignalSpy closed(&form, &TfrmMain::Closed);
+  form.btnCancel->click();
+  EXPECT_EQ(closed.count(), 1);
+  EXPECT_FALSE(form.isVisible());
+}
+
+struct PageCase {
+  const char* action;
+  const char* page;
+};
+
+class PageActions : public MainWindow, public ::testing::WithParamInterface<PageCase> {};
+
+TEST_P(PageActions, SelectTheirPageAndShowTheWindow) {
+  { TfrmMain first; }
+  TfrmMain form;
+  ASSERT_FALSE(form.isVisible());
+  form.findChild<QAction*>(QLatin1String(GetParam().action))->trigger();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.pgeMain->currentWidget()->objectName(), QLatin1String(GetParam().page));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, PageActions,
+                         ::testing::Values(PageCase{"actAbout", "tabAbout"},
+                                           PageCase{"actInterval", "tabOptions"},
+                                           PageCase{"actSelect", "tabSelect"},
+                                           PageCase{"actStatus", "tabStatus"},
+                                           PageCase{"actShow", "tabHelp"}),
+                         [](const auto& p) { return std::string(p.param.action); });
+
+TEST_F(MainWindow, HideKeepsTheProgramAndItsTimersRunning) {
+  TfrmMain form;
+  form.btnHide->click();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_NE(form.Settings(), nullptr);
+  EXPECT_TRUE(form.timCleanTimer->isActive());
+  EXPECT_TRUE(form.timAktual->isActive());
+  form.actShow->trigger();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.pgeMain->currentWidget(), form.tabSelect);
+}
+
+TEST_F(MainWindow, EnterRunsTheDefaultButtonUnlessAButtonHasTheFocus) {
+  TfrmMain form;
+  QSignalSpy closed(&form, &TfrmMain::Closed);
+  form.activateWindow();
+
+  form.btnHide->setFocus();
+  QTest::keyClick(form.btnHide, Qt::Key_Return);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(closed.count(), 0);
+
+  form.actStatus->trigger();
+  form.tabOptions->cbxOptionSplash->setFocus();
+  QTest::keyClick(form.tabOptions->cbxOptionSplash, Qt::Key_Return);
+  EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(MainWindow, TheHelpMemoKeepsEnterAndTab) {
+  TfrmMain form;
+  QSignalSpy closed(&form, &TfrmMain::Closed);
+  form.pgeMain->setCurrentWidget(form.tabHelp);
+  form.tabHelp->PageControl1->setCurrentWidget(form.tabHelp->tabHelpHelp);
+  QPlainTextEdit* memo = form.tabHelp->Memo3;
+  memo->setFocus();
+  const int before = memo->toPlainText().size();
+  QTest::keyClick(memo, Qt::Key_Return);
+  QTest::keyClick(memo, Qt::Key_Tab);
+  EXPECT_EQ(closed.count(), 0);
+  EXPECT_EQ(memo->toPlainText().size(), before + 2);
+}
+
+TEST_F(MainWindow, ButtonsFollowTheirActionsButKeepTheirOwnTexts) {
+  TfrmMain form;
+  TcSelectPage* page = form.tabSelect;
+  EXPECT_FALSE(page->SpeedButton1->isEnabled());
+  form.actRenameEntry->setEnabled(true);
+  EXPECT_TRUE(page->SpeedButton1->isEnabled());
+  EXPECT_EQ(page->SpeedButton1->toolTip(), QStringLiteral("Eintrag umbenennen"));
+
+  form.actDeleteAll->setToolTip(QStringLiteral("changed"));
+  form.actDeleteAll->setEnabled(false);
+  EXPECT_FALSE(page->SpeedButton3->isEnabled());
+  EXPECT_EQ(page->SpeedButton3->toolTip(), QStringLiteral("Alle Verzeichnisse aus Liste entfernen"));
+
+  EXPECT_EQ(form.btnClean->text(), QStringLiteral("&Jetzt Löschen"));
+  EXPECT_EQ(form.btnClean->toolTip(), QStringLiteral("Jetzt Reinigen"));
+  EXPECT_EQ(page->btnAddDirToList->text(), form.actAddDirectory->text());
+  EXPECT_FALSE(page->btnAddDirToList->icon().isNull());
+  EXPECT_FALSE(form.tabOptions->btnApply->isEnabled());
+
+  QSignalSpy ran(form.actAddDirectory, &QAction::triggered);
+  QTest::mouseClick(page->btnAddDirToList, Qt::LeftButton);
+  EXPECT_EQ(ran.count(), 1);
+}
+
+TEST_F(MainWindow, MenuEntriesRunTheirActionsAndFollowTheirState) {
+  TfrmMain form;
+  form.actHide->trigger();
+  form.mnuPopupMain->findChild<QAction*>(QStringLiteral("About1"))->trigger();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.pgeMain->currentWidget(), form.tabAbout);
+
+  QAction* rename = form.mnuPopUp->findChild<QAction*>(QStringLiteral("ShowStatus1"));
+  ASSERT_NE(rename, nullptr);
+  EXPECT_FALSE(rename->text().isEmpty());
+  EXPECT_FALSE(rename->isEnabled());
+  form.actRenameEntry->setEnabled(true);
+  EXPECT_TRUE(rename->isEnabled());
+}
+
+TEST_F(MainWindow, TheActionImagesAreThere) {
+  TfrmMain form;
+  EXPECT_EQ(form.lstImage.Count(), 6);
+  for (int i = 0; i < form.lstImage.Count(); ++i) {
+    const QIcon icon = form.lstImage.Icon(i);
+    ASSERT_FALSE(icon.isNull()) << i;
+    EXPECT_EQ(icon.availableSizes().value(0), QSize(16, 16)) << i;
+  }
+}
+
+} // namespace
+} // namespace fegolin
