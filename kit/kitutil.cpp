@@ -123,6 +123,14 @@ void TkitSingleInstance::Loaded() {
     return;
   }
   loaded_ = true;
+  // The window to bring forward when a later start asks for it.
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    connect(app, &QGuiApplication::focusWindowChanged, this, [this] {
+      if (QWidget* window = QApplication::activeWindow()) {
+        lastActive_ = window;
+      }
+    });
+  }
   if (multipleInstances_) {
     JoinInstanceCount();
   }
@@ -265,13 +273,6 @@ void TkitSingleInstance::Serve() {
       ReadRequests(socket);
     }
   });
-  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-    connect(app, &QGuiApplication::focusWindowChanged, this, [this] {
-      if (QWidget* window = QApplication::activeWindow()) {
-        lastActive_ = window;
-      }
-    });
-  }
 }
 
 void TkitSingleInstance::WatchServer(QLocalSocket* socket) {

@@ -78,10 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                      [](TkitFormSizer& s) { s.SetWidthMin(200); s.SetWidthMax(300); s.SetWidthMax(-1); },
                      200, -1},
         CouplingCase{"NegativeSizeMeansNoLimit",
-                     [](TkitFormSizer& s) { s.SetWidthMin(200); s.SetWidthMin(-40); }, -1, -1},
-        CouplingCase{"BatchCouplesLikeSingleSetters",
-                     [](TkitFormSizer& s) { s.SetMaxBounds(-1, -1, 300, -1); s.SetMinBounds(-1, -1, 350, -1); },
-                     350, 350}),
+                     [](TkitFormSizer& s) { s.SetWidthMin(200); s.SetWidthMin(-40); }, -1, -1}),
     [](const auto& param) { return param.param.name; });
 
 // --- Limits in force --------------------------------------------------------
@@ -203,8 +200,6 @@ TEST_P(FormSizerInitial, TakesPositionAndSizeFromTheLimits) {
 INSTANTIATE_TEST_SUITE_P(
     Modes, FormSizerInitial,
     ::testing::Values(
-        InitialCase{"Defaults", TkitInitialPosSize::ipsDefault, TkitInitialPosSize::ipsDefault,
-                    QPoint(100, 100), QSize(300, 200)},
         InitialCase{"Minimum", TkitInitialPosSize::ipsMin, TkitInitialPosSize::ipsMin,
                     QPoint(10, 100), QSize(250, 150)},
         // The maximum width; the height stays, then meets the minimum.
