@@ -25,6 +25,7 @@
 //   list->SetSorted(true);
 //   list->SetExpandTabs(true);
 //   list->SetItemHeight(16);
+//   list->SetColor(list->palette().color(QPalette::Button));
 //   list->OnCheck = [](TkitCustomCheckListBox& sender, int index, bool& value) {
 //     // called BEFORE the mark changes; set `value` to !value to refuse it
 //   };
@@ -33,7 +34,9 @@
 //   auto* e = list->ItemObjectAs<TcPathData>(index);
 //
 // Positions given to ItemAtPos() and ItemRect() are in viewport()
-// coordinates, as are the positions of mouse and context-menu events.
+// coordinates, as are the positions of mouse events and of
+// customContextMenuRequested(): a context menu handler makes the item under
+// the pointer current with SetItemIndex(ItemAtPos(pos)) (-1 over empty space).
 
 #include <QColor>
 #include <QFlags>
@@ -142,12 +145,13 @@ public:
   }
   void SetItemObject(int index, void* object);
   // Replaces the text of an item where it stands, even in a sorted list (it
-  // is sorted again with the next Sorted change). Check and disabled marks
-  // follow the item to its new text; no OnCheck event is raised.
+  // is sorted again when sorting is next turned on).
   virtual void SetItemText(int index, const QString& text);
-  // Removes one item; a checked item first reports its uncheck (OnCheck).
+  // Removes one item. In a check list box a checked item first reports its
+  // uncheck through OnCheck, with the item still at `index`; its mark stays
+  // when another item carries the same text.
   void DeleteItem(int index);
-  // Removes all items; no events, every mark is dropped.
+  // Removes all items; a check list box raises no events and drops every mark.
   void ClearItems();
   // The first item whose text equals `text` exactly, else the first that
   // equals it regardless of letter case, else -1.
@@ -311,7 +315,8 @@ struct TkitOwnerDrawState {
 class TkitCustomCheckListBox;
 
 // Raised before a check mark changes. `Value` is the state about to be set;
-// a handler that changes it cancels the change.
+// a handler that changes it cancels the change. While it reports the
+// uncheck of an item being removed, the handler must not add or remove items.
 using TkitCheckNotifyEvent = std::function<void(TkitCustomCheckListBox& Sender, int Index, bool& Value)>;
 // Replaces the list's own drawing of an item (the focus frame is still drawn).
 using TkitDrawItemEvent = std::function<void(TkitCustomCheckListBox& Sender, QPainter& Canvas, int Index,
@@ -345,7 +350,8 @@ public:
   [[nodiscard]] const TkitStringList& DisabledItems() const { return disabledItems_; }
   void SetDisabledItems(const TkitStringList& value);
 
-  // Keeps the item's place; its marks move with it to the new text.
+  // Keeps the item's place; its marks move with it to the new text, without
+  // OnCheck.
   void SetItemText(int index, const QString& text) override;
 
   // Makes the first checked item current; for callers that fill a list
