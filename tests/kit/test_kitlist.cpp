@@ -144,6 +144,18 @@ TEST_F(KitListTest, SetCheckedFindsTheExactTextBeforeOtherLetterCase) {
   EXPECT_TRUE(list->GetChecked("Temp"));
 }
 
+TEST_F(KitListTest, ItemUnderThePointerBecomesCurrentAndEmptySpaceClearsIt) {
+  AddItems({"alpha", "beta"});
+  list->SetItemIndex(list->ItemAtPos(list->ItemRect(1).center()));
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_TRUE(list->Selected(1));
+  const QPoint belowItems(5, 150);
+  EXPECT_EQ(list->ItemAtPos(belowItems, false), 2);
+  list->SetItemIndex(list->ItemAtPos(belowItems));
+  EXPECT_EQ(list->ItemIndex(), -1);
+  EXPECT_FALSE(list->Selected(1));
+}
+
 // --- Single-check mode and disabled items ---------------------------------
 
 TEST_F(KitListTest, SingleCheckModeUnchecksTheOthersSilently) {
