@@ -175,6 +175,9 @@ private:
       ++level.next;
       return true;
     }
+    if ((listed & Directory) == 0 && DeletedStraightAway(level, name)) {
+      return true;
+    }
     const auto status = ClearEntryAttributes(walk_, name);
     if (!status) {
       // Vanished or unreadable: the rest of this folder waits for the next run.
@@ -200,6 +203,29 @@ private:
     }
     FinishEntry(levels_[depth_ - 1]);
     return true;
+  }
+
+  // A file whose read-only attribute cannot stop its deletion goes without
+  // the attribute steps where the platform allows; see DeleteListedFile.
+  // True when the entry is dealt with.
+  bool DeletedStraightAway(Level& level, std::string_view name) {
+    switch (walk_.DeleteListedFile(name, level.listing.Inode(level.next))) {
+    case platform::ListedDelete::Deleted:
+      Report(true);
+      ++level.next;
+      return true;
+    case platform::ListedDelete::InUse:
+      Report(false);
+      ++level.next;
+      return true;
+    case platform::ListedDelete::Vanished:
+      // As when its attributes cannot be read: the pass ends here.
+      level.ended = true;
+      return true;
+    case platform::ListedDelete::NeedsFullSteps:
+      break;
+    }
+    return false;
   }
 
   // Removes the entry at level.next, a subfolder now as empty as it gets or
@@ -237,6 +263,10 @@ private:
 } // namespace
 
 bool MatchesMask(std::string_view mask, std::string_view name) {
+  // The clean cycle always passes "*.*"; it takes every name.
+  if (mask == "*.*" || mask == "*") {
+    return !name.empty();
+  }
   if (MatchesWildcards(mask, name)) {
     return true;
   }

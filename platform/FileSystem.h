@@ -60,8 +60,8 @@ public:
     names_.clear();
     entries_.clear();
   }
-  void Add(std::string_view name, std::uint32_t attributes) {
-    entries_.push_back({names_.size(), static_cast<std::uint32_t>(name.size()), attributes});
+  void Add(std::string_view name, std::uint32_t attributes, std::uint64_t inode = 0) {
+    entries_.push_back({names_.size(), inode, static_cast<std::uint32_t>(name.size()), attributes});
     names_.append(name);
   }
 
@@ -75,15 +75,26 @@ public:
   [[nodiscard]] std::uint32_t Attributes(std::size_t index) const {
     return entries_[index].attributes;
   }
+  // The file number the listing delivered (the inode on POSIX); 0 unknown.
+  [[nodiscard]] std::uint64_t Inode(std::size_t index) const { return entries_[index].inode; }
 
 private:
   struct Entry {
     std::size_t offset;
+    std::uint64_t inode;
     std::uint32_t length;
     std::uint32_t attributes;
   };
   std::string names_;
   std::vector<Entry> entries_;
+};
+
+// What came of deleting a listed non-folder entry straight away.
+enum class ListedDelete : std::uint8_t {
+  Deleted,       // it is gone
+  Vanished,      // it was no longer there
+  InUse,         // a running process uses it; it stays untouched
+  NeedsFullSteps // not done: read and clear its attributes, then delete it
 };
 
 // A cursor over one folder tree. It starts in the folder it was opened on
@@ -107,6 +118,18 @@ public:
                              std::uint32_t attributes) = 0;
   // Removes a file, a link or any other non-folder entry.
   virtual bool DeleteFile(std::string_view name) = 0;
+  // Where an entry's read-only attribute cannot keep it from being deleted
+  // (POSIX: only the folder's permissions count), reading and clearing the
+  // attributes of a file that is about to go changes nothing anybody could
+  // see afterwards; the backend then deletes the entry the listing named
+  // (by `name`, with the listing's `inode` to recognise it as in use) in one
+  // step. When that is not possible, or the deletion fails, the answer is
+  // NeedsFullSteps and the caller goes the long way, which ends the same as
+  // it would have without the attempt. Where read-only does keep a file
+  // (Windows), there is no such step.
+  virtual ListedDelete DeleteListedFile(std::string_view /*name*/, std::uint64_t /*inode*/) {
+    return ListedDelete::NeedsFullSteps;
+  }
   // Removes an empty subfolder.
   virtual bool RemoveDirectory(std::string_view name) = 0;
   // Moves into the subfolder `name`, which must still be the folder Query

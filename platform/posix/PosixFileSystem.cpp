@@ -6,7 +6,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -105,10 +107,30 @@ bool ChangeModeOfPinned(int pinned, mode_t mode) {
   return ::chmod(path, mode) == 0;
 }
 
+// File systems whose listing gives every non-folder the inode number stat
+// reports, on the device of its folder. There the listing alone tells whether
+// a file is in use. (Overlay and network file systems do not promise that.)
+bool ListingIdentifiesFiles(int fd) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) {
+    return false;
+  }
+  switch (static_cast<unsigned long>(fs.f_type)) {
+  case EXT4_SUPER_MAGIC: // also ext2 and ext3
+  case TMPFS_MAGIC:
+  case XFS_SUPER_MAGIC:
+  case BTRFS_SUPER_MAGIC:
+    return true;
+  default:
+    return false;
+  }
+}
+
 class PosixFolderWalk final : public FolderWalk {
 public:
   PosixFolderWalk(UniqueFd top, const struct stat& st, InUseSnapshot inUse)
       : device_(static_cast<std::uint64_t>(st.st_dev)), inUse_(std::move(inUse)),
+        listingIdentifiesFiles_(ListingIdentifiesFiles(top.get())),
         buffer_(kListBufferBytes / sizeof(std::uint64_t)) {
     levels_.push_back({std::move(top), IdentityOf(st)});
   }
@@ -128,14 +150,16 @@ public:
       for (std::size_t pos = 0; pos < static_cast<std::size_t>(filled);) {
         unsigned short recordLength = 0;
         unsigned char type = 0;
+        ino64_t inode = 0;
         std::memcpy(&recordLength, bytes + pos + offsetof(dirent64, d_reclen), sizeof recordLength);
         std::memcpy(&type, bytes + pos + offsetof(dirent64, d_type), sizeof type);
+        std::memcpy(&inode, bytes + pos + offsetof(dirent64, d_ino), sizeof inode);
         const char* name = bytes + pos + offsetof(dirent64, d_name);
         pos += recordLength;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
           continue;
         }
-        listing.Add(name, ListedAttributes(fd, name, type));
+        listing.Add(name, ListedAttributes(fd, name, type), inode);
       }
     }
   }
@@ -185,6 +209,22 @@ public:
   bool DeleteFile(std::string_view name) override {
     const EntryName entry(name);
     return entry.valid() && ::unlinkat(current(), entry.c_str(), 0) == 0;
+  }
+
+  // A file's own mode never matters for deleting it here, so a file that is
+  // about to go needs no attribute read and no chmod first.
+  ListedDelete DeleteListedFile(std::string_view name, std::uint64_t inode) override {
+    const EntryName entry(name);
+    if (!entry.valid() || !listingIdentifiesFiles_ || inode == 0) {
+      return ListedDelete::NeedsFullSteps;
+    }
+    if (inUse_.Contains({device_, inode})) {
+      return ListedDelete::InUse;
+    }
+    if (::unlinkat(current(), entry.c_str(), 0) == 0) {
+      return ListedDelete::Deleted;
+    }
+    return errno == ENOENT ? ListedDelete::Vanished : ListedDelete::NeedsFullSteps;
   }
 
   bool RemoveDirectory(std::string_view name) override {
@@ -263,6 +303,7 @@ private:
   std::size_t firstOpen_ = 1;   // levels_[1 .. firstOpen_) have their descriptor closed
   std::uint64_t device_;        // file system of the top folder
   InUseSnapshot inUse_;
+  bool listingIdentifiesFiles_;
   std::vector<std::uint64_t> buffer_; // getdents64 records, suitably aligned
 };
 

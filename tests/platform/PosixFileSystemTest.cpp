@@ -218,6 +218,33 @@ TEST(PosixFolderWalk, EntriesUsedByRunningProcessesAreInUse) {
   ::close(openFd);
 }
 
+TEST(PosixFolderWalk, ListedFilesGoInOneStepUnlessInUseOrGone) {
+  TempTree tree;
+  tree.file("top/plain");
+  ::chmod(tree.file("top/readonly").c_str(), 0444);
+  const auto held = tree.file("top/held");
+  tree.file("top/vanishing");
+  const int heldFd = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+  const auto walk = OpenFolderWalk(tree.path("top").string());
+  ASSERT_TRUE(walk);
+  FolderListing listing;
+  ASSERT_TRUE(walk->List(listing));
+  std::map<std::string, std::uint64_t> inodes;
+  for (std::size_t i = 0; i < listing.size(); ++i) {
+    inodes[std::string(listing.Name(i))] = listing.Inode(i);
+  }
+  fs::remove(tree.path("top/vanishing"));
+
+  EXPECT_EQ(walk->DeleteListedFile("plain", inodes["plain"]), ListedDelete::Deleted);
+  EXPECT_EQ(walk->DeleteListedFile("readonly", inodes["readonly"]), ListedDelete::Deleted);
+  EXPECT_EQ(walk->DeleteListedFile("held", inodes["held"]), ListedDelete::InUse);
+  EXPECT_EQ(walk->DeleteListedFile("vanishing", inodes["vanishing"]), ListedDelete::Vanished);
+  EXPECT_EQ(walk->DeleteListedFile("held", 0), ListedDelete::NeedsFullSteps);
+  EXPECT_TRUE(fs::exists(held));
+  EXPECT_FALSE(fs::exists(tree.path("top/plain")));
+  ::close(heldFd);
+}
+
 TEST(PosixFolderWalk, ReadOnlyIsAMissingOwnerWriteBitAndClearsOnlyWhatIsOurs) {
   TempTree tree;
   const auto file = tree.file("top/file");
