@@ -1,5 +1,7 @@
 #include "app/uDialogs.h"
 
+#include "kit/kitfolder.h"
+
 #include <QAbstractButton>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -36,6 +38,22 @@ QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
   dialog.setLabelText(prompt);
   dialog.setTextValue(initial);
   return dialog.exec() == QDialog::Accepted ? dialog.textValue() : initial;
+}
+
+std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString& initialFolder) {
+  dialog.SetFolder(initialFolder);
+  if (TcDialogScript* script = TcDialogScript::Active()) {
+    const auto answer = script->Take({DialogRequest::Kind::Folder, {}, {}, initialFolder});
+    if (!answer || !answer->accepted) {
+      return std::nullopt;
+    }
+    dialog.SetFolder(answer->folder.folder);
+    return answer->folder;
+  }
+  if (!dialog.Execute()) {
+    return std::nullopt;
+  }
+  return FolderChoice{dialog.Folder(), dialog.SelectedDisplayName()};
 }
 
 } // namespace Dialogs

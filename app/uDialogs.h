@@ -14,6 +14,8 @@ class QWidget;
 
 namespace fegolin {
 
+class TkitFolderDialog;
+
 // A folder picked in the folder browser: its path and the name the system
 // shows for it.
 struct FolderChoice {
@@ -30,6 +32,11 @@ bool ConfirmWarning(QWidget* parent, const QString& text);
 // A modal input box. The answer, or `initial` when cancelled.
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
                  const QString& initial);
+
+// Runs the window's folder dialog with `initialFolder` preselected. The
+// chosen folder, or nothing when cancelled. The dialog's Folder() holds the
+// chosen path afterwards, as after its own Execute.
+std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString& initialFolder);
 
 } // namespace Dialogs
 

@@ -49,6 +49,7 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   middle->addWidget(Panel3, 0, Qt::AlignTop);
 
   layDetails = new QVBoxLayout;
+  layDetails->setAlignment(Qt::AlignTop);
   lblMaker = new QLabel(QStringLiteral("Ein Programm von Norvalt"));
   lblMaker->setObjectName(QStringLiteral("lblMaker"));
   lblAuthor = new QLabel(QStringLiteral("Geschrieben vom Fegolin-Team bei Norvalt"));
@@ -64,6 +65,8 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   Memo2->setEnabled(false);
   Memo2->setFrameShape(QFrame::NoFrame);
   Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo2->setBackgroundRole(QPalette::Button);
   QPalette palette = Memo2->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));

@@ -1,5 +1,7 @@
 #include "app/uDialogs.h"
 
+#include "kit/kitfolder.h"
+
 #include <gtest/gtest.h>
 
 namespace fegolin {
@@ -45,6 +47,20 @@ TEST(DialogScript, AnInnerScriptAnswersUntilItEnds) {
   }
   EXPECT_TRUE(Dialogs::ConfirmWarning(nullptr, QStringLiteral("outer")));
   EXPECT_EQ(outer.Requests().size(), 1u);
+}
+
+TEST(DialogScript, AFolderAnswerBecomesTheDialogsFolder) {
+  TkitFolderDialog dialog;
+  TcDialogScript script;
+  script.AnswerFolder({QStringLiteral("/srv/daten"), QStringLiteral("daten")});
+  const auto chosen = Dialogs::BrowseFolder(dialog, QStringLiteral("C:"));
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->displayName, QStringLiteral("daten"));
+  EXPECT_EQ(dialog.Folder(), QStringLiteral("/srv/daten"));
+  EXPECT_EQ(script.Requests().at(0).initial, QStringLiteral("C:"));
+
+  EXPECT_FALSE(Dialogs::BrowseFolder(dialog, QStringLiteral("C:")));
+  EXPECT_EQ(dialog.Folder(), QStringLiteral("C:"));
 }
 
 } // namespace
