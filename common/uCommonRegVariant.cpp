@@ -81,7 +81,9 @@ std::optional<std::string> DateTimeToText(TDateTime dateTime) {
   if (year < 1 || year > 9999) {
     return std::nullopt;
   }
-  std::array<char, 32> text{};
+  // Sized for the widest values the argument types allow, so the compiler
+  // can prove nothing is ever cut off.
+  std::array<char, 96> text{};
   std::snprintf(text.data(), text.size(), "%04d-%02u-%02u %02lld:%02lld:%02lld", year,
                 static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
                 seconds / 3600, seconds / 60 % 60, seconds % 60);
