@@ -9,6 +9,7 @@
 #include "app/pages/uRadioGroup.h"
 #include "app/pages/uSelectPage.h"
 #include "app/pages/uStatusPage.h"
+#include "app/uDialogs.h"
 #include "app/uDirectoryList.h"
 #include "common/uCommon.h"
 #include "common/uConst.h"
@@ -241,10 +242,13 @@ TEST_F(MainWindow, TheHelpMemoKeepsEnterAndTab) {
 TEST_F(MainWindow, ButtonsFollowTheirActionsButKeepTheirOwnTexts) {
   TfrmMain form;
   TcSelectPage* page = form.tabSelect;
+  form.actRenameEntry->setEnabled(false);
   EXPECT_FALSE(page->SpeedButton1->isEnabled());
   form.actRenameEntry->setEnabled(true);
   EXPECT_TRUE(page->SpeedButton1->isEnabled());
   EXPECT_EQ(page->SpeedButton1->toolTip(), QStringLiteral("Eintrag umbenennen"));
+  form.actApply->setEnabled(false);
+  EXPECT_FALSE(form.tabOptions->btnApply->isEnabled());
 
   form.actDeleteAll->setToolTip(QStringLiteral("changed"));
   form.actDeleteAll->setEnabled(false);
@@ -255,8 +259,9 @@ TEST_F(MainWindow, ButtonsFollowTheirActionsButKeepTheirOwnTexts) {
   EXPECT_EQ(form.btnClean->toolTip(), QStringLiteral("Jetzt Reinigen"));
   EXPECT_EQ(page->btnAddDirToList->text(), form.actAddDirectory->text());
   EXPECT_FALSE(page->btnAddDirToList->icon().isNull());
-  EXPECT_FALSE(form.tabOptions->btnApply->isEnabled());
 
+  // Whatever the action opens is answered as cancelled.
+  TcDialogScript script;
   QSignalSpy ran(form.actAddDirectory, &QAction::triggered);
   QTest::mouseClick(page->btnAddDirToList, Qt::LeftButton);
   EXPECT_EQ(ran.count(), 1);
@@ -272,6 +277,7 @@ TEST_F(MainWindow, MenuEntriesRunTheirActionsAndFollowTheirState) {
   QAction* rename = form.mnuPopUp->findChild<QAction*>(QStringLiteral("ShowStatus1"));
   ASSERT_NE(rename, nullptr);
   EXPECT_FALSE(rename->text().isEmpty());
+  form.actRenameEntry->setEnabled(false);
   EXPECT_FALSE(rename->isEnabled());
   form.actRenameEntry->setEnabled(true);
   EXPECT_TRUE(rename->isEnabled());
