@@ -71,6 +71,13 @@ TEST(TrayIconE2ETest, EmbedsOneIconShowingItsPicture) {
   // trayer sits at the top right of the screen.
   EXPECT_LT(icon->y, 24);
   EXPECT_GT(icon->x, session.width() / 2);
+  // Nothing but the icon: the form stays hidden, and the icon's own window
+  // (titled after the application) sits inside trayer, not on the desktop.
+  for (const char* title : {"Fegolin", "e2eTrayIconHost"}) {
+    for (const WindowId window : session.findWindows(title)) {
+      EXPECT_FALSE(session.isViewable(window)) << title;
+    }
+  }
   EXPECT_TRUE(host.running()) << host.describe() << '\n' << host.output();
 }
 

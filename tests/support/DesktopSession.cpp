@@ -393,7 +393,7 @@ std::optional<ScreenRect> DesktopSession::trayIconGeometry(int index) const {
 
 std::vector<WindowId> DesktopSession::findWindows(std::string_view title) const {
   std::vector<WindowId> found;
-  for (const WindowId window : impl_->x->subtree(impl_->x->root())) {
+  for (const WindowId window : impl_->x->children(impl_->x->root())) {
     if (impl_->x->title(window) == title) {
       found.push_back(window);
     }

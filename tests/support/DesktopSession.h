@@ -168,9 +168,12 @@ public:
   [[nodiscard]] std::optional<ScreenRect> trayIconGeometry(int index) const;
 
   // --- Windows -----------------------------------------------------------
-  // Every window whose title (_NET_WM_NAME, else WM_NAME) is exactly `title`.
+  // Every top-level window whose title (_NET_WM_NAME, else WM_NAME) is
+  // exactly `title`, hidden ones included. Top-level: a child of the root,
+  // where programs' windows, dialogs and menus stand with no window manager
+  // around; a tray icon with the same title inside trayer is not one.
   [[nodiscard]] std::vector<WindowId> findWindows(std::string_view title) const;
-  // Waits for a window of that title that is viewable.
+  // Waits for a top-level window of that title that is viewable.
   std::optional<WindowId> waitForWindow(std::string_view title,
                                         std::chrono::milliseconds timeout = 10s) const;
   [[nodiscard]] bool isViewable(WindowId window) const;
