@@ -3,6 +3,7 @@
 
 #include "app/uCommandLine.h"
 #include "app/uTfrmMain.h"
+#include "kit/kitutil.h"
 
 #include <QApplication>
 
@@ -20,7 +21,20 @@ int main(int argc, char** argv) {
   // Before any window exists: the single-instance guard names its system
   // objects after the title.
   QApplication::setApplicationName(QStringLiteral("Fegolin"));
+  // The program lives in the notification area: a hidden window is no
+  // reason to end. Only the exit action (FormClose) ends it.
+  QApplication::setQuitOnLastWindowClosed(false);
   fegolin::TfrmMain frmMain;
   QObject::connect(&frmMain, &fegolin::TfrmMain::Closed, &app, &QCoreApplication::quit);
+  // A second start: the running instance has been brought forward, and
+  // this one ends without running its loop (its splash, if any, is over).
+  if (fegolin::TkitApplication::Terminated()) {
+    return 0;
+  }
+  fegolin::TkitApplication::SetMainForm(&frmMain);
+  // Off while the tray icon keeps the window hidden.
+  if (fegolin::TkitApplication::ShowMainForm()) {
+    frmMain.show();
+  }
   return app.exec();
 }

@@ -10,20 +10,21 @@
 #include "app/uActionLink.h"
 #include "app/uDirectoryList.h"
 #include "app/uOptionsView.h"
+#include "app/ufrmSplash.h"
+#include "app/ufrmTipps.h"
 #include "common/uCommon.h"
+#include "kit/kitcompf.h"
 #include "kit/kitlist.h"
 #include "settings/uTcSettings.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
@@ -67,15 +68,12 @@ TfrmMain::TfrmMain(QWidget* parent)
   CreateMenus();
   CreateTimers();
   resize(kDesignSize);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
   optionsView_ = std::make_unique<TcOptionsView>(*this, *tabOptions);
   directoryList_ = std::make_unique<TcDirectoryList>(*tabSelect->cbxKitDirectoryList);
   ConnectHandlers();
-  // The kit components of the window (tray icon, single-instance guard,
-  // form sizer, welcome tips, folder dialog) are created here, so they
-  // have done their part of loading the window before FormCreate runs.
+  // The kit components have done their part of loading the window (hidden
+  // it, set its size, ended a second instance) before FormCreate runs.
+  CreateKitComponents();
   FormCreate();
 }
 
@@ -177,12 +175,18 @@ void TfrmMain::FormCreate() {
   try {
     // 1. Before anything reads a value: every read creates the key.
     const bool firstRun = !KeyExists(kCurrentUserRoot, kRegKeyApp);
-    // 2. The splash screen ("Show Splash") joins here and holds start-up
-    //    until it closes.
+    // 2. Holds start-up until the splash has gone ("-ns" keeps it away,
+    //    but the host is made all the same).
+    if (ReadBoolOption(Option::ShowSplash) && splashForm_ == nullptr) {
+      splashForm_ = new TfrmSplash(this);
+    }
     // 3.
     tabAbout->lblAppTitle->setText(QString::fromLatin1(kAppTitle.data(),
                                                        static_cast<qsizetype>(kAppTitle.size())));
-    // 4. The form sizer's minimums (height 305, width 452) are set here.
+    // 4. Lowering the height minimum keeps the height; raising the width
+    //    minimum widens the window at once.
+    kitFormSizer->SetHeightMin(305);
+    kitFormSizer->SetWidthMin(452);
     // 5. Past the last item: the group shows "English"; the language is
     //    the stored one regardless.
     tabOptions->grpLanguage->SetItemIndex(2);
@@ -201,7 +205,10 @@ void TfrmMain::FormCreate() {
       const QSignalBlocker quiet(tabOptions->cbxInterval);
       tabOptions->cbxInterval->setCurrentIndex(0);
     }
-    // 12. The tips window ("Show Tipps on Startup") joins here.
+    // 12. Shows the tip window at once, on top, not modal.
+    if (ReadBoolOption(Option::ShowTipps) && tipsForm_ == nullptr) {
+      tipsForm_ = new TfrmTipps(this);
+    }
     // 13. The next-run label is set here (UpdateNextRunLabel).
     // 14. The list actions' enabled states are refreshed here
     //     (RefreshListActions).

@@ -23,6 +23,12 @@ class QTimer;
 namespace fegolin {
 
 class TcAboutPage;
+class TfrmSplash;
+class TfrmTipps;
+class TkitFormSizer;
+class TkitSingleInstance;
+class TkitTrayIcon;
+class TkitWelcomeTips;
 class TcDirectoryList;
 class TcHelpPage;
 class TcOptionsPage;
@@ -74,6 +80,17 @@ public:
   QTimer* timCleanTimer;
   QTimer* timAktual;
 
+  // --- Kit components (uTfrmMainKit.cpp)
+  TkitFormSizer* kitFormSizer;
+  TkitTrayIcon* kitTrayIcon1;
+  TkitSingleInstance* kitSingleInstance1;
+  TkitWelcomeTips* kitWelcomeTips1;
+  // A click on the icon, with any button: the window on the Info page.
+  void kitTrayIcon1DblClick();
+  // The host forms FormCreate made; null while there is none.
+  [[nodiscard]] TfrmSplash* SplashForm() const { return splashForm_; }
+  [[nodiscard]] TfrmTipps* TipsForm() const { return tipsForm_; }
+
   // --- The folder list and the settings object
   [[nodiscard]] TcDirectoryList& DirectoryList() { return *directoryList_; }
   // Null before FormCreate has created it and after FormClose released it.
@@ -102,9 +119,11 @@ signals:
 protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
 private:
   void BuildLayout();
+  void CreateKitComponents();
   void CreateActions();
   void CreateMenus();
   void CreateTimers();
@@ -116,6 +135,10 @@ private:
   std::unique_ptr<TcOptionsView> optionsView_;
   std::unique_ptr<TcDirectoryList> directoryList_;
   std::unique_ptr<TcSettings> settings_;
+  // Owned by the window; they live, invisible, as long as it does.
+  TfrmSplash* splashForm_ = nullptr;
+  TfrmTipps* tipsForm_ = nullptr;
+  bool centred_ = false;
 };
 
 } // namespace fegolin

@@ -17,14 +17,14 @@ function(fegolin_target_defaults target)
   target_link_libraries(${target} PRIVATE fegolin_options)
 endfunction()
 
-# fegolin_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [QT])
+# fegolin_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ARGS ...] [QT])
 #
 # One executable per unit, registered with CTest. Every test runs with its
 # own scratch folder as TMPDIR, its own XDG folders and an in-memory hive, so
 # a test can never reach the user's real configuration or temp folders.
 # QT tests get the offscreen platform and a QApplication from the Qt main.
 function(fegolin_add_test name)
-  cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   fegolin_target_defaults(${name})
   if(ARG_QT)
@@ -33,7 +33,9 @@ function(fegolin_add_test name)
     target_link_libraries(${name} PRIVATE fegolin_test_support ${ARG_LIBS})
   endif()
   set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")
-  add_test(NAME ${name} COMMAND ${name})
+  # ARGS reach the program's own command line as well (QCoreApplication),
+  # e.g. "-ns" for tests that start the main window without its splash.
+  add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
   set(env
     "TMPDIR=${scratch}/tmp"
     "XDG_CONFIG_HOME=${scratch}/config"

@@ -29,6 +29,11 @@ bool& ShowMainFormSlot() {
   return show;
 }
 
+bool& TerminatedSlot() {
+  static bool terminated = false;
+  return terminated;
+}
+
 // Enough for a local socket: both ends are on this machine and the running
 // instance answers from its event loop.
 constexpr int kConnectTimeoutMs = 2000;
@@ -65,11 +70,16 @@ void TkitApplication::SetShowMainForm(bool value) {
 }
 
 void TkitApplication::Terminate() {
+  TerminatedSlot() = true;
   // QCoreApplication::quit() does nothing before exec() runs; a queued call
   // reaches it as soon as the loop starts.
   if (QCoreApplication* app = QCoreApplication::instance()) {
     QMetaObject::invokeMethod(app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
   }
+}
+
+bool TkitApplication::Terminated() {
+  return TerminatedSlot();
 }
 
 // ---------------------------------------------------------------------------

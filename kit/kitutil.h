@@ -10,12 +10,14 @@
 //                                                  // guard names its objects
 //                                                  // after the title
 //   TfrmMain form;                                 // its components act here
+//   if (TkitApplication::Terminated()) {           // a component asked to end
+//     return 0;
+//   }
 //   TkitApplication::SetMainForm(&form);
 //   if (TkitApplication::ShowMainForm()) {
 //     form.show();
 //   }
-//   return app.exec();                             // returns at once when a
-//                                                  // component asked to end
+//   return app.exec();
 //
 // TkitSingleInstance on the main form, with its defaults:
 //
@@ -71,6 +73,11 @@ public:
   // Asks for an orderly end: the application quits as soon as its event
   // loop runs, or at once when it is running already.
   static void Terminate();
+  // Terminate() has been called. A modal window shown while the main form
+  // is made (a splash) runs its own loop before the application's, and the
+  // queued quit is spent there; main() checks this and does not start the
+  // event loop at all.
+  [[nodiscard]] static bool Terminated();
 };
 
 // ---------------------------------------------------------------------------

@@ -1,10 +1,14 @@
 #include "app/pages/uAboutPage.h"
 
 #include "app/pages/uPageFonts.h"
+#include "app/uPictures.h"
+#include "kit/kitlabel.h"
+#include "kit/kitversn.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -20,6 +24,26 @@ const QString kCredits = QStringLiteral(
     "  GoogleTest - die Prüfungen hinter jedem Knopf\n"
     "und an alle, die Fehler gemeldet und Ideen\n"
     "geschickt haben.");
+
+const QString kMakerAddress = QStringLiteral("www.norvalt.de");
+
+// Two fields a line, caption and value a tab apart, no blank lines between.
+TkitVersionLabel* VersionLabel(const char* name, const QString& key1, const QString& caption1,
+                               const QString& key2, const QString& caption2) {
+  auto* label = new TkitVersionLabel;
+  label->setObjectName(QLatin1String(name));
+  // Two lines high: the text's closing line break would otherwise add an
+  // empty third line between the two labels.
+  label->setFont(FormFont());
+  label->setFixedHeight(label->fontMetrics().lineSpacing() * 2 + 2);
+  label->SetDoubleSpaced(false);
+  label->SetTabStop(8);
+  label->VersionInfo().BeginUpdate();
+  label->VersionInfo().Add(key1, caption1);
+  label->VersionInfo().Add(key2, caption2);
+  label->VersionInfo().EndUpdate();
+  return label;
+}
 
 } // namespace
 
@@ -45,6 +69,7 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   Image1 = new QLabel(Panel3);
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setFixedSize(90, 115);
+  Image1->setPixmap(QPixmap::fromImage(InfoPicture()));
   frame->addWidget(Image1);
   middle->addWidget(Panel3, 0, Qt::AlignTop);
 
@@ -56,6 +81,22 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   lblAuthor->setObjectName(QStringLiteral("lblAuthor"));
   layDetails->addWidget(lblMaker);
   layDetails->addWidget(lblAuthor);
+  kitURLLabel1 = new TkitURLLabel;
+  kitURLLabel1->setObjectName(QStringLiteral("kitURLLabel1"));
+  kitURLLabel1->setFont(FormFont());
+  kitURLLabel1->setText(kMakerAddress);
+  kitURLLabel1->SetURL(QStringLiteral("http://") + kMakerAddress);
+  kitURLLabel1->SetShowBrowser(TkitShowWindowStyle::aswShowDefault);
+  kitURLLabel1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  layDetails->addWidget(kitURLLabel1);
+  kitVersionLabel = VersionLabel("kitVersionLabel", QStringLiteral("ProductVersion"),
+                                 QStringLiteral("Product Version:"), QStringLiteral("FileVersion"),
+                                 QStringLiteral("File Version:"));
+  layDetails->addWidget(kitVersionLabel);
+  kitVersionLabel1 = VersionLabel("kitVersionLabel1", QStringLiteral("FileDescription"),
+                                  QStringLiteral("File Description:"), QStringLiteral("Comments"),
+                                  QStringLiteral("Comments:"));
+  layDetails->addWidget(kitVersionLabel1);
   middle->addLayout(layDetails, 1);
   page->addLayout(middle);
 

@@ -12,6 +12,9 @@ class QVBoxLayout;
 
 namespace fegolin {
 
+class TkitURLLabel;
+class TkitVersionLabel;
+
 class TcAboutPage final : public QWidget {
   Q_OBJECT
 public:
@@ -24,6 +27,9 @@ public:
   // (kitURLLabel1) and the two version labels (kitVersionLabel,
   // kitVersionLabel1) are appended here, in that order.
   QVBoxLayout* layDetails;
+  TkitURLLabel* kitURLLabel1;
+  TkitVersionLabel* kitVersionLabel;   // product and file version
+  TkitVersionLabel* kitVersionLabel1;  // file description and comments
   QFrame* Panel3;
   QLabel* Image1;   // 90 x 115, shows the page's picture
   QPlainTextEdit* Memo2;
