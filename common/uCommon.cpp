@@ -383,6 +383,10 @@ std::string GetLongDisplayPath(std::string_view path, PathStyle style) {
 
 std::string GetWindowsTempDir(std::string_view systemDirectory, std::string_view tempName,
                               const FolderProbe& isFolder, PathStyle style) {
+  // A system that named no folder must not turn into the root's "Temp".
+  if (systemDirectory.empty() || tempName.empty()) {
+    return {};
+  }
   const std::string base = NormalizeDirPath(systemDirectory, style);
   std::string candidate = base + std::string(tempName);
   if (isFolder(candidate)) {
