@@ -4,10 +4,14 @@
 //
 // It starts Xvfb on a free display, trayer as the notification area (a
 // panel at the top right of the screen), and the programs a test launches
-// into it, each with the session's own registry hive, configuration, runtime
-// and temp folders. Everything it started ends with it. A test that fails
-// leaves a screenshot and the programs' output in
+// into it. The programs share the session's own registry hive,
+// configuration, runtime and temp folders, so a second instance finds the
+// first. Everything it started ends with it. A test that fails leaves a
+// screenshot and the programs' output in
 // $FEGOLIN_TEST_SCRATCH/failures/<suite>.<test>/ and prints the output.
+//
+// In a test registered with fegolin_add_e2e_test(... PROGRAMS fegolin)
+// (cmake/FegolinE2E.cmake):
 //
 //   DesktopSession session;
 //   auto app = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
@@ -16,10 +20,10 @@
 //   session.click(icon->centerX(), icon->centerY());
 //   const auto window = session.waitForWindow("Fegolin");
 //   ASSERT_TRUE(window);
-//   session.closeWindow(*window);
-//   app.terminate();
+//   session.closeWindow(*window);      // the close box, as a window manager sends it
+//   EXPECT_TRUE(WaitUntil([&] { return !session.isViewable(*window); }));
+//   app.terminate();                   // SIGTERM, as at the end of a desktop session
 //   ASSERT_TRUE(app.waitForExit());
-//   EXPECT_EQ(app.exitCode(), 0);
 //
 // Setting up throws std::runtime_error with the reason (and the output of
 // the program that failed), which GoogleTest reports as a failure.
