@@ -17,6 +17,17 @@ function(fegolin_target_defaults target)
   target_link_libraries(${target} PRIVATE fegolin_options)
 endfunction()
 
+# fegolin_target_path(<out> <path>): <path> of the build machine as the
+# built programs see it. Programs cross-built for Windows and run under Wine
+# reach the build machine's root through drive Z: ('/' still separates, so
+# the path can stand in a C string literal).
+function(fegolin_target_path out path)
+  if(CMAKE_CROSSCOMPILING AND WIN32)
+    set(path "Z:${path}")
+  endif()
+  set(${out} "${path}" PARENT_SCOPE)
+endfunction()
+
 # fegolin_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ARGS ...] [QT])
 #
 # One executable per unit, registered with CTest. Every test runs with its
@@ -32,6 +43,8 @@ function(fegolin_add_test name)
   else()
     target_link_libraries(${name} PRIVATE fegolin_test_support ${ARG_LIBS})
   endif()
+  # Paths as the build machine writes them; under Wine the test support
+  # translates them for the program.
   set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")
   # ARGS reach the program's own command line as well (QCoreApplication),
   # e.g. "-ns" for tests that start the main window without its splash.

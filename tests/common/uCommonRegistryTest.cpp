@@ -280,22 +280,6 @@ TEST(uCommonRegistryTest, KeyPathsAndValueNamesIgnoreLetterCase) {
   EXPECT_FALSE(Stored("Software\\Norvalt\\Fegolin", "Run Interval Value"));
 }
 
-TEST(uCommonRegistryTest, AnUnusableHiveGivesTheFallbacksWithoutThrowing) {
-  ScopedHive hive;
-  ::setenv("FEGOLIN_REGISTRY", hive.tree().path("no-such-folder/registry.db").c_str(), 1);
-  platform::ReopenProcessRegistry();
-  ASSERT_NE(platform::ProcessRegistry().Problem(), "");
-
-  EXPECT_FALSE(KeyExists(kRoot, kKey));
-  EXPECT_FALSE(WriteRegValue(kRoot, kKey, "v", 1, TFieldType::ftInteger));
-  EXPECT_EQ(ReadRegValueDef(kRoot, kKey, "v", 3, TFieldType::ftInteger), RegVariant(3));
-  EXPECT_EQ(ReadRegValue(kRoot, kKey, "v", TFieldType::ftInteger), RegVariant(std::string()));
-  DeleteRegKey(kRoot, kKey);
-  DeleteRegValue(kRoot, kKey, "v");
-  RegTransaction transaction;
-  EXPECT_FALSE(transaction.Commit());
-}
-
 // --- Transactions ----------------------------------------------------------
 
 constexpr std::string_view kPaths = "\\Software\\Norvalt\\Fegolin\\Paths";
@@ -332,21 +316,6 @@ TEST(uCommonRegistryTest, ATransactionSavesTheWholeListAtOnce) {
   EXPECT_TRUE(transaction.Commit());
   EXPECT_EQ(LoadedNames(), (std::vector<std::string>{"x", "y"}));
   EXPECT_FALSE(Stored("Software\\Norvalt\\Fegolin\\Paths", "State 2")) << "no leftovers";
-}
-
-TEST(uCommonRegistryTest, AListSaveThatFailsHalfWayLeavesThePreviousList) {
-  ScopedHive hive;
-  SaveList({"a", "b", "c"});
-  hive.ExecuteSql("CREATE TRIGGER refuse BEFORE INSERT ON reg_value "
-                  "WHEN NEW.name = 'Directory 1' BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-  {
-    RegTransaction transaction;
-    SaveList({"x", "y", "z"});
-    EXPECT_FALSE(transaction.Commit());
-  }
-  EXPECT_EQ(LoadedNames(), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(ReadRegValue(kRoot, kPaths, "Directory 2", TFieldType::ftString),
-            RegVariant(std::string("/tmp/c")));
 }
 
 TEST(uCommonRegistryTest, ATransactionLeftUncommittedChangesNothing) {

@@ -1,4 +1,5 @@
 #include "platform/VersionResource.h"
+#include "tests/support/SystemSupport.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,7 @@
 namespace fegolin::platform {
 namespace {
 
-std::string OwnExecutable() {
-  return std::filesystem::read_symlink("/proc/self/exe").string();
-}
+using test::OwnExecutable;
 
 std::optional<std::string> QueryString(const VersionResource& resource, std::string_view path) {
   const auto bytes = resource.QueryValue(path);
@@ -31,7 +30,8 @@ TEST(VersionResource, RunningProgramCarriesTheProgramsStrings) {
   const std::string block = "\\StringFileInfo\\080704E4\\";
   EXPECT_EQ(QueryString(*resource, block + "ProductVersion"), "1.0.0.0");
   EXPECT_EQ(QueryString(*resource, block + "FileVersion"), "1.0.0.75");
-  EXPECT_EQ(QueryString(*resource, block + "FileDescription"), "Löscht Temporäre Dateien");
+  EXPECT_EQ(QueryString(*resource, block + "FileDescription"),
+            test::NarrowFromUtf8("Löscht Temporäre Dateien"));
   EXPECT_EQ(QueryString(*resource, block + "Comments"), "Final Version");
   EXPECT_EQ(QueryString(*resource, block + "ProductName"), "Fegolin");
   EXPECT_EQ(QueryString(*resource, block + "CompanyName"), "Norvalt");

@@ -3,15 +3,22 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 
 namespace fegolin::test {
 
-ScopedHive::ScopedHive() : path_(tree_.path("registry.db")) {
+struct ScopedHive::State {
+  std::filesystem::path path;
+  std::optional<std::string> previous;
+};
+
+ScopedHive::ScopedHive() : state_(std::make_unique<State>()) {
+  state_->path = tree_.path("registry.db");
   if (const char* before = std::getenv("FEGOLIN_REGISTRY")) {
-    previous_ = before;
+    state_->previous = before;
   }
-  ::setenv("FEGOLIN_REGISTRY", path_.c_str(), 1);
+  ::setenv("FEGOLIN_REGISTRY", state_->path.c_str(), 1);
   platform::ReopenProcessRegistry();
   if (const std::string problem = registry().Problem(); !problem.empty()) {
     throw std::runtime_error("cannot open the test hive: " + problem);
@@ -19,12 +26,16 @@ ScopedHive::ScopedHive() : path_(tree_.path("registry.db")) {
 }
 
 ScopedHive::~ScopedHive() {
-  if (previous_) {
-    ::setenv("FEGOLIN_REGISTRY", previous_->c_str(), 1);
+  if (state_->previous) {
+    ::setenv("FEGOLIN_REGISTRY", state_->previous->c_str(), 1);
   } else {
     ::unsetenv("FEGOLIN_REGISTRY");
   }
   platform::ReopenProcessRegistry();
+}
+
+const std::filesystem::path& ScopedHive::path() const {
+  return state_->path;
 }
 
 platform::Registry& ScopedHive::registry() const {
@@ -33,7 +44,7 @@ platform::Registry& ScopedHive::registry() const {
 
 void ScopedHive::ExecuteSql(const std::string& sql) const {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  int rc = sqlite3_open_v2(state_->path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   char* message = nullptr;
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(db, 5000);
@@ -46,5 +57,7 @@ void ScopedHive::ExecuteSql(const std::string& sql) const {
     throw std::runtime_error("SQL on the test hive failed: " + error);
   }
 }
+
+void IsolateProcessRegistry() {}
 
 } // namespace fegolin::test

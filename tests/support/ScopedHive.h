@@ -5,14 +5,16 @@
 #include "platform/Registry.h"
 
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace fegolin::test {
 
-// Points this process's registry at a fresh hive file in a folder of its
-// own for as long as it lives; afterwards the registry named before (the
-// in-memory hive CTest sets up) comes back, empty again.
+// Points this process's registry at a fresh, empty hive for as long as it
+// lives; afterwards the registry used before comes back. On POSIX that is a
+// hive file in a folder of its own (and then CTest's in-memory hive, empty
+// again); on Windows every predefined root is redirected into a scratch key
+// that goes away with the object.
 class ScopedHive {
 public:
   ScopedHive();
@@ -20,21 +22,27 @@ public:
   ScopedHive(const ScopedHive&) = delete;
   ScopedHive& operator=(const ScopedHive&) = delete;
 
-  // The hive file.
-  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-  // The folder it lives in, for companion files of a test.
+  // The hive file (POSIX; Windows keeps no file of its own: empty there).
+  [[nodiscard]] const std::filesystem::path& path() const;
+  // A folder of its own, for companion files of a test.
   [[nodiscard]] const TempTree& tree() const { return tree_; }
   // The process registry, now on this hive.
   [[nodiscard]] platform::Registry& registry() const;
   // Runs SQL on the hive file through a connection of its own, the way
   // another process would; for tests that make the real hive refuse a change
   // (a trigger that raises an error) or look beneath the registry interface.
+  // POSIX only: throws on Windows.
   void ExecuteSql(const std::string& sql) const;
 
 private:
+  struct State;
   TempTree tree_;
-  std::filesystem::path path_;
-  std::optional<std::string> previous_;
+  std::unique_ptr<State> state_;
 };
+
+// Points the registry of the whole test process at a scratch hive before
+// the first test runs. POSIX: CTest's FEGOLIN_REGISTRY=:memory: does that
+// already. Windows: the predefined roots are redirected into a scratch key.
+void IsolateProcessRegistry();
 
 } // namespace fegolin::test

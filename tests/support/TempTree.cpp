@@ -2,10 +2,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <system_error>
-
-#include <sys/stat.h>
 
 namespace fegolin::test {
 namespace {
@@ -39,11 +38,22 @@ void MakeWritable(const std::filesystem::path& root) {
 } // namespace
 
 TempTree::TempTree() {
-  std::string pattern = (ScratchBase() / "tree-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a temporary folder below TMPDIR");
+  // A fresh name each time; creating the folder is the test for "fresh", so
+  // two processes can never end up in the same tree.
+  static std::mt19937_64 random{std::random_device{}()};
+  const auto base = ScratchBase();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate = base / ("tree-" + std::to_string(random() % 1000000000));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) {
+      root_ = candidate;
+      return;
+    }
+    if (ec) {
+      break;
+    }
   }
-  root_ = pattern;
+  throw std::runtime_error("cannot create a temporary folder below TMPDIR");
 }
 
 TempTree::~TempTree() {
@@ -53,7 +63,9 @@ TempTree::~TempTree() {
 }
 
 std::filesystem::path TempTree::path(std::string_view relative) const {
-  return root_ / relative;
+  // Relative paths are written with '/'; on Windows they get its own
+  // separator, so path strings compare equal to what the system returns.
+  return (root_ / relative).make_preferred();
 }
 
 std::filesystem::path TempTree::file(std::string_view relative, std::string_view content) const {

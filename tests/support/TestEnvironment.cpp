@@ -1,5 +1,8 @@
 #include "tests/support/TestEnvironment.h"
 
+#include "tests/support/ScopedHive.h"
+#include "tests/support/SystemSupport.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -8,6 +11,7 @@
 namespace fegolin::test {
 
 void PrepareTestEnvironment() {
+  AdoptTestEnvironment();
   for (const char* name : {"TMPDIR", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') {
@@ -19,6 +23,7 @@ void PrepareTestEnvironment() {
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace);
   }
+  IsolateProcessRegistry();
 }
 
 } // namespace fegolin::test
