@@ -1,0 +1,248 @@
+// The folder walk on Windows: FindFirstFileA/FindNextFileA listings,
+// GetFileAttributesA/SetFileAttributesA, DeleteFileA and RemoveDirectoryA on
+// paths built from the folder the walk stands in.
+//
+// Every folder from the top down to the current one is held open without
+// FILE_SHARE_DELETE, so none of them can be renamed, removed or replaced by a
+// link while the walk stands in it; a path built from them always reaches
+// the folder that was checked. Links (junctions, symbolic links: reparse
+// points) are never entered, and folders on another volume neither.
+
+#include "platform/FileSystem.h"
+
+#include <windows.h>
+
+// The walk's own operations carry the names the ANSI/wide macros of the
+// system headers take; the system calls are named with their A suffix.
+#undef DeleteFile
+#undef RemoveDirectory
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fegolin::platform {
+namespace {
+
+// A handle that closes itself.
+class UniqueHandle {
+public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  [[nodiscard]] bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  [[nodiscard]] HANDLE get() const { return handle_; }
+
+private:
+  void Reset() {
+    if (valid()) {
+      CloseHandle(handle_);
+    }
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// Closes a find handle.
+class FindHandle {
+public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) {
+      FindClose(handle_);
+    }
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  [[nodiscard]] bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  [[nodiscard]] HANDLE get() const { return handle_; }
+
+private:
+  HANDLE handle_;
+};
+
+// An entry name of the current folder: no separator, no drive colon, no
+// wildcard, and not "." or "..", so a joined path stays inside the folder.
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:*?\0", 0, 6) == std::string_view::npos;
+}
+
+// A folder held open so that it stays what it is, with what tells it apart.
+struct PinnedFolder {
+  UniqueHandle handle;
+  BY_HANDLE_FILE_INFORMATION info{};
+};
+
+// Opens `path` as a folder without following a final link (unless
+// `followLink`), sharing everything but deletion. Nothing when the path is
+// no folder, or is a link and links are not followed.
+std::optional<PinnedFolder> PinFolder(const std::string& path, bool followLink) {
+  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
+  if (!followLink) {
+    flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+  }
+  PinnedFolder folder;
+  folder.handle = UniqueHandle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, flags, nullptr));
+  if (!folder.handle.valid() || !GetFileInformationByHandle(folder.handle.get(), &folder.info)) {
+    return std::nullopt;
+  }
+  const DWORD attributes = folder.info.dwFileAttributes;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (!followLink && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+    return std::nullopt;
+  }
+  return folder;
+}
+
+class Win32FolderWalk final : public FolderWalk {
+public:
+  Win32FolderWalk(std::string top, PinnedFolder folder)
+      : volume_(folder.info.dwVolumeSerialNumber) {
+    levels_.push_back({std::move(top), std::move(folder)});
+  }
+
+  bool List(FolderListing& listing) override {
+    listing.Clear();
+    WIN32_FIND_DATAA found{};
+    const FindHandle find(FindFirstFileA((current() + "*").c_str(), &found));
+    if (!find.valid()) {
+      return false;
+    }
+    do {
+      const std::string_view name = found.cFileName;
+      if (name != "." && name != "..") {
+        listing.Add(name, found.dwFileAttributes);
+      }
+    } while (FindNextFileA(find.get(), &found));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+  }
+
+  std::optional<EntryStatus> Query(std::string_view name) override {
+    if (!IsPlainName(name)) {
+      return std::nullopt;
+    }
+    const DWORD attributes = GetFileAttributesA(PathOf(name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      return std::nullopt;
+    }
+    // Windows refuses to delete what is in use by itself, so nothing has to
+    // be known about that in advance; a folder is checked again, on an open
+    // handle, when it is entered.
+    EntryStatus status;
+    status.attributes = attributes;
+    return status;
+  }
+
+  bool SetAttributes(std::string_view name, const EntryStatus& current,
+                     std::uint32_t attributes) override {
+    if (!IsPlainName(name)) {
+      return false;
+    }
+    const std::string path = PathOf(name);
+    if ((current.attributes & FileAttr::ReparsePoint) == 0) {
+      return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+    }
+    // SetFileAttributesA would reach through a link to its target; the link
+    // itself is changed through a handle opened on the link.
+    const UniqueHandle link(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    FILE_BASIC_INFO info{};
+    info.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return link.valid() &&
+           SetFileInformationByHandle(link.get(), FileBasicInfo, &info, sizeof info) != FALSE;
+  }
+
+  bool DeleteFile(std::string_view name) override {
+    return IsPlainName(name) && DeleteFileA(PathOf(name).c_str()) != FALSE;
+  }
+
+  bool RemoveDirectory(std::string_view name) override {
+    // On a junction or a folder link this removes the link, not its target.
+    return IsPlainName(name) && RemoveDirectoryA(PathOf(name).c_str()) != FALSE;
+  }
+
+  bool Enter(std::string_view name, const EntryStatus& expected) override {
+    if (!IsPlainName(name) || (expected.attributes & FileAttr::ReparsePoint) != 0 ||
+        expected.foreignVolume) {
+      return false;
+    }
+    std::string path = PathOf(name);
+    auto folder = PinFolder(path, false);
+    if (!folder || folder->info.dwVolumeSerialNumber != volume_) {
+      return false;
+    }
+    path += '\\';
+    levels_.push_back({std::move(path), std::move(*folder)});
+    return true;
+  }
+
+  bool Leave() override {
+    if (levels_.size() < 2) {
+      return false;
+    }
+    levels_.pop_back();
+    return true;
+  }
+
+private:
+  struct Level {
+    std::string path; // in directory form, ending in '\'
+    PinnedFolder folder;
+  };
+
+  [[nodiscard]] const std::string& current() const { return levels_.back().path; }
+  [[nodiscard]] std::string PathOf(std::string_view name) const { return current() + std::string(name); }
+
+  std::vector<Level> levels_;
+  DWORD volume_;
+};
+
+} // namespace
+
+std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory) {
+  std::string top(directory);
+  if (top.empty()) {
+    return nullptr;
+  }
+  if (top.back() != '\\' && top.back() != '/') {
+    top += '\\';
+  }
+  // The listed folder itself may be reached through a link; below it,
+  // nothing is.
+  auto folder = PinFolder(top, true);
+  if (!folder) {
+    return nullptr;
+  }
+  return std::make_unique<Win32FolderWalk>(std::move(top), std::move(*folder));
+}
+
+std::optional<std::uint32_t> ReadAttributes(std::string_view path) {
+  const DWORD attributes = GetFileAttributesA(std::string(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return std::nullopt;
+  }
+  return attributes;
+}
+
+char NativePathSeparator() {
+  return '\\';
+}
+
+} // namespace fegolin::platform

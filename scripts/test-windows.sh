@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Cross-builds the Qt-free part of Fegolin (platform layer with its win32
+# backends, common, uTcPathData) for 64-bit Windows with MinGW-w64 and runs
+# its tests under Wine through CTest, in a Wine prefix of its own that is
+# made fresh for every run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=2
+build=${FEGOLIN_WINDOWS_BUILD_DIR:-build-windows}
+build=$(realpath -m "$build")
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFEGOLIN_WERROR=ON \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DFEGOLIN_GUI=OFF
+cmake --build "$build" -j "$jobs"
+
+# A fresh prefix per run, with one wineserver for the whole run that every
+# test process shares (scripts/wine-run.sh keeps TMPDIR the same for Wine).
+export WINEPREFIX="$build/wine-prefix"
+export FEGOLIN_WINE_TMPDIR="$build/wine-tmp"
+export FEGOLIN_WINE=/usr/lib/wine/wine64
+export WINEDEBUG=-all
+# No desktop, no Mono or Gecko installers: the tests need none of them.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+unset DISPLAY WAYLAND_DISPLAY
+rm -rf "$WINEPREFIX" "$FEGOLIN_WINE_TMPDIR" "$build/test-scratch"
+mkdir -p "$FEGOLIN_WINE_TMPDIR"
+export TMPDIR="$FEGOLIN_WINE_TMPDIR"
+wineserver=/usr/lib/wine/wineserver
+stop_wine() { "$wineserver" -k 2>/dev/null || true; }
+trap stop_wine EXIT
+"$FEGOLIN_WINE" wineboot --init >/dev/null 2>&1 </dev/null
+"$wineserver" -w
+"$wineserver" -p
+# Wine's own services start with the first program and live as long as the
+# server; started here, they do not hold a test's output open.
+"$FEGOLIN_WINE" wineboot >/dev/null 2>&1 </dev/null
+
+# Three cases of the registry text exchange hold for the POSIX hive only:
+# Wine's registry lists the values of a key sorted by name (Windows and the
+# hive keep the order they were created in), and the system registry
+# accepts a tab in a key name and control characters in a value name, which
+# the hive refuses.
+refused='Files/uRegTextBadFileTest.IsRefusedWithItsLineAndAppliesNothing'
+export GTEST_FILTER="-uRegTextTest.ExportWritesEveryKindInTheRegistryEditorsForm:$refused/key_name_refused:$refused/value_name_refused"
+
+ctest --test-dir "$build" -j "$jobs" --output-on-failure
