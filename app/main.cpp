@@ -6,10 +6,27 @@
 #include "kit/kitutil.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 
 #include <iostream>
 #include <string_view>
 #include <vector>
+
+namespace {
+
+// Every size of the program icon that is compiled in; the window, its task
+// bar button and the tray icon pick the one that fits.
+QIcon ProgramIcon() {
+  QIcon icon;
+  const QDir sizes(QStringLiteral(":/icons"));
+  for (const QString& file : sizes.entryList(QDir::Files)) {
+    icon.addFile(sizes.filePath(file));
+  }
+  return icon;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
@@ -21,6 +38,9 @@ int main(int argc, char** argv) {
   // Before any window exists: the single-instance guard names its system
   // objects after the title.
   QApplication::setApplicationName(QStringLiteral("Fegolin"));
+  QApplication::setWindowIcon(ProgramIcon());
+  // Lets a Wayland compositor match the window with the installed launcher.
+  QGuiApplication::setDesktopFileName(QStringLiteral("de.norvalt.Fegolin"));
   // The program lives in the notification area: a hidden window is no
   // reason to end. Only the exit action (FormClose) ends it.
   QApplication::setQuitOnLastWindowClosed(false);
