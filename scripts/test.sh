@@ -19,3 +19,6 @@ cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEGOLIN_WERROR=ON \
   -DFEGOLIN_SANITIZE=ON -DFEGOLIN_GUI=OFF
 cmake --build "$asan" -j "$jobs"
 ctest --test-dir "$asan" -j "$jobs" --output-on-failure
+
+# The Qt-free part cross-built for Windows, its tests run under Wine.
+./scripts/test-windows.sh
