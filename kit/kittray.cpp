@@ -442,13 +442,15 @@ bool TkitTrayIcon::FormMessage(QEvent& message) {
       options_.testFlag(Opt::atiHideOnMinimize)) {
     // The window manager has minimized the window already. Hide it instead
     // and drop the minimized state, once this event is through, so that
-    // showing it again brings it back as it was.
+    // showing it again brings it back as it was. The state goes first: on
+    // X11 leaving the minimized state maps the window again, which would
+    // leave an empty frame on the screen behind a hidden form.
     QMetaObject::invokeMethod(
         this,
         [this] {
           if (QWidget* target = Form()) {
-            target->hide();
             target->setWindowState(target->windowState() & ~Qt::WindowMinimized);
+            target->hide();
           }
         },
         Qt::QueuedConnection);

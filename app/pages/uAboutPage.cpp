@@ -51,6 +51,9 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("tabAbout"));
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(8, 8, 8, 8);
+  // A window lower than the page needs cuts the page off at the bottom
+  // rather than pushing its labels over each other.
+  page->setSizeConstraint(QLayout::SetMinimumSize);
 
   lblAppTitle = new QLabel(this);
   lblAppTitle->setObjectName(QStringLiteral("lblAppTitle"));
