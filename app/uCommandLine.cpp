@@ -1,5 +1,6 @@
 #include "app/uCommandLine.h"
 
+#include "app/uCleanOnce.h"
 #include "common/uRegText.h"
 #include "platform/Registry.h"
 
@@ -20,12 +21,14 @@ constexpr int kExitFailed = 2;
 
 constexpr std::string_view kExport = "--reg-export";
 constexpr std::string_view kImport = "--reg-import";
+constexpr std::string_view kCleanOnce = "--clean-once";
 constexpr std::string_view kStandardStream = "-";
 
 constexpr std::string_view kUsage =
     "Usage: fegolin [-ns]\n"
     "       fegolin --reg-export FILE|-\n"
     "       fegolin --reg-import FILE|-\n"
+    "       fegolin --clean-once\n"
     "\n"
     "Without a command Fegolin lives in the notification area and empties the\n"
     "ticked folders of its list; -ns (or /ns) skips the splash screen.\n"
@@ -35,13 +38,16 @@ constexpr std::string_view kUsage =
     "  --reg-import FILE  read such a file (UTF-16LE or UTF-8) into the registry\n"
     "                     (- for standard input); a malformed file is refused\n"
     "                     as a whole\n"
+    "  --clean-once       empty the ticked folders of the list once, in the list's\n"
+    "                     order, and print per folder what was removed and what\n"
+    "                     was left; works beside a running Fegolin\n"
     "  --help             show this text\n"
     "\n"
     "The registry lives in $XDG_CONFIG_HOME/fegolin/registry.db (~/.config when\n"
     "unset); FEGOLIN_REGISTRY names another file. Exit status: 0 done, 2 failed.\n";
 
 bool IsCommand(std::string_view arg) {
-  return arg == kExport || arg == kImport || arg == "--help" || arg == "-h";
+  return arg == kExport || arg == kImport || arg == kCleanOnce || arg == "--help" || arg == "-h";
 }
 
 int Fail(std::ostream& err, const std::string& message) {
@@ -119,6 +125,16 @@ std::optional<int> RunHeadlessCommand(std::span<const std::string_view> args, st
   try {
     if (*command == "--help" || *command == "-h") {
       out << kUsage;
+      return kExitDone;
+    }
+    if (*command == kCleanOnce) {
+      if (args.size() != 1) {
+        return Fail(err, "--clean-once takes no operands; see fegolin --help");
+      }
+      if (const std::string problem = platform::ProcessRegistry().Problem(); !problem.empty()) {
+        return Fail(err, problem);
+      }
+      CleanStoredFoldersOnce(out);
       return kExitDone;
     }
     if (args.size() != 2 || command != args.begin()) {

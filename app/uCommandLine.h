@@ -15,6 +15,8 @@ namespace fegolin {
 //   --reg-export FILE|-   the registry as text, to FILE or standard output
 //   --reg-import FILE|-   such a text, from FILE or standard input, into the
 //                         registry; all of it or, when it is malformed, none
+//   --clean-once          the ticked folders of the stored list emptied
+//                         once, one line per folder on `out`
 //   --help, -h            the usage text on `out`
 // Nothing when `args` holds none of these: the caller starts the window.
 // Otherwise the exit code: 0 when done; 2 with a message on `err` for a

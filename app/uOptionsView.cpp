@@ -8,6 +8,8 @@
 #include <QSpinBox>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace fegolin {
 namespace {
 
@@ -40,10 +42,12 @@ int TcOptionsView::IntervalUnitIndex() const { return page_.cbxInterval->current
 
 void TcOptionsView::SetIntervalUnitIndex(int index) {
   // Choosing an item from code is not the user's pick: the unit box's change
-  // handler runs only for the latter. A number outside the items leaves the
-  // box without a selection.
+  // handler runs only for the latter. A stored number outside the units
+  // shows as the nearest unit, so the box always names the unit the timer
+  // runs with; the stored number itself stays until the options are saved.
   const QSignalBlocker quiet(page_.cbxInterval);
-  page_.cbxInterval->setCurrentIndex(index >= 0 && index < page_.cbxInterval->count() ? index : -1);
+  const int last = page_.cbxInterval->count() - 1;
+  page_.cbxInterval->setCurrentIndex(last < 0 ? -1 : std::clamp(index, 0, last));
 }
 
 int TcOptionsView::IntervalValue() const { return page_.edtIntervalValue->value(); }

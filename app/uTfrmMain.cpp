@@ -162,6 +162,8 @@ void TfrmMain::ConnectHandlers() {
   connect(actHide, &QAction::triggered, this, &TfrmMain::actHideExecute);
   connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
   connect(tabOptions->grpLanguage, &TcRadioGroup::Clicked, this, &TfrmMain::grpLanguageClick);
+  ConnectCleanCycle();
+  ConnectOptionsPage();
 
   TkitCheckListBox* list = tabSelect->cbxKitDirectoryList;
   connect(list, &QWidget::customContextMenuRequested, this, [this, list](QPoint pos) {
@@ -192,14 +194,14 @@ void TfrmMain::FormCreate() {
     tabOptions->grpLanguage->SetItemIndex(2);
     // 6. Loads the options into the options page and restores the size.
     settings_ = std::make_unique<TcSettings>(*optionsView_, *directoryList_);
-    // 7. The interval change handler (edtIntervalValueChange) arms the
-    //    clean timer here from the loaded unit and value.
+    // 7. Arms the clean timer from the unit and value just loaded.
+    edtIntervalValueChange();
     // 8.
     settings_->LoadDirectoryList();
     // 9.
     AddDefaultEntries();
-    // 10. The unit box gets its items in the current language here
-    //     (FillIntervalUnits).
+    // 10. The unit names in the language just loaded.
+    FillIntervalUnits();
     // 11. A selection from code, not the user's: no change handler runs.
     {
       const QSignalBlocker quiet(tabOptions->cbxInterval);
@@ -209,7 +211,8 @@ void TfrmMain::FormCreate() {
     if (ReadBoolOption(Option::ShowTipps) && tipsForm_ == nullptr) {
       tipsForm_ = new TfrmTipps(this);
     }
-    // 13. The next-run label is set here (UpdateNextRunLabel).
+    // 13.
+    UpdateNextRunLabel();
     // 14. The list actions' enabled states are refreshed here
     //     (RefreshListActions).
     // 15.

@@ -9,9 +9,13 @@
 
 #include "app/uImageList.h"
 
+#include <QDateTime>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -111,6 +115,28 @@ public:
   void actExitExecute();
   void grpLanguageClick();
 
+  // --- Clean cycle and status display (uTfrmMainClean.cpp)
+  void actCleanDirectoriesExecute();
+  void timCleanTimerTimer();
+  // One clean run of every ticked folder, with the status page following.
+  void RunClean();
+  [[nodiscard]] bool HasCheckedEntries() const;
+  void CleanCheckedDirectories();
+  void UpdateNextRunLabel();
+  void timAktualTimer();
+  void FillIntervalUnits();
+  // "Now" for the status labels and the run's duration; the system clock
+  // unless a test sets another.
+  using Clock = std::function<QDateTime()>;
+  void SetClock(Clock clock);
+
+  // --- Options page (uTfrmMainOptions.cpp)
+  void tabOptionsShow();
+  void edtIntervalValueChange();
+  void P_ChangeApplyState();
+  void actApplyExecute();
+  void actSetDefaultsExecute();
+
 signals:
   // The window went through FormClose; being the main window, the
   // application ends with it.
@@ -131,10 +157,18 @@ private:
   void FormCreate();
   void FormClose();
   void ShowPage(QWidget* page);
+  void ConnectCleanCycle();
+  void ConnectOptionsPage();
+  // The interval the options page shows; nothing while no unit is chosen.
+  [[nodiscard]] std::optional<std::uint32_t> PageInterval() const;
+  // Re-arms the clean timer when the page shows another interval than the
+  // one it runs with.
+  void FollowPageInterval();
 
   std::unique_ptr<TcOptionsView> optionsView_;
   std::unique_ptr<TcDirectoryList> directoryList_;
   std::unique_ptr<TcSettings> settings_;
+  Clock clock_ = [] { return QDateTime::currentDateTime(); };
   // Owned by the window; they live, invisible, as long as it does.
   TfrmSplash* splashForm_ = nullptr;
   TfrmTipps* tipsForm_ = nullptr;

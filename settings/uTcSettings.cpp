@@ -178,33 +178,37 @@ bool TcSettings::WriteDirectoryList() {
   return true;
 }
 
+void ReadStoredDirectoryList(TcDirectoryListView& list) {
+  for (int n = 0;; ++n) {
+    const RegVariant name = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
+                                         PathValueName("Display Name", n), TFieldType::ftString);
+    const std::string* displayName = std::get_if<std::string>(&name);
+    if (displayName == nullptr || displayName->empty()) {
+      return;
+    }
+    const RegVariant dir = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
+                                        PathValueName("Directory", n), TFieldType::ftString);
+    const std::string* directory = std::get_if<std::string>(&dir);
+    // A state that is missing or not a DWORD does not read as a boolean;
+    // the list ends before this entry.
+    const RegVariant state = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
+                                          PathValueName("State", n), TFieldType::ftBoolean);
+    const bool* checked = std::get_if<bool>(&state);
+    if (checked == nullptr) {
+      return;
+    }
+    auto entry = std::make_unique<TcPathData>(*displayName, directory != nullptr ? *directory : "");
+    entry->SetState(*checked);
+    const std::string caption = entry->ListCaption();
+    list.Add(caption, std::move(entry));
+    list.SetChecked(caption, *checked);
+  }
+}
+
 void TcSettings::LoadDirectoryList() {
   try {
     ClearDirectoryList();
-    for (int n = 0;; ++n) {
-      const RegVariant name = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
-                                           PathValueName("Display Name", n), TFieldType::ftString);
-      const std::string* displayName = std::get_if<std::string>(&name);
-      if (displayName == nullptr || displayName->empty()) {
-        return;
-      }
-      const RegVariant dir = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
-                                          PathValueName("Directory", n), TFieldType::ftString);
-      const std::string* directory = std::get_if<std::string>(&dir);
-      // A state that is missing or not a DWORD does not read as a boolean;
-      // the list ends before this entry.
-      const RegVariant state = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
-                                            PathValueName("State", n), TFieldType::ftBoolean);
-      const bool* checked = std::get_if<bool>(&state);
-      if (checked == nullptr) {
-        return;
-      }
-      auto entry = std::make_unique<TcPathData>(*displayName, directory != nullptr ? *directory : "");
-      entry->SetState(*checked);
-      const std::string caption = entry->ListCaption();
-      list_.Add(caption, std::move(entry));
-      list_.SetChecked(caption, *checked);
-    }
+    ReadStoredDirectoryList(list_);
   } catch (...) {
     // The entries added so far stay.
   }

@@ -99,6 +99,12 @@ public:
   virtual void ReleaseAll() = 0;
 };
 
+// Adds the stored folder list to `list` in stored order, each item with its
+// stored check mark; the list ends at the first entry without a name or a
+// state. Reads only: nothing is created in the registry. Callers that
+// start afresh empty `list` first.
+void ReadStoredDirectoryList(TcDirectoryListView& list);
+
 class TcSettings final {
 public:
   // Loads the options into the view, then restores the window size when

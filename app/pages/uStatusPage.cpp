@@ -1,6 +1,7 @@
 #include "app/pages/uStatusPage.h"
 
 #include "app/pages/uPageFonts.h"
+#include "app/uDeleteAnimation.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -55,9 +56,11 @@ TcStatusPage::TcStatusPage(QWidget* parent) : QWidget(parent) {
   Panel9 = new QFrame(this);
   Panel9->setObjectName(QStringLiteral("Panel9"));
   Panel9->setFixedHeight(97);
-  layAnimation = new QHBoxLayout(Panel9);
-  layAnimation->setContentsMargins(10, 10, 10, 10);
-  layAnimation->addStretch(1);
+  auto* animation = new QHBoxLayout(Panel9);
+  animation->setContentsMargins(10, 10, 10, 10);
+  aniProgress = new TcDeleteAnimation(Panel9);
+  animation->addWidget(aniProgress);
+  animation->addStretch(1);
   page->addWidget(Panel9);
 }
 

@@ -6,10 +6,11 @@
 #include <QWidget>
 
 class QFrame;
-class QHBoxLayout;
 class QLabel;
 
 namespace fegolin {
+
+class TcDeleteAnimation;
 
 class TcStatusPage final : public QWidget {
   Q_OBJECT
@@ -23,9 +24,7 @@ public:
   QLabel* lblDuration;
   QLabel* lblTime;
   QFrame* Panel9;
-  // Panel9's row: the delete animation (aniProgress, 304 x 77) goes in
-  // at index 0, before the stretch that keeps it at the left.
-  QHBoxLayout* layAnimation;
+  TcDeleteAnimation* aniProgress;  // at Panel9's left
 };
 
 } // namespace fegolin

@@ -1,0 +1,117 @@
+// The Options page's handlers: the live cleaning interval and the Apply and
+// Defaults actions.
+
+#include "app/uTfrmMain.h"
+
+#include "app/pages/uOptionsPage.h"
+#include "settings/uTcSettings.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTimer>
+
+#include <array>
+#include <chrono>
+
+namespace fegolin {
+namespace {
+
+// Milliseconds of one unit, by the unit box's item index. 99 hours,
+// 356,400,000 ms, is the longest interval and fits a timer's int.
+constexpr std::array<std::uint32_t, 3> kUnitMilliseconds{1000u, 60u * 1000u, 3600u * 1000u};
+
+} // namespace
+
+void TfrmMain::ConnectOptionsPage() {
+  TcOptionsPage* page = tabOptions;
+  connect(page, &TcOptionsPage::Shown, this, &TfrmMain::tabOptionsShow);
+  connect(page->edtIntervalValue, &QSpinBox::valueChanged, this, &TfrmMain::edtIntervalValueChange);
+  // The user's pick only: items the program selects or refills do not
+  // count as a change.
+  connect(page->cbxInterval, &QComboBox::activated, this, &TfrmMain::edtIntervalValueChange);
+  connect(page->cbxInterval, &QComboBox::activated, this, &TfrmMain::P_ChangeApplyState);
+  // A box whose mark changes, by the user or by loading, is a change that
+  // Apply can store.
+  for (QCheckBox* box : {page->cbxAutoStart, page->cbxOptionWindowSize, page->cbxOptionSplash}) {
+    connect(box, &QCheckBox::toggled, this, &TfrmMain::P_ChangeApplyState);
+  }
+  connect(actApply, &QAction::triggered, this, &TfrmMain::actApplyExecute);
+  connect(actSetDefaults, &QAction::triggered, this, &TfrmMain::actSetDefaultsExecute);
+}
+
+std::optional<std::uint32_t> TfrmMain::PageInterval() const {
+  const int unit = tabOptions->cbxInterval->currentIndex();
+  if (unit < 0 || unit >= static_cast<int>(kUnitMilliseconds.size())) {
+    return std::nullopt;
+  }
+  // The spin box keeps its value within 1..99.
+  const auto value = static_cast<std::uint32_t>(tabOptions->edtIntervalValue->value());
+  return value * kUnitMilliseconds[static_cast<std::size_t>(unit)];
+}
+
+void TfrmMain::FollowPageInterval() {
+  const auto interval = PageInterval();
+  if (interval && *interval != static_cast<std::uint32_t>(timCleanTimer->interval())) {
+    timCleanTimer->stop();
+    timCleanTimer->setInterval(std::chrono::milliseconds(*interval));
+    timCleanTimer->start();
+  }
+}
+
+void TfrmMain::edtIntervalValueChange() {
+  try {
+    timCleanTimer->stop();
+    if (const auto interval = PageInterval()) {
+      timCleanTimer->setInterval(std::chrono::milliseconds(*interval));
+    }
+    timCleanTimer->start();
+    P_ChangeApplyState();
+  } catch (...) {
+    // The timer stays as far as it got.
+  }
+}
+
+void TfrmMain::P_ChangeApplyState() { actApply->setEnabled(true); }
+
+void TfrmMain::tabOptionsShow() {
+  try {
+    if (settings_) {
+      settings_->LoadOptions();
+    }
+    // Reloading the unit runs no change handler, so a unit changed but not
+    // applied would keep the timer on it while the page shows the stored
+    // one: the page and the timer must agree again.
+    FollowPageInterval();
+    actApply->setEnabled(false);
+  } catch (...) {
+    // The page shows what it could load.
+  }
+}
+
+void TfrmMain::actApplyExecute() {
+  try {
+    if (settings_) {
+      settings_->SaveOptions();
+    }
+    actApply->setEnabled(false);
+  } catch (...) {
+    // Registry failures are silent; Apply stays on for another try.
+  }
+}
+
+void TfrmMain::actSetDefaultsExecute() {
+  try {
+    if (settings_) {
+      settings_->ResetOptions();
+    }
+    // As on showing the page: the default unit arrives without a change
+    // handler, so the timer follows it here.
+    FollowPageInterval();
+  } catch (...) {
+    // The page shows what it could load.
+  }
+}
+
+} // namespace fegolin

@@ -1,0 +1,223 @@
+// fegolin --clean-once: in process on the real hive and real trees, against
+// the order of the window's own list, and through the real executable with
+// a hive of its own and no display.
+
+#include "app/uCleanOnce.h"
+#include "app/uCommandLine.h"
+
+#include "app/pages/uSelectPage.h"
+#include "app/uTfrmMain.h"
+#include "common/uCommon.h"
+#include "common/uRegText.h"
+#include "kit/kitlist.h"
+#include "settings/uTcPathData.h"
+#include "settings/uTcSettings.h"
+#include "tests/support/ScopedHive.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fegolin {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Stored {
+  std::string name;
+  std::string directory;
+  bool ticked;
+};
+
+// The list as the window saves it: entries numbered from 0 in stored order.
+void StoreList(const std::vector<Stored>& entries) {
+  int n = 0;
+  for (const Stored& e : entries) {
+    const std::string suffix = " " + std::to_string(n++);
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "Display Name" + suffix, e.name, TFieldType::ftString));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "Directory" + suffix, e.directory, TFieldType::ftString));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "State" + suffix, e.ticked, TFieldType::ftBoolean));
+  }
+}
+
+// Three files and two folders: five entries to remove.
+fs::path FilledFolder(const test::TempTree& tree, const std::string& folder) {
+  tree.file(folder + "/a.txt");
+  tree.file(folder + "/.hidden");
+  tree.file(folder + "/sub/deeper/b.txt");
+  return tree.path(folder);
+}
+
+std::string HiveText() {
+  RegTextError error;
+  return ExportRegText(platform::ProcessRegistry(), error).value_or("unreadable");
+}
+
+struct Outcome {
+  std::optional<int> code;
+  std::string out;
+  std::string err;
+};
+
+Outcome CleanOnce(std::vector<std::string_view> args = {"--clean-once"}) {
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  const auto code = RunHeadlessCommand(args, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(CleanOnce, EmptiesTheTickedFoldersInListOrderAndOnlyReadsTheRegistry) {
+  test::ScopedHive hive;
+  const test::TempTree& tree = hive.tree();
+  const fs::path zeta = FilledFolder(tree, "1");
+  const fs::path alpha = FilledFolder(tree, "2");
+  const fs::path untouched = FilledFolder(tree, "3");
+  const fs::path missing = tree.path("missing");
+  StoreList({{"zeta", zeta.string(), true},
+             {"Alpha", alpha.string(), true},
+             {"mid", untouched.string(), false},
+             {"beta", missing.string(), true}});
+  const std::string before = HiveText();
+
+  const Outcome outcome = CleanOnce();
+
+  ASSERT_EQ(outcome.code, 0) << outcome.err;
+  const std::vector<std::string> expected{alpha.string() + ": 5 removed, 0 left",
+                                          missing.string() + ": 0 removed, 0 left, not read to the end",
+                                          zeta.string() + ": 5 removed, 0 left"};
+  EXPECT_EQ(Lines(outcome.out), expected);
+  EXPECT_TRUE(fs::is_empty(alpha));
+  EXPECT_TRUE(fs::is_empty(zeta));
+  EXPECT_TRUE(fs::exists(untouched / "sub/deeper/b.txt"));
+  EXPECT_EQ(HiveText(), before);
+}
+
+TEST(CleanOnce, FollowsTheOrderAndTheMarksOfTheWindowsList) {
+  test::ScopedHive hive;
+  const test::TempTree& tree = hive.tree();
+  std::vector<Stored> entries;
+  int folder = 0;
+  for (const char* name : {"b", "A", "a", "\xc3\x84rger", "\xc3\xa4", "_x", "10", "9", "Zeta", "zeta", "Ab", "aB"}) {
+    entries.push_back({name, tree.dir("f" + std::to_string(folder++)).string(), true});
+  }
+  // Two entries with one text share one mark; the later one decides.
+  const std::string twice = tree.dir("twice").string();
+  entries.push_back({"Twice", twice, true});
+  entries.push_back({"Twice", twice, false});
+  StoreList(entries);
+
+  const Outcome outcome = CleanOnce();
+  ASSERT_EQ(outcome.code, 0) << outcome.err;
+  std::vector<std::string> headless;
+  for (const std::string& line : Lines(outcome.out)) {
+    headless.push_back(line.substr(0, line.find(": ")));
+  }
+
+  TfrmMain form;
+  const TkitCheckListBox& list = *form.tabSelect->cbxKitDirectoryList;
+  std::vector<std::string> window;
+  for (int i = 0; i < list.ItemCount(); ++i) {
+    if (list.GetChecked(list.ItemText(i))) {
+      window.push_back(list.ItemObjectAs<TcPathData>(i)->Directory());
+    }
+  }
+  EXPECT_EQ(headless.size(), 12u);
+  EXPECT_EQ(headless, window);
+}
+
+TEST(CleanOnce, TakesNoOperands) {
+  test::ScopedHive hive;
+  for (const auto& args : std::vector<std::vector<std::string_view>>{{"--clean-once", "x"}, {"-ns", "--clean-once"}}) {
+    const Outcome outcome = CleanOnce(args);
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_NE(outcome.err.find("--clean-once takes no operands"), std::string::npos) << outcome.err;
+  }
+}
+
+// --- The executable ----------------------------------------------------------
+
+struct Process {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+// The real program with its own hive and without any display: a command
+// that needed a window could not even start.
+Process RunFegolin(const QStringList& args, const fs::path& hive) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("FEGOLIN_REGISTRY", QString::fromStdString(hive.string()));
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    env.remove(name);
+  }
+  process.setProcessEnvironment(env);
+  process.start(QStringLiteral(FEGOLIN_EXECUTABLE), args);
+  if (!process.waitForStarted()) {
+    return {};
+  }
+  process.closeWriteChannel();
+  process.waitForFinished(-1);
+  const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  return {code, process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+TEST(CleanOnceProgram, CleansTheListOfItsOwnHiveWithoutAWindow) {
+  test::TempTree tree;
+  const fs::path hive = tree.path("registry.db");
+  const fs::path ticked = FilledFolder(tree, "ticked");
+  const fs::path unticked = FilledFolder(tree, "unticked");
+  // A file some process holds open stays, as on the desktop it came from.
+  const fs::path busy = tree.file("ticked/busy.log");
+  std::ifstream holder(busy);
+  ASSERT_TRUE(holder.is_open());
+
+  const std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"
+                          "\"Display Name 0\"=\"Kept\"\r\n"
+                          "\"Directory 0\"=\"" + unticked.string() + "\"\r\n"
+                          "\"State 0\"=dword:00000000\r\n"
+                          "\"Display Name 1\"=\"Cleaned\"\r\n"
+                          "\"Directory 1\"=\"" + ticked.string() + "\"\r\n"
+                          "\"State 1\"=dword:00000001\r\n\r\n";
+  const fs::path regFile = tree.file("list.reg", reg);
+  const Process imported = RunFegolin({"--reg-import", QString::fromStdString(regFile.string())}, hive);
+  ASSERT_EQ(imported.code, 0) << imported.err;
+
+  const Process cleaned = RunFegolin({"--clean-once"}, hive);
+  EXPECT_EQ(cleaned.code, 0) << cleaned.err;
+  EXPECT_EQ(cleaned.out, ticked.string() + ": 5 removed, 1 left\n");
+  EXPECT_EQ(cleaned.err, "");
+  EXPECT_TRUE(fs::exists(busy));
+  EXPECT_FALSE(fs::exists(ticked / "a.txt"));
+  EXPECT_FALSE(fs::exists(ticked / "sub"));
+  EXPECT_TRUE(fs::exists(unticked / "a.txt"));
+  EXPECT_TRUE(fs::exists(unticked / "sub/deeper/b.txt"));
+}
+
+TEST(CleanOnceProgram, FailsOnAHiveItCannotOpen) {
+  test::TempTree tree;
+  const Process process = RunFegolin({"--clean-once"}, tree.path("no-folder/registry.db"));
+  EXPECT_EQ(process.code, 2);
+  EXPECT_NE(process.err.find("no-folder/registry.db"), std::string::npos) << process.err;
+  EXPECT_EQ(process.out, "");
+}
+
+} // namespace
+} // namespace fegolin
