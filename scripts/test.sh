@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and
 # runs every test: the full build, then the non-GUI tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and last the Debian
+# package (scripts/test-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,9 @@ cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEGOLIN_WERROR=ON \
   -DFEGOLIN_SANITIZE=ON -DFEGOLIN_GUI=OFF
 cmake --build "$asan" -j "$jobs"
 ctest --test-dir "$asan" -j "$jobs" --output-on-failure
+
+# The Debian package: built, validated, installed, run and removed again.
+./scripts/test-package.sh
 
 # The Qt-free part cross-built for Windows, its tests run under Wine.
 ./scripts/test-windows.sh
