@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and
 # runs every test: the full build, then the non-GUI tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and last the Debian
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Debian
 # package (scripts/test-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
