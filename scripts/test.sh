@@ -22,7 +22,7 @@ cmake --build "$asan" -j "$jobs"
 ctest --test-dir "$asan" -j "$jobs" --output-on-failure
 
 # The Debian package: built, validated, installed, run and removed again.
-./scripts/test-package.sh
+FEGOLIN_PACKAGE_BUILD_DIR="$build" FEGOLIN_PACKAGE_REUSE_BUILD=1 ./scripts/test-package.sh
 
 # The Qt-free part cross-built for Windows, its tests run under Wine.
 ./scripts/test-windows.sh
