@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libsqlite3-dev libgtest-dev libjpeg-dev libsimpleini-dev
   qt6-base-dev libgl-dev libxkbcommon-dev
-  xvfb xauth trayer xdotool x11-utils imagemagick libx11-dev
+  xvfb xauth trayer xdotool x11-utils imagemagick libx11-dev openbox
   appstream desktop-file-utils dpkg-dev file libglib2.0-bin
 )
 

@@ -207,5 +207,22 @@ TEST(DesktopSessionTest, InputReachesTheWindowUnderThePointer) {
   EXPECT_TRUE(Shows(xev, R"(ClientMessage event.*\n.*\(WM_PROTOCOLS\).*\(WM_DELETE_WINDOW\))"));
 }
 
+TEST(DesktopSessionTest, FindsWindowsInsideAWindowManagersFrames) {
+  DesktopSession session;
+  auto wm = session.launch("openbox", {"--sm-disable"});
+  ASSERT_TRUE(WaitUntil([&] { return !session.findWindows("Openbox").empty() || !wm.running(); }))
+      << wm.output();
+  ASSERT_TRUE(wm.running()) << wm.describe() << '\n' << wm.output();
+  const auto xev = session.launch("xev", {"-geometry", "200x150+100+100"});
+  const auto window = session.waitForWindow("Event Tester");
+  ASSERT_TRUE(window) << xev.output();
+  const auto rect = session.windowGeometry(*window);
+  ASSERT_TRUE(rect);
+  EXPECT_EQ(rect->width, 200);
+  EXPECT_EQ(rect->height, 150);
+  session.click(rect->centerX(), rect->centerY());
+  EXPECT_TRUE(Shows(xev, "ButtonPress event.*\n.*\\(100,75\\)"));
+}
+
 } // namespace
 } // namespace fegolin::test

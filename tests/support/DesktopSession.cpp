@@ -392,11 +392,23 @@ std::optional<ScreenRect> DesktopSession::trayIconGeometry(int index) const {
 // --- Windows ------------------------------------------------------------------
 
 std::vector<WindowId> DesktopSession::findWindows(std::string_view title) const {
+  // The whole tree, so that windows a window manager has put into frames
+  // are found too; but not inside the notification area, where icons carry
+  // their program's title.
+  const auto panel = impl_->trayPanel();
   std::vector<WindowId> found;
-  for (const WindowId window : impl_->x->children(impl_->x->root())) {
+  std::vector<WindowId> pending{impl_->x->root()};
+  while (!pending.empty()) {
+    const WindowId window = pending.back();
+    pending.pop_back();
+    if (panel && window == *panel) {
+      continue;
+    }
     if (impl_->x->title(window) == title) {
       found.push_back(window);
     }
+    const auto below = impl_->x->children(window);
+    pending.insert(pending.end(), below.rbegin(), below.rend());
   }
   return found;
 }

@@ -172,12 +172,12 @@ public:
   [[nodiscard]] std::optional<ScreenRect> trayIconGeometry(int index) const;
 
   // --- Windows -----------------------------------------------------------
-  // Every top-level window whose title (_NET_WM_NAME, else WM_NAME) is
-  // exactly `title`, hidden ones included. Top-level: a child of the root,
-  // where programs' windows, dialogs and menus stand with no window manager
-  // around; a tray icon with the same title inside trayer is not one.
+  // Every window whose title (_NET_WM_NAME, else WM_NAME) is exactly
+  // `title`, hidden ones included, wherever it sits (a window manager puts
+  // windows into frames of its own), except inside trayer: a tray icon
+  // carrying its program's title is not that program's window.
   [[nodiscard]] std::vector<WindowId> findWindows(std::string_view title) const;
-  // Waits for a top-level window of that title that is viewable.
+  // Waits for a window of that title that is viewable.
   std::optional<WindowId> waitForWindow(std::string_view title,
                                         std::chrono::milliseconds timeout = 10s) const;
   [[nodiscard]] bool isViewable(WindowId window) const;
