@@ -27,6 +27,15 @@ bool ConfirmWarning(QWidget* parent, const QString& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+void ShowWarning(QWidget* parent, const QString& title, const QString& text) {
+  if (TcDialogScript* script = TcDialogScript::Active()) {
+    script->Record({DialogRequest::Kind::Message, title, text, {}});
+    return;
+  }
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
                  const QString& initial) {
   if (TcDialogScript* script = TcDialogScript::Active()) {
@@ -75,6 +84,8 @@ void TcDialogScript::AnswerFolder(const FolderChoice& choice) {
 }
 
 TcDialogScript* TcDialogScript::Active() { return gActiveScript; }
+
+void TcDialogScript::Record(DialogRequest request) { requests_.push_back(std::move(request)); }
 
 std::optional<TcDialogScript::Answer> TcDialogScript::Take(DialogRequest request) {
   requests_.push_back(std::move(request));

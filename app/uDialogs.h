@@ -29,6 +29,9 @@ namespace Dialogs {
 // True only for Yes.
 bool ConfirmWarning(QWidget* parent, const QString& text);
 
+// A warning message box with `title` and the button OK.
+void ShowWarning(QWidget* parent, const QString& title, const QString& text);
+
 // A modal input box. The answer, or `initial` when cancelled.
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
                  const QString& initial);
@@ -42,7 +45,7 @@ std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString
 
 // One dialog as it was asked for while a script was installed.
 struct DialogRequest {
-  enum class Kind { Confirm, Input, Folder };
+  enum class Kind { Confirm, Message, Input, Folder };
   Kind kind;
   QString title;
   QString text;     // message, prompt
@@ -50,7 +53,8 @@ struct DialogRequest {
 };
 
 // Answers the program's dialogs in order. A call with no answer left is
-// answered as if the user cancelled (No, the initial text, no folder).
+// answered as if the user cancelled (No, the initial text, no folder). A
+// message box has nothing to answer: it is only recorded.
 class TcDialogScript final {
 public:
   TcDialogScript();
@@ -75,6 +79,7 @@ public:
   };
   [[nodiscard]] static TcDialogScript* Active();
   std::optional<Answer> Take(DialogRequest request);
+  void Record(DialogRequest request);
 
 private:
   std::deque<Answer> answers_;

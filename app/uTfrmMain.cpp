@@ -70,6 +70,7 @@ TfrmMain::TfrmMain(QWidget* parent)
   resize(kDesignSize);
   optionsView_ = std::make_unique<TcOptionsView>(*this, *tabOptions);
   directoryList_ = std::make_unique<TcDirectoryList>(*tabSelect->cbxKitDirectoryList);
+  CreateFolderDialog();
   ConnectHandlers();
   // The kit components have done their part of loading the window (hidden
   // it, set its size, ended a second instance) before FormCreate runs.
@@ -164,13 +165,7 @@ void TfrmMain::ConnectHandlers() {
   connect(tabOptions->grpLanguage, &TcRadioGroup::Clicked, this, &TfrmMain::grpLanguageClick);
   ConnectCleanCycle();
   ConnectOptionsPage();
-
-  TkitCheckListBox* list = tabSelect->cbxKitDirectoryList;
-  connect(list, &QWidget::customContextMenuRequested, this, [this, list](QPoint pos) {
-    // The list's context-popup handler (making the item under the mouse
-    // current) runs here, before the menu opens.
-    mnuPopUp->popup(list->viewport()->mapToGlobal(pos));
-  });
+  ConnectSelectPage();
 }
 
 void TfrmMain::FormCreate() {
@@ -213,8 +208,8 @@ void TfrmMain::FormCreate() {
     }
     // 13.
     UpdateNextRunLabel();
-    // 14. The list actions' enabled states are refreshed here
-    //     (RefreshListActions).
+    // 14.
+    RefreshListActions();
     // 15.
     if (firstRun) {
       AddDefaultEntries();

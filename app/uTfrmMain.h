@@ -19,6 +19,7 @@
 
 class QAction;
 class QMenu;
+class QPoint;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
@@ -40,6 +41,7 @@ class TcOptionsView;
 class TcSelectPage;
 class TcSettings;
 class TcStatusPage;
+class TkitFolderDialog;
 
 class TfrmMain final : public QWidget {
   Q_OBJECT
@@ -137,6 +139,23 @@ public:
   void actApplyExecute();
   void actSetDefaultsExecute();
 
+  // --- Folder page (uTfrmMainDirectories.cpp)
+  TkitFolderDialog* dlgFolder;
+  void actAddDirectoryExecute();
+  void actRenameEntryExecute();
+  void actDeleteEntryExecute();
+  void actDeleteAllExecute();
+  void actSetToDefaultEntriesExecute();
+  // The list's OnCheck, before the mark of item `index` becomes `checked`.
+  void cbxKitDirectoryListCheck(int index, bool checked);
+  // Before the list's menu opens at `mousePos` (viewport coordinates).
+  void cbxKitDirectoryListContextPopup(QPoint mousePos);
+  void btnApplyDirClick();
+  void tabSelectShow();
+  void P_ChangeSaveDirState(bool enabled);
+  // Rename, delete and delete all are there only while the list has items.
+  void RefreshListActions();
+
 signals:
   // The window went through FormClose; being the main window, the
   // application ends with it.
@@ -159,6 +178,8 @@ private:
   void ShowPage(QWidget* page);
   void ConnectCleanCycle();
   void ConnectOptionsPage();
+  void CreateFolderDialog();
+  void ConnectSelectPage();
   // The interval the options page shows; nothing while no unit is chosen.
   [[nodiscard]] std::optional<std::uint32_t> PageInterval() const;
   // Re-arms the clean timer when the page shows another interval than the

@@ -1,0 +1,266 @@
+// The folder page of the main window: adding, renaming, deleting and
+// resetting entries, the check marks, the list's context menu and Save.
+//
+// The list shows, and the clean cycle cleans, what the check marks say; the
+// entries' State is what Save stores. The check handler keeps the two in
+// step. Marks belong to item texts, so items with the same text share one
+// mark, and every entry behind that text follows it.
+
+#include "app/uTfrmMain.h"
+
+#include "app/pages/uSelectPage.h"
+#include "app/uDialogs.h"
+#include "app/uDirectoryList.h"
+#include "common/uCommon.h"
+#include "common/uConst.h"
+#include "kit/kitfolder.h"
+#include "kit/kitlist.h"
+#include "settings/uTcPathData.h"
+#include "settings/uTcSettings.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QPoint>
+#include <QPushButton>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace fegolin {
+namespace {
+
+QString MessageText(std::string_view name) {
+  return QString::fromStdU16String(GetConstString(name));
+}
+
+// Where the folder browser opens: drive C: where folders live on drives,
+// the home folder where everything hangs below one root.
+QString InitialBrowseFolder() {
+  return PathSeparator() == '\\' ? QStringLiteral("C:") : QDir::homePath();
+}
+
+// Leading and trailing blanks and control characters go; inner ones stay.
+QString TrimBlanksAndControls(const QString& text) {
+  qsizetype first = 0;
+  qsizetype last = text.size();
+  while (first < last && text[first].unicode() <= 32) {
+    ++first;
+  }
+  while (last > first && text[last - 1].unicode() <= 32) {
+    --last;
+  }
+  return text.mid(first, last - first);
+}
+
+int IndexOfEntry(const TcDirectoryList& entries, const TcPathData* entry) {
+  for (int i = 0; i < entries.Count(); ++i) {
+    if (entries.Entry(i) == entry) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+// Every item carrying `text` shares one mark; its entry takes `checked`.
+void SetStateOfText(const TkitCheckListBox& list, const TcDirectoryList& entries,
+                    const QString& text, bool checked) {
+  for (int i = 0; i < list.ItemCount(); ++i) {
+    if (list.ItemText(i) == text) {
+      if (TcPathData* entry = entries.Entry(i)) {
+        entry->SetState(checked);
+      }
+    }
+  }
+}
+
+// After an item took a text another item may already carry: the entries
+// behind that text follow the mark the list now shows for it.
+void FollowMark(const TkitCheckListBox& list, const TcDirectoryList& entries, int index) {
+  if (index >= 0) {
+    SetStateOfText(list, entries, list.ItemText(index), list.IsCheckedAt(index));
+  }
+}
+
+} // namespace
+
+void TfrmMain::CreateFolderDialog() {
+  dlgFolder = new TkitFolderDialog(this);
+  dlgFolder->setObjectName(QStringLiteral("dlgFolder"));
+  dlgFolder->SetFlags(TBrowseInfoFlags::ShowPath);
+  dlgFolder->SetRootFolder(TSHFolders::foMyComputer);
+  dlgFolder->SetNewFolderVisible(false);
+  dlgFolder->SetNewFolderEnabled(false);
+  // The new-folder button stays hidden here, but its questions would go
+  // where every dialog of the program goes.
+  dlgFolder->SetPrompts({[](QWidget* parent, const QString& title) -> std::optional<QString> {
+                           return Dialogs::InputBox(parent, title, {}, {});
+                         },
+                         [](QWidget* parent, const QString& title, const QString& text) {
+                           Dialogs::ShowWarning(parent, title, text);
+                         }});
+}
+
+void TfrmMain::ConnectSelectPage() {
+  connect(actAddDirectory, &QAction::triggered, this, &TfrmMain::actAddDirectoryExecute);
+  connect(actRenameEntry, &QAction::triggered, this, &TfrmMain::actRenameEntryExecute);
+  connect(actDeleteEntry, &QAction::triggered, this, &TfrmMain::actDeleteEntryExecute);
+  connect(actDeleteAll, &QAction::triggered, this, &TfrmMain::actDeleteAllExecute);
+  connect(actSetToDefaultEntries, &QAction::triggered, this,
+          &TfrmMain::actSetToDefaultEntriesExecute);
+  connect(tabSelect->btnApplyDir, &QPushButton::clicked, this, &TfrmMain::btnApplyDirClick);
+  connect(tabSelect, &TcSelectPage::Shown, this, &TfrmMain::tabSelectShow);
+
+  TkitCheckListBox* list = tabSelect->cbxKitDirectoryList;
+  // Set before the list is loaded: the marks set while loading come
+  // through here like the user's.
+  list->OnCheck = [this](TkitCustomCheckListBox&, int index, bool& value) {
+    cbxKitDirectoryListCheck(index, value);
+  };
+  connect(list, &QWidget::customContextMenuRequested, this, [this, list](QPoint pos) {
+    cbxKitDirectoryListContextPopup(pos);
+    mnuPopUp->popup(list->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TfrmMain::actAddDirectoryExecute() {
+  try {
+    const auto choice = Dialogs::BrowseFolder(*dlgFolder, InitialBrowseFolder());
+    if (!choice) {
+      return;
+    }
+    const std::string folder = dlgFolder->Folder().toStdString();
+    auto entry = std::make_unique<TcPathData>(folder, folder);
+    const TcPathData* added = entry.get();
+    // The item shows the name the system gives the folder; the entry's
+    // caption takes over once the list has been saved and loaded again.
+    directoryList_->Add(choice->displayName.toStdString(), std::move(entry));
+    FollowMark(*tabSelect->cbxKitDirectoryList, *directoryList_,
+               IndexOfEntry(*directoryList_, added));
+    RefreshListActions();
+  } catch (...) {
+    // Nothing is added.
+  }
+}
+
+void TfrmMain::actRenameEntryExecute() {
+  try {
+    TkitCheckListBox& list = *tabSelect->cbxKitDirectoryList;
+    const int index = list.ItemIndex();
+    if (list.ItemCount() == 0 || index < 0) {
+      return;
+    }
+    const TcPathData* asked = directoryList_->Entry(index);
+    if (asked == nullptr) {
+      return;
+    }
+    const QString current = QString::fromStdString(asked->DisplayName());
+    const QString answer = TrimBlanksAndControls(
+        Dialogs::InputBox(this, MessageText(csRenameEntryDlgTitle),
+                          MessageText(csRenameEntryDlgLabel), current));
+    if (answer.isEmpty() || answer == current) {
+      return;
+    }
+    // The input box runs its own event loop; whatever happened to the list
+    // meanwhile, only the entry that was asked about is renamed.
+    if (index >= list.ItemCount() || directoryList_->Entry(index) != asked) {
+      return;
+    }
+    TcPathData& entry = *directoryList_->Entry(index);
+    entry.SetDisplayName(answer.toStdString());
+    // Where it stands: the list is sorted again on the next start.
+    list.SetItemText(index, QString::fromStdString(entry.ListCaption()));
+    FollowMark(list, *directoryList_, index);
+  } catch (...) {
+    // The entry keeps the name it has.
+  }
+}
+
+void TfrmMain::actDeleteEntryExecute() {
+  try {
+    const int index = tabSelect->cbxKitDirectoryList->ItemIndex();
+    if (index < 0) {
+      return;
+    }
+    // A checked item reports its uncheck first, which marks the list as
+    // changed; an unchecked one goes quietly.
+    directoryList_->Delete(index);
+    RefreshListActions();
+  } catch (...) {
+    // The list stays as far as it got.
+  }
+}
+
+void TfrmMain::actDeleteAllExecute() {
+  try {
+    if (!Dialogs::ConfirmWarning(this, MessageText(csDeleteAllEntriesDlg))) {
+      return;
+    }
+    // Stores the empty list at once, Save or not.
+    ClearDirectoryList();
+    RefreshListActions();
+    P_ChangeSaveDirState(true);
+  } catch (...) {
+    // The list stays as far as it got.
+  }
+}
+
+void TfrmMain::actSetToDefaultEntriesExecute() {
+  try {
+    if (!Dialogs::ConfirmWarning(this, MessageText(csSetToDefaultEntriesDlg))) {
+      return;
+    }
+    // The emptied list is stored at once; the defaults only on Save.
+    ClearDirectoryList();
+    AddDefaultEntries();
+    RefreshListActions();
+    P_ChangeSaveDirState(true);
+  } catch (...) {
+    // The list stays as far as it got.
+  }
+}
+
+void TfrmMain::cbxKitDirectoryListCheck(int index, bool checked) {
+  try {
+    const TkitCheckListBox& list = *tabSelect->cbxKitDirectoryList;
+    SetStateOfText(list, *directoryList_, list.ItemText(index), checked);
+    P_ChangeSaveDirState(true);
+  } catch (...) {
+    // The mark changes all the same; the handler never refuses it.
+  }
+}
+
+void TfrmMain::cbxKitDirectoryListContextPopup(QPoint mousePos) {
+  try {
+    // Rename and delete in the menu act on the item that was clicked.
+    TkitCheckListBox& list = *tabSelect->cbxKitDirectoryList;
+    list.SetItemIndex(list.ItemAtPos(mousePos));
+  } catch (...) {
+    // The menu opens anyway.
+  }
+}
+
+void TfrmMain::btnApplyDirClick() {
+  try {
+    if (settings_) {
+      settings_->SaveDirectoryList();
+    }
+    P_ChangeSaveDirState(false);
+  } catch (...) {
+    // The stored list stays as it was.
+  }
+}
+
+void TfrmMain::tabSelectShow() { P_ChangeSaveDirState(false); }
+
+void TfrmMain::P_ChangeSaveDirState(bool enabled) { tabSelect->btnApplyDir->setEnabled(enabled); }
+
+void TfrmMain::RefreshListActions() {
+  const bool any = tabSelect->cbxKitDirectoryList->ItemCount() > 0;
+  actDeleteEntry->setEnabled(any);
+  actDeleteAll->setEnabled(any);
+  actRenameEntry->setEnabled(any);
+}
+
+} // namespace fegolin

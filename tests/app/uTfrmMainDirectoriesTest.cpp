@@ -1,0 +1,506 @@
+// The folder page of the main window on the real hive and the real check
+// list box, offscreen; every dialog is answered through the Dialogs script.
+
+#include "app/uTfrmMain.h"
+
+#include "app/pages/uSelectPage.h"
+#include "app/uDialogs.h"
+#include "app/uDirectoryList.h"
+#include "common/uCommon.h"
+#include "common/uConst.h"
+#include "kit/kitlist.h"
+#include "settings/uTcPathData.h"
+#include "settings/uTcSettings.h"
+#include "tests/support/ScopedHive.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fegolin {
+namespace {
+
+struct Stored {
+  std::string name;
+  std::string directory;
+  bool state;
+};
+
+std::string ValueName(std::string_view word, int n) { return std::string(word) + " " + std::to_string(n); }
+
+void StoreList(const std::vector<Stored>& list) {
+  for (int n = 0; n < static_cast<int>(list.size()); ++n) {
+    const Stored& entry = list[static_cast<std::size_t>(n)];
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("Display Name", n),
+                              RegVariant(entry.name), TFieldType::ftString));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("Directory", n),
+                              RegVariant(entry.directory), TFieldType::ftString));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("State", n),
+                              RegVariant(entry.state), TFieldType::ftBoolean));
+  }
+}
+
+// The stored list as "name|directory|state" lines; nothing once the key is
+// gone.
+std::optional<std::vector<std::string>> StoredList() {
+  if (!KeyExists(kCurrentUserRoot, kRegKeyPaths)) {
+    return std::nullopt;
+  }
+  std::vector<std::string> lines;
+  for (int n = 0;; ++n) {
+    const RegVariant name = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("Display Name", n),
+                                         TFieldType::ftString);
+    const auto* text = std::get_if<std::string>(&name);
+    if (text == nullptr || text->empty()) {
+      return lines;
+    }
+    const RegVariant dir = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("Directory", n),
+                                        TFieldType::ftString);
+    const RegVariant state = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("State", n),
+                                          TFieldType::ftBoolean);
+    const auto* checked = std::get_if<bool>(&state);
+    lines.push_back(*text + "|" + std::get<std::string>(dir) + "|" +
+                    (checked == nullptr ? "?" : *checked ? "1" : "0"));
+  }
+}
+
+const std::vector<Stored> kThree{{"Projekt", "/srv/projekt", true},
+                                 {"Archiv", "/srv/archiv", false},
+                                 {"Medien", "/srv/medien", false}};
+// kThree as the list sorts it.
+const std::vector<std::string> kThreeItems{"Archiv\t(/srv/archiv) [ ]", "Medien\t(/srv/medien) [ ]",
+                                           "Projekt\t(/srv/projekt) [x]"};
+// kThree as it is stored, and as Save stores it again.
+const std::vector<std::string> kThreeStored{"Projekt|/srv/projekt|1", "Archiv|/srv/archiv|0",
+                                            "Medien|/srv/medien|0"};
+const std::vector<std::string> kThreeSaved{"Archiv|/srv/archiv|0", "Medien|/srv/medien|0",
+                                           "Projekt|/srv/projekt|1"};
+
+class FolderPage : public ::testing::Test {
+protected:
+  // Every start here is a later start, without the splash holding it up.
+  void SetUp() override {
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
+  }
+  void TearDown() override { SetCurrentLanguage(0); }
+
+  // A later start with `stored` in the hive, the window open on the folder
+  // page.
+  std::unique_ptr<TfrmMain> Open(const std::vector<Stored>& stored = kThree) {
+    StoreList(stored);
+    auto form = std::make_unique<TfrmMain>();
+    form->actSelect->trigger();
+    form->resize(496, 457);
+    return form;
+  }
+
+  // The same with nothing in the list: a start always brings the defaults.
+  std::unique_ptr<TfrmMain> OpenEmpty() {
+    auto form = Open({});
+    form->DirectoryList().ReleaseAll();
+    return form;
+  }
+
+  static TkitCheckListBox& List(TfrmMain& form) { return *form.tabSelect->cbxKitDirectoryList; }
+  static bool SaveEnabled(TfrmMain& form) { return form.tabSelect->btnApplyDir->isEnabled(); }
+
+  // Every item as "text [x]"; each entry's state must match its mark.
+  static std::vector<std::string> Items(TfrmMain& form) {
+    std::vector<std::string> items;
+    TkitCheckListBox& list = List(form);
+    for (int i = 0; i < list.ItemCount(); ++i) {
+      items.push_back(list.ItemText(i).toStdString() + (list.IsCheckedAt(i) ? " [x]" : " [ ]"));
+      const TcPathData* entry = form.DirectoryList().Entry(i);
+      EXPECT_NE(entry, nullptr) << i;
+      if (entry != nullptr) {
+        EXPECT_EQ(entry->State(), list.IsCheckedAt(i)) << items.back();
+      }
+    }
+    return items;
+  }
+
+  static void ClickGlyph(TfrmMain& form, int index) {
+    TkitCheckListBox& list = List(form);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.GlyphRect(list.ItemRect(index)).center());
+  }
+
+  // Opens the list's menu over `pos` and chooses its rename entry.
+  static void RenameFromMenu(TfrmMain& form, QPoint pos) {
+    // What the system sends on a right click.
+    QWidget* viewport = List(form).viewport();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QApplication::sendEvent(viewport, &click);
+    QMenu& menu = *form.mnuPopUp;
+    ASSERT_TRUE(menu.isVisible());
+    auto* rename = menu.findChild<QAction*>(QStringLiteral("ShowStatus1"));
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(rename).center());
+  }
+
+  static bool ListActionsEnabled(TfrmMain& form) {
+    const bool rename = form.actRenameEntry->isEnabled();
+    EXPECT_EQ(form.actDeleteEntry->isEnabled(), rename);
+    EXPECT_EQ(form.actDeleteAll->isEnabled(), rename);
+    return rename;
+  }
+
+  test::ScopedHive hive_;
+};
+
+// --- Delete all and set to defaults -----------------------------------------
+
+enum class Reset { DeleteAll, Defaults };
+
+struct ConfirmCase {
+  const char* name;
+  Reset action;
+  bool yes;
+};
+
+class ConfirmedReset : public FolderPage, public ::testing::WithParamInterface<ConfirmCase> {};
+
+TEST_P(ConfirmedReset, OnlyYesEmptiesTheStoredListAtOnce) {
+  const ConfirmCase& c = GetParam();
+  auto form = Open();
+  TcDialogScript script;
+  if (c.yes) {
+    script.AnswerYes();
+  } else {
+    script.AnswerNo();
+  }
+  (c.action == Reset::DeleteAll ? form->actDeleteAll : form->actSetToDefaultEntries)->trigger();
+
+  ASSERT_EQ(script.Requests().size(), 1u);
+  EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Confirm);
+  EXPECT_EQ(script.Requests()[0].title, QStringLiteral("Warning"));
+  if (!c.yes) {
+    EXPECT_EQ(Items(*form), kThreeItems);
+    EXPECT_EQ(StoredList(), kThreeStored);
+    EXPECT_FALSE(SaveEnabled(*form));
+    EXPECT_TRUE(ListActionsEnabled(*form));
+    return;
+  }
+  EXPECT_EQ(StoredList(), std::nullopt) << "gone before Save is pressed";
+  EXPECT_TRUE(SaveEnabled(*form));
+  if (c.action == Reset::DeleteAll) {
+    EXPECT_TRUE(Items(*form).empty());
+    EXPECT_FALSE(ListActionsEnabled(*form));
+    return;
+  }
+  const std::string windowsTemp = form->Settings()->GetWindowsTempDir();
+  const std::string userTemp = form->Settings()->GetUserTempDir();
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{"User Temp\t(" + userTemp + ") [ ]",
+                                                    "Windows Temp\t(" + windowsTemp + ") [ ]"}));
+  EXPECT_TRUE(ListActionsEnabled(*form));
+  form->tabSelect->btnApplyDir->click();
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"User Temp|" + userTemp + "|0",
+                                                    "Windows Temp|" + windowsTemp + "|0"}));
+  EXPECT_FALSE(SaveEnabled(*form));
+}
+
+INSTANTIATE_TEST_SUITE_P(FolderList, ConfirmedReset,
+                         ::testing::Values(ConfirmCase{"DeleteAllNo", Reset::DeleteAll, false},
+                                           ConfirmCase{"DeleteAllYes", Reset::DeleteAll, true},
+                                           ConfirmCase{"DefaultsNo", Reset::Defaults, false},
+                                           ConfirmCase{"DefaultsYes", Reset::Defaults, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// --- The texts of the questions follow "Language" -----------------------------
+
+struct LanguageCase {
+  const char* name;
+  std::int32_t language;
+  const char16_t* deleteAll;
+  const char16_t* defaults;
+  const char16_t* renameTitle;
+  const char16_t* renamePrompt;
+};
+
+class QuestionTexts : public FolderPage, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(QuestionTexts, FollowTheStoredLanguage) {
+  const LanguageCase& c = GetParam();
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", c.language, TFieldType::ftInteger));
+  auto form = Open();
+  TcDialogScript script;
+  form->actDeleteAll->trigger();
+  form->actSetToDefaultEntries->trigger();
+  List(*form).SetItemIndex(0);
+  form->actRenameEntry->trigger();
+
+  ASSERT_EQ(script.Requests().size(), 3u);
+  EXPECT_EQ(script.Requests()[0].text, QString::fromUtf16(c.deleteAll));
+  EXPECT_EQ(script.Requests()[1].text, QString::fromUtf16(c.defaults));
+  EXPECT_EQ(script.Requests()[2].kind, DialogRequest::Kind::Input);
+  EXPECT_EQ(script.Requests()[2].title, QString::fromUtf16(c.renameTitle));
+  EXPECT_EQ(script.Requests()[2].text, QString::fromUtf16(c.renamePrompt));
+  EXPECT_EQ(script.Requests()[2].initial, QStringLiteral("Archiv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FolderList, QuestionTexts,
+    ::testing::Values(LanguageCase{"German", 2, u"Alle Einträge löschen?", u"Alle Einträge auf Vorgabe stellen?",
+                                   u"Eintrag umbenennen", u"Neuen Namen eingeben:"},
+                      LanguageCase{"English", 1, u"Delete All Entries?", u"Reset all Entries to Defaults?",
+                                   u"Rename Entry", u"Enter new Name:"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// --- Rename -----------------------------------------------------------------
+
+struct RenameCase {
+  const char* name;
+  int item;                       // position in kThreeItems
+  std::optional<QString> answer;  // nothing: the box is cancelled
+  const char* newName;            // nothing renamed when null
+};
+
+class Rename : public FolderPage, public ::testing::WithParamInterface<RenameCase> {};
+
+TEST_P(Rename, TrimsTheAnswerAndKeepsPlaceAndMark) {
+  const RenameCase& c = GetParam();
+  auto form = Open();
+  List(*form).SetItemIndex(c.item);
+  TcDialogScript script;
+  if (c.answer) {
+    script.AnswerText(*c.answer);
+  } else {
+    script.AnswerCancel();
+  }
+  form->actRenameEntry->trigger();
+
+  std::vector<std::string> expected = kThreeItems;
+  if (c.newName != nullptr) {
+    std::string& item = expected[static_cast<std::size_t>(c.item)];
+    item = c.newName + item.substr(item.find('\t'));
+  }
+  EXPECT_EQ(Items(*form), expected);
+  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_EQ(StoredList(), kThreeStored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FolderList, Rename,
+    ::testing::Values(
+        RenameCase{"BlanksAroundGo", 1, QStringLiteral("  Bilder  "), "Bilder"},
+        RenameCase{"ControlCharactersAroundGo", 1, QStringLiteral("\t\x01" "Bilder\r\n"), "Bilder"},
+        RenameCase{"InnerBlanksStay", 1, QStringLiteral(" Neue  Bilder "), "Neue  Bilder"},
+        RenameCase{"CheckedEntryStaysChecked", 2, QStringLiteral("Zentrale"), "Zentrale"},
+        RenameCase{"KeepsItsPlaceWhereItWouldSortFirst", 2, QStringLiteral("Aaa"), "Aaa"},
+        RenameCase{"OtherLetterCaseIsANewName", 1, QStringLiteral("MEDIEN"), "MEDIEN"},
+        RenameCase{"UnchangedNameIsIgnored", 1, QStringLiteral(" Medien "), nullptr},
+        RenameCase{"BlanksOnlyAreIgnored", 1, QStringLiteral(" \t "), nullptr},
+        RenameCase{"CancelIsIgnored", 1, std::nullopt, nullptr}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(FolderPage, ARenamedEntryIsSavedAndSortsIntoPlaceOnTheNextStart) {
+  {
+    auto form = Open();
+    List(*form).SetItemIndex(2);
+    TcDialogScript script;
+    script.AnswerText(QStringLiteral("Aaa"));
+    form->actRenameEntry->trigger();
+    form->tabSelect->btnApplyDir->setEnabled(true);
+    form->tabSelect->btnApplyDir->click();
+  }
+  TfrmMain form;
+  EXPECT_EQ(Items(form), (std::vector<std::string>{"Aaa\t(/srv/projekt) [x]", kThreeItems[0], kThreeItems[1]}));
+}
+
+TEST_F(FolderPage, RenameWithoutACurrentItemAsksNothing) {
+  auto form = Open();
+  List(*form).SetItemIndex(-1);
+  TcDialogScript script;
+  form->actRenameEntry->trigger();
+  form->actDeleteEntry->trigger();
+  EXPECT_TRUE(script.Requests().empty());
+  EXPECT_EQ(Items(*form), kThreeItems);
+}
+
+// --- The list's menu ----------------------------------------------------------
+
+TEST_F(FolderPage, RightClickThenRenameRenamesTheClickedItem) {
+  auto form = Open();
+  TkitCheckListBox& list = List(*form);
+  list.SetItemIndex(0);
+  TcDialogScript script;
+  script.AnswerText(QStringLiteral("Bilder"));
+  RenameFromMenu(*form, list.ItemRect(1).center());
+
+  ASSERT_EQ(script.Requests().size(), 1u);
+  EXPECT_EQ(script.Requests()[0].initial, QStringLiteral("Medien"));
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], "Bilder\t(/srv/medien) [ ]", kThreeItems[2]}));
+}
+
+TEST_F(FolderPage, RightClickBelowTheItemsLeavesNoneToRename) {
+  auto form = Open();
+  TkitCheckListBox& list = List(*form);
+  list.SetItemIndex(0);
+  TcDialogScript script;
+  const QPoint below(list.ItemRect(2).center().x(), list.ItemRect(2).bottom() + 20);
+  RenameFromMenu(*form, below);
+  EXPECT_EQ(list.ItemIndex(), -1);
+  EXPECT_TRUE(script.Requests().empty());
+  EXPECT_EQ(Items(*form), kThreeItems);
+}
+
+// --- Delete one entry -----------------------------------------------------------
+
+struct DeleteCase {
+  const char* name;
+  int item;
+  bool savePending;
+};
+
+class DeleteEntry : public FolderPage, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteEntry, AsksNothingAndOnlyACheckedEntryMarksTheListChanged) {
+  const DeleteCase& c = GetParam();
+  auto form = Open();
+  List(*form).SetItemIndex(c.item);
+  TcDialogScript script;
+  form->tabSelect->SpeedButton2->click();
+
+  std::vector<std::string> expected = kThreeItems;
+  expected.erase(expected.begin() + c.item);
+  EXPECT_EQ(Items(*form), expected);
+  EXPECT_TRUE(script.Requests().empty());
+  EXPECT_EQ(SaveEnabled(*form), c.savePending);
+  EXPECT_EQ(StoredList(), kThreeStored);
+}
+
+INSTANTIATE_TEST_SUITE_P(FolderList, DeleteEntry,
+                         ::testing::Values(DeleteCase{"Checked", 2, true}, DeleteCase{"Unchecked", 0, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(FolderPage, DeletingTheLastEntryDisablesTheListActions) {
+  auto form = Open({{"Projekt", "/srv/projekt", false}});
+  List(*form).SetItemIndex(0);
+  form->actDeleteEntry->trigger();
+  EXPECT_TRUE(Items(*form).empty());
+  EXPECT_FALSE(ListActionsEnabled(*form));
+}
+
+// --- Add a folder ---------------------------------------------------------------
+
+TEST_F(FolderPage, AddShowsTheSystemsNameSortedInUntickedAndStoresThePathOnSave) {
+  auto form = Open();
+  TcDialogScript script;
+  script.AnswerFolder({QStringLiteral("/srv/zwischen"), QStringLiteral("Mitte")});
+  script.AnswerCancel();
+  form->tabSelect->btnAddDirToList->click();
+  form->actAddDirectory->trigger();
+
+  ASSERT_EQ(script.Requests().size(), 2u);
+  EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Folder);
+  EXPECT_TRUE(QFileInfo(script.Requests()[0].initial).isDir()) << "opens at a folder that exists";
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], kThreeItems[1], "Mitte [ ]", kThreeItems[2]}));
+  const TcPathData* entry = form->DirectoryList().Entry(2);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->DisplayName(), "/srv/zwischen");
+  EXPECT_EQ(entry->Directory(), "/srv/zwischen");
+  EXPECT_FALSE(SaveEnabled(*form));
+
+  form->tabSelect->btnApplyDir->setEnabled(true);
+  form->tabSelect->btnApplyDir->click();
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1],
+                                                    "/srv/zwischen|/srv/zwischen|0", kThreeSaved[2]}));
+}
+
+TEST_F(FolderPage, TheSameFolderTwiceGivesTwoEntries) {
+  auto form = OpenEmpty();
+  TcDialogScript script;
+  script.AnswerFolder({QStringLiteral("/srv/zwischen"), QStringLiteral("zwischen")});
+  script.AnswerFolder({QStringLiteral("/srv/zwischen"), QStringLiteral("zwischen")});
+  form->actAddDirectory->trigger();
+  form->actAddDirectory->trigger();
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{"zwischen [ ]", "zwischen [ ]"}));
+  EXPECT_NE(form->DirectoryList().Entry(0), form->DirectoryList().Entry(1));
+}
+
+TEST_F(FolderPage, AddingToAnEmptiedListOffersRenameAndDeleteAtOnce) {
+  auto form = Open();
+  TcDialogScript script;
+  script.AnswerYes();
+  script.AnswerFolder({QStringLiteral("/srv/neu"), QStringLiteral("neu")});
+  form->actDeleteAll->trigger();
+  ASSERT_FALSE(ListActionsEnabled(*form));
+  form->actAddDirectory->trigger();
+  EXPECT_TRUE(ListActionsEnabled(*form));
+}
+
+// --- Check marks and Save ---------------------------------------------------------
+
+TEST_F(FolderPage, MarksSetWhileLoadingCountAsChangesUntilThePageIsShown) {
+  StoreList(kThree);
+  TfrmMain form;
+  ASSERT_FALSE(form.isVisible());
+  EXPECT_TRUE(SaveEnabled(form));
+  EXPECT_EQ(Items(form), kThreeItems);
+  form.actSelect->trigger();
+  EXPECT_FALSE(SaveEnabled(form));
+}
+
+TEST_F(FolderPage, AGlyphClickIsRecordedOnTheEntryAndStoredOnlyBySave) {
+  auto form = Open();
+  ClickGlyph(*form, 0);
+  EXPECT_EQ(Items(*form)[0], "Archiv\t(/srv/archiv) [x]");
+  EXPECT_TRUE(SaveEnabled(*form));
+  EXPECT_EQ(StoredList(), kThreeStored);
+
+  // Leaving the page and coming back drops the indication, not the change.
+  form->actStatus->trigger();
+  form->actSelect->trigger();
+  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_EQ(Items(*form)[0], "Archiv\t(/srv/archiv) [x]");
+
+  ClickGlyph(*form, 2);
+  QTest::mouseClick(form->tabSelect->btnApplyDir, Qt::LeftButton);
+  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"Archiv|/srv/archiv|1", kThreeSaved[1],
+                                                    "Projekt|/srv/projekt|0"}));
+}
+
+// Items with the same text share one mark; every entry behind it must be
+// stored with it, or the next start loses the tick.
+TEST_F(FolderPage, TwoEntriesSharingAMarkAreStoredAndReloadedTicked) {
+  {
+    auto form = OpenEmpty();
+    TcDialogScript script;
+    script.AnswerFolder({QStringLiteral("/srv/a/tmp"), QStringLiteral("tmp")});
+    script.AnswerFolder({QStringLiteral("/srv/b/tmp"), QStringLiteral("tmp")});
+    form->actAddDirectory->trigger();
+    ClickGlyph(*form, 0);
+    form->actAddDirectory->trigger();
+    EXPECT_EQ(Items(*form), (std::vector<std::string>{"tmp [x]", "tmp [x]"}));
+    form->tabSelect->btnApplyDir->click();
+  }
+  // Equal texts keep no particular order between them.
+  std::vector<std::string> stored = StoredList().value_or(std::vector<std::string>{});
+  std::sort(stored.begin(), stored.end());
+  EXPECT_EQ(stored, (std::vector<std::string>{"/srv/a/tmp|/srv/a/tmp|1", "/srv/b/tmp|/srv/b/tmp|1"}));
+  TfrmMain form;
+  EXPECT_EQ(Items(form), (std::vector<std::string>{"/srv/a/tmp\t(/srv/a/tmp) [x]", "/srv/b/tmp\t(/srv/b/tmp) [x]"}));
+}
+
+TEST_F(FolderPage, RenamingOntoATickedCaptionTakesItsTick) {
+  auto form = Open({{"Projekt", "/srv/projekt", true}, {"Kopie", "/srv/projekt", false}});
+  List(*form).SetItemIndex(0);  // Kopie
+  TcDialogScript script;
+  script.AnswerText(QStringLiteral("Projekt"));
+  form->actRenameEntry->trigger();
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{"Projekt\t(/srv/projekt) [x]", "Projekt\t(/srv/projekt) [x]"}));
+}
+
+} // namespace
+} // namespace fegolin
