@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the folder page and of the folder dialog under a
+# private Xvfb display, with a hive, home, configuration, runtime and temp
+# folder of its own: two folders are added through the dialog, one is renamed
+# through the list's menu, two entries are ticked. Nothing is cleaned, and
+# "Windows Temp" (the real /tmp) is never ticked.
+#
+#   docs/screenshots/take-folder-page.sh [path/to/fegolin]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+binary=${1:-"$here/../../build/app/fegolin"}
+display=${FEGOLIN_SHOT_DISPLAY:-:58}
+
+work=$(mktemp -d)
+mkdir -p "$work/config" "$work/run" "$work/tmp" \
+  "$work/home/Bilder" "$work/home/Downloads" "$work/home/Musik" "$work/home/Projekte/Build"
+chmod 700 "$work/run"
+Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+app=
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export DISPLAY=$display
+sleep 2
+
+# A first start with a German system: the window opens on the folder page.
+LANG=de_DE.UTF-8 HOME="$work/home" FEGOLIN_REGISTRY="$work/registry.db" \
+  XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" "$binary" -ns &
+app=$!
+
+find_window() {
+  local id=
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.2
+  done
+  [ -n "$id" ] || { echo "no window $1" >&2; exit 1; }
+  echo "$id"
+}
+
+gone() {
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.2
+  done
+  echo "window $1 stays" >&2
+  exit 1
+}
+
+shot() {
+  sleep 1
+  import -window root "$work/root.png"
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  convert "$work/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$here/$2.png"
+}
+
+window=$(find_window '^Fegolin$')
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+left=$X
+top=$Y
+# Window coordinates of the add button and of the list's rows (16 pixels).
+click_at() { xdotool mousemove $((left + $1)) $((top + $2)) click "$3"; }
+row() { echo $((105 + 16 * $1)); }
+
+# The dialog opens at the home folder: into Projekte, then Build.
+click_at 100 75 1
+dialog=$(find_window '^Ausgew.*Ordner:$')
+xdotool key Right Down Down Down Down Right Down
+shot "$dialog" folder-dialog
+xdotool key Return
+gone '^Ausgew.*Ordner:$'
+
+# Downloads, the second folder of the home folder.
+click_at 100 75 1
+find_window '^Ausgew.*Ordner:$' >/dev/null
+xdotool key Right Down Down Return
+gone '^Ausgew.*Ordner:$'
+
+# Rows now: Build, Downloads, User Temp, Windows Temp. Tick Build and the
+# private User Temp, then rename Build through the list's menu.
+click_at 19 "$(row 0)" 1
+click_at 19 "$(row 2)" 1
+click_at 80 "$(row 0)" 3
+sleep 0.5
+xdotool key Down Return
+find_window '^Eintrag umbenennen$' >/dev/null
+xdotool key ctrl+a
+xdotool type --delay 30 "  Projekt Build  "
+xdotool key Return
+gone '^Eintrag umbenennen$'
+click_at 80 "$(row 1)" 1
+xdotool mousemove 0 0
+shot "$window" folder-page
