@@ -282,8 +282,14 @@ void TfrmMain::actHideExecute() { hide(); }
 void TfrmMain::actExitExecute() { close(); }
 
 void TfrmMain::grpLanguageClick() {
-  if (settings_) {
-    settings_->SetLanguage(tabOptions->grpLanguage->ItemIndex());
+  try {
+    if (settings_) {
+      settings_->SetLanguage(tabOptions->grpLanguage->ItemIndex());
+    }
+    RefreshLanguageTexts();
+    P_ChangeApplyState();
+  } catch (...) {
+    // The texts keep the language they were fetched in.
   }
 }
 

@@ -127,6 +127,9 @@ public:
   void UpdateNextRunLabel();
   void timAktualTimer();
   void FillIntervalUnits();
+  // The unit names (keeping the selected unit) and the status caption in
+  // the current language.
+  void RefreshLanguageTexts();
   // "Now" for the status labels and the run's duration; the system clock
   // unless a test sets another.
   using Clock = std::function<QDateTime()>;

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <string_view>
@@ -166,6 +167,17 @@ void TfrmMain::FillIntervalUnits() {
   } catch (...) {
     // The box keeps whatever it holds.
   }
+}
+
+void TfrmMain::RefreshLanguageTexts() {
+  // Refilling is the program's doing, not the user's pick of a unit.
+  QComboBox* units = tabOptions->cbxInterval;
+  const QSignalBlocker quiet(units);
+  const int unit = units->currentIndex();
+  FillIntervalUnits();
+  units->setCurrentIndex(unit);
+  // No run is going while the window handles a click: the idle text.
+  tabStatus->lblAction->setText(MessageText(csIdleLabel));
 }
 
 } // namespace fegolin

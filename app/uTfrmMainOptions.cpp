@@ -4,6 +4,8 @@
 #include "app/uTfrmMain.h"
 
 #include "app/pages/uOptionsPage.h"
+#include "app/pages/uRadioGroup.h"
+#include "common/uConst.h"
 #include "settings/uTcSettings.h"
 
 #include <QAction>
@@ -80,6 +82,13 @@ void TfrmMain::tabOptionsShow() {
     if (settings_) {
       settings_->LoadOptions();
     }
+    // The stored language, which a pick that was not applied may differ
+    // from; a code that is neither German nor English selects no item.
+    const int language = CurrentLanguage();
+    tabOptions->grpLanguage->SetItemIndex(language == kLanguageGerman    ? 0
+                                          : language == kLanguageEnglish ? 1
+                                                                         : -1);
+    RefreshLanguageTexts();
     // Reloading the unit runs no change handler, so a unit changed but not
     // applied would keep the timer on it while the page shows the stored
     // one: the page and the timer must agree again.

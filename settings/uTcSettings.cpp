@@ -141,7 +141,14 @@ void TcSettings::SetAutoStart(bool on) {
   }
 }
 
-void TcSettings::SetLanguage(int /*index*/) {}
+void TcSettings::SetLanguage(int index) {
+  // The group lists German first; its item indexes are not language codes.
+  if (index == 0) {
+    SetCurrentLanguage(kLanguageGerman);
+  } else if (index == 1) {
+    SetCurrentLanguage(kLanguageEnglish);
+  }
+}
 
 std::string TcSettings::GetUserTempDir() const { return GetLongDisplayPath(GetTempDirPath()); }
 

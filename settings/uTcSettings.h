@@ -121,10 +121,9 @@ public:
   // Writes (on) or deletes (off) the Run value, and the desktop session's
   // autostart entry with it.
   void SetAutoStart(bool on);
-  // Called when a language is picked in the options page's (hidden)
-  // language group. It changes nothing: the language follows the stored
-  // "Language" value alone, read at start-up and when the options page is
-  // shown.
+  // A language picked in the options page's language group (0 German,
+  // 1 English) becomes the current language; other indexes change nothing.
+  // SaveOptions stores it.
   void SetLanguage(int index);
 
   [[nodiscard]] std::string GetUserTempDir() const;

@@ -69,7 +69,6 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   grpLanguage = new TcRadioGroup(QStringLiteral("Language "),
                                  {QStringLiteral("German"), QStringLiteral("English")}, 2);
   grpLanguage->setObjectName(QStringLiteral("grpLanguage"));
-  grpLanguage->setVisible(false);
   general->addWidget(grpLanguage);
   general->addStretch(1);
   auto* buttons = new QHBoxLayout;

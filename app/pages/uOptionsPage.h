@@ -30,7 +30,7 @@ public:
   QCheckBox* cbxOptionWindowSize;
   QCheckBox* cbxOptionSplash;
   QCheckBox* cbxOptionTipps;    // hidden: the tips window changes it
-  TcRadioGroup* grpLanguage;    // hidden: the language comes from the registry
+  TcRadioGroup* grpLanguage;    // the language of the run-time texts
   QPushButton* btnDefaults;
   QPushButton* btnApply;
 

@@ -25,8 +25,16 @@ TcRadioGroup::TcRadioGroup(const QString& caption, const QStringList& items, int
 
 void TcRadioGroup::SetItemIndex(int index) {
   itemIndex_ = index < 0 ? -1 : std::min(index, Count() - 1);
+  // An exclusive radio button refuses to be unchecked, so "no item" needs
+  // the exclusivity lifted while the marks are set.
+  for (QRadioButton* button : buttons_) {
+    button->setAutoExclusive(false);
+  }
   for (int i = 0; i < Count(); ++i) {
     buttons_[static_cast<std::size_t>(i)]->setChecked(i == itemIndex_);
+  }
+  for (QRadioButton* button : buttons_) {
+    button->setAutoExclusive(true);
   }
 }
 

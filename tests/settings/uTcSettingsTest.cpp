@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fegolin {
@@ -279,13 +280,19 @@ TEST_F(SettingsStore, WindowSizeIsNeitherReadNorStoredWhileTheOptionIsOff) {
   EXPECT_EQ(Raw(kRegKeyApp, "Form Height")->data, Dword(333));
 }
 
-TEST_F(SettingsStore, TheLanguageHookChangesNothing) {
+TEST_F(SettingsStore, APickedLanguageIsCurrentAtOnceAndStoredOnlyBySave) {
   TcSettings settings(form_, list_);
-  for (int index : {0, 1, 2, -1}) {
+  // Group item index -> language code; indexes outside the group keep the
+  // language picked before.
+  for (const auto& [index, language] : {std::pair{1, kLanguageEnglish}, std::pair{-1, kLanguageEnglish},
+                                       std::pair{0, kLanguageGerman}, std::pair{2, kLanguageGerman},
+                                       std::pair{1, kLanguageEnglish}}) {
     settings.SetLanguage(index);
-    EXPECT_EQ(CurrentLanguage(), kLanguageGerman);
+    EXPECT_EQ(CurrentLanguage(), language) << "index " << index;
     EXPECT_EQ(Raw(kRegKeyApp, "Language")->data, Dword(2));
   }
+  settings.SaveOptions();
+  EXPECT_EQ(Raw(kRegKeyApp, "Language")->data, Dword(1));
 }
 
 TEST(PathData, CaptionIsNameTabAndFolderInParentheses) {
