@@ -1,0 +1,188 @@
+// A user's first session with the real program, by mouse and keyboard
+// only: the first start shows the folder page, a folder is added through
+// the folder dialog, ticked and saved, "Jetzt Löschen" empties it, "Ende"
+// quits, and the next start still has the entry ticked.
+//
+// With FEGOLIN_UPDATE_SCREENSHOTS=1 every step leaves a picture in
+// docs/screenshots/flow-*.png.
+
+#include "tests/support/DesktopSession.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace fegolin::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kProgram = FEGOLIN_PROGRAM_FEGOLIN;
+constexpr std::string_view kFolderName = "Kehricht";
+
+// Where the controls sit in the window (client coordinates) at its size on
+// a first start: the layout's own arithmetic, taken once from a picture.
+struct Spot {
+  int x;
+  int y;
+};
+constexpr Spot kStatusTab{27, 18};
+constexpr Spot kFolderTab{116, 18};
+constexpr Spot kAddFolderButton{140, 75};
+constexpr Spot kFirstItemGlyph{19, 106};
+
+// Anything that settles within a frame or two: a key's effect on a widget
+// that gives no outside sign of it.
+void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+
+void Snapshot(const DesktopSession& session, std::string_view step) {
+  const char* update = std::getenv("FEGOLIN_UPDATE_SCREENSHOTS");
+  if (update == nullptr || std::string_view(update) != "1") {
+    return;
+  }
+  const fs::path dir = fs::path(FEGOLIN_SOURCE_DIR) / "docs" / "screenshots";
+  session.screenshot(dir / ("flow-" + std::string(step) + ".png"));
+}
+
+bool IsEmpty(const fs::path& dir) { return fs::is_empty(dir); }
+
+fs::path WriteFile(const fs::path& file, std::string_view content) {
+  std::ofstream(file) << content;
+  return file;
+}
+
+class UserFlow : public ::testing::Test {
+protected:
+  // The hive as "fegolin --reg-export -" writes it.
+  std::string ExportedHive() {
+    auto exporter = session_.launch(kProgram, {"--reg-export", "-"});
+    if (!exporter.waitForExit(20s)) {
+      return {};
+    }
+    return exporter.output();
+  }
+
+  void Click(const ScreenRect& window, Spot spot) {
+    session_.click(window.x + spot.x, window.y + spot.y);
+  }
+
+  // A small patch of the screen around `spot`, to tell a glyph by.
+  std::array<std::uint32_t, 9> Patch(const ScreenRect& window, Spot spot) const {
+    std::array<std::uint32_t, 9> colours{};
+    for (int i = 0; i < 9; ++i) {
+      colours[static_cast<std::size_t>(i)] =
+          session_.pixel(window.x + spot.x + (i % 3) * 2 - 2, window.y + spot.y + (i / 3) * 2 - 2);
+    }
+    return colours;
+  }
+
+  std::optional<ScreenRect> Geometry(WindowId window) const { return session_.windowGeometry(window); }
+
+  DesktopSession session_;
+};
+
+TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
+  const fs::path home = session_.environment().at("HOME");
+  const fs::path folder = home / kFolderName;
+  fs::create_directories(folder / "Unterordner");
+  WriteFile(folder / "notiz.txt", "weg damit");
+  WriteFile(folder / "Unterordner" / "bild.jpg", "jpeg");
+  const fs::path readOnly = WriteFile(folder / "schreibgeschuetzt.txt", "fest");
+  fs::permissions(readOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+
+  // First start on an empty hive: the window comes up on the folder page.
+  auto first = session_.launch(kProgram, {"-ns"});
+  const auto window = session_.waitForWindow("Fegolin", 20s);
+  ASSERT_TRUE(window) << first.output();
+  session_.activate(*window);
+  Settle();
+  const auto area = Geometry(*window);
+  ASSERT_TRUE(area);
+  Snapshot(session_, "1-first-start");
+
+  // The add button opens the folder dialog on the home folder; the user
+  // opens it and types the start of the folder's name.
+  const auto unticked = Patch(*area, kFirstItemGlyph);
+  Click(*area, kAddFolderButton);
+  std::optional<WindowId> dialog;
+  ASSERT_TRUE(WaitUntil([&] {
+    // Its title follows the system language.
+    for (const char* title : {"Current folder:", "Ausgewählter Ordner:"}) {
+      for (const WindowId candidate : session_.findWindows(title)) {
+        if (session_.isViewable(candidate)) {
+          dialog = candidate;
+          return true;
+        }
+      }
+    }
+    return false;
+  }, 20s)) << first.output();
+  session_.activate(*dialog);
+  session_.key("Right");
+  // The folder's children are read in the background after it opens.
+  Settle();
+  Settle();
+  session_.type(std::string(kFolderName));
+  Settle();
+  Snapshot(session_, "2-folder-dialog");
+  session_.key("Return");
+  ASSERT_TRUE(WaitUntil([&] { return !session_.isViewable(*dialog); }));
+
+  // Tick the new entry by its glyph, then save with "&Speichern".
+  session_.activate(*window);
+  Settle();
+  Click(*area, kFirstItemGlyph);
+  ASSERT_TRUE(WaitUntil([&] { return Patch(*area, kFirstItemGlyph) != unticked; }));
+  const auto ticked = Patch(*area, kFirstItemGlyph);
+  Snapshot(session_, "3-ticked");
+  session_.key("alt+s");
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::string hive = ExportedHive();
+    return hive.find("\"State 0\"=dword:00000001") != std::string::npos &&
+           hive.find(std::string(kFolderName)) != std::string::npos;
+  }, 20s)) << ExportedHive();
+
+  // "&Jetzt Löschen" empties the folder and keeps it; the Status page
+  // tells how long it took.
+  session_.key("alt+j");
+  ASSERT_TRUE(WaitUntil([&] { return IsEmpty(folder); }, 20s));
+  EXPECT_TRUE(fs::is_directory(folder));
+  Click(*area, kStatusTab);
+  Settle();
+  Snapshot(session_, "4-cleaned-status");
+
+  // "&Ende" ends the program.
+  session_.activate(*window);
+  session_.key("alt+e");
+  ASSERT_TRUE(first.waitForExit(20s)) << first.output();
+
+  // The next start keeps to the tray; a click on the icon shows the window,
+  // and its folder page has the entry ticked as it was saved.
+  auto second = session_.launch(kProgram, {"-ns"});
+  ASSERT_TRUE(WaitUntil([&] { return session_.trayIconCount() == 1; }, 20s)) << second.output();
+  const auto icon = session_.trayIconGeometry(0);
+  ASSERT_TRUE(icon);
+  session_.click(icon->centerX(), icon->centerY());
+  const auto again = session_.waitForWindow("Fegolin", 20s);
+  ASSERT_TRUE(again) << second.output();
+  session_.activate(*again);
+  const auto againArea = Geometry(*again);
+  ASSERT_TRUE(againArea);
+  Click(*againArea, kFolderTab);
+  EXPECT_TRUE(WaitUntil([&] { return Patch(*againArea, kFirstItemGlyph) == ticked; }));
+  Snapshot(session_, "5-restarted");
+  EXPECT_NE(ExportedHive().find("\"State 0\"=dword:00000001"), std::string::npos);
+  second.terminate();
+  EXPECT_TRUE(second.waitForExit());
+}
+
+} // namespace
+} // namespace fegolin::test
