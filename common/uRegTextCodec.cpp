@@ -1,9 +1,14 @@
 #include "common/uRegTextCodec.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 
 namespace fegolin::regtext {
 namespace {
+
+using platform::AppendUtf8;
+using platform::DecodeUtf8;
 
 constexpr char32_t kHighFirst = 0xD800;
 constexpr char32_t kLowFirst = 0xDC00;
@@ -11,67 +16,6 @@ constexpr char32_t kLowLast = 0xDFFF;
 // Lone low surrogates that stand for one byte outside UTF-8.
 constexpr char32_t kEscapeFirst = 0xDC80;
 constexpr char32_t kEscapeLast = 0xDCFF;
-
-// Decodes the UTF-8 character at `pos` and moves past it; nothing for a
-// malformed one (overlong forms and surrogates included).
-std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos) {
-  const auto lead = static_cast<std::uint8_t>(text[pos]);
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  }
-  std::size_t length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    cp = lead & 0x1FU;
-    minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    cp = lead & 0x0FU;
-    minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    cp = lead & 0x07U;
-    minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  if (pos + length > text.size()) {
-    return std::nullopt;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<std::uint8_t>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) {
-      return std::nullopt;
-    }
-    cp = (cp << 6) | (next & 0x3FU);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= kHighFirst && cp <= kLowLast)) {
-    return std::nullopt;
-  }
-  pos += length;
-  return cp;
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 void AppendUnit(char32_t unit, std::vector<std::uint8_t>& out) {
   out.push_back(static_cast<std::uint8_t>(unit & 0xFF));

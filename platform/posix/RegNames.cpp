@@ -1,5 +1,7 @@
 #include "platform/posix/RegNames.h"
 
+#include "platform/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -8,67 +10,6 @@ namespace {
 
 constexpr std::size_t kMaxKeyNameChars = 255;
 constexpr std::size_t kMaxValueNameChars = 16383;
-
-// Decodes the UTF-8 character at `pos`; nothing for a malformed sequence
-// (overlong forms, surrogates and values past U+10FFFF included).
-std::optional<char32_t> DecodeAt(std::string_view text, std::size_t& pos) {
-  const auto lead = static_cast<std::uint8_t>(text[pos]);
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  }
-  std::size_t length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    cp = lead & 0x1F;
-    minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    cp = lead & 0x0F;
-    minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    cp = lead & 0x07;
-    minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  if (pos + length > text.size()) {
-    return std::nullopt;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<std::uint8_t>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) {
-      return std::nullopt;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    return std::nullopt;
-  }
-  pos += length;
-  return cp;
-}
-
-void Encode(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Upper case, as the registry compares names. Covers the letters of the
 // Latin-1 and Latin Extended-A blocks, Greek and Cyrillic, which is where
@@ -112,7 +53,7 @@ std::optional<std::string> Fold(std::string_view name, std::size_t maxChars, boo
   folded.reserve(name.size());
   std::size_t chars = 0;
   for (std::size_t pos = 0; pos < name.size();) {
-    const auto cp = DecodeAt(name, pos);
+    const auto cp = DecodeUtf8(name, pos);
     // Control characters would break the text export, and a '\' in a key
     // name would be read as a separator.
     if (!cp || *cp < 0x20 || *cp == 0x7F || (keyName && *cp == U'\\')) {
@@ -121,7 +62,7 @@ std::optional<std::string> Fold(std::string_view name, std::size_t maxChars, boo
     if (++chars > maxChars) {
       return std::nullopt;
     }
-    Encode(UpperCase(*cp), folded);
+    AppendUtf8(UpperCase(*cp), folded);
   }
   return folded;
 }
