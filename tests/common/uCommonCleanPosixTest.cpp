@@ -4,6 +4,7 @@
 #include "common/uCommon.h"
 
 #include "tests/common/CleanTestSupport.h"
+#include "tests/support/PosixHolder.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@ namespace fs = std::filesystem;
 using test::CleanInChild;
 using test::CountingObserver;
 using test::Fingerprint;
+using test::Holder;
 using test::TempTree;
 
 mode_t ModeOf(const fs::path& path) {
@@ -162,46 +164,6 @@ TEST(CleanDirectory, EntriesThatCannotBeRemovedStayWhileTheRestGoes) {
   EXPECT_EQ(ModeOf(tree.path("top/locked")), 0555u);
   EXPECT_GT(outcome->left, 0);
 }
-
-// A child process that sets something up, reports, and waits until the
-// object goes away: holds files open or a folder as its current folder.
-class Holder {
-public:
-  template <typename F>
-  explicit Holder(F setup) {
-    int toChild[2];
-    int toParent[2];
-    if (::pipe(toChild) != 0 || ::pipe(toParent) != 0) {
-      return;
-    }
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::close(toChild[1]);
-      ::close(toParent[0]);
-      setup();
-      char byte = 1;
-      (void)!::write(toParent[1], &byte, 1);
-      (void)!::read(toChild[0], &byte, 1);
-      ::_exit(0);
-    }
-    ::close(toChild[0]);
-    ::close(toParent[1]);
-    release_ = toChild[1];
-    char byte = 0;
-    (void)!::read(toParent[0], &byte, 1);
-    ::close(toParent[0]);
-  }
-  ~Holder() {
-    ::close(release_);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  Holder(const Holder&) = delete;
-  Holder& operator=(const Holder&) = delete;
-
-private:
-  pid_t pid_ = -1;
-  int release_ = -1;
-};
 
 TEST(CleanDirectory, EntriesInUseStayWhileTheirSiblingsGo) {
   TempTree tree;

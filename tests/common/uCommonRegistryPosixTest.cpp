@@ -4,6 +4,7 @@
 #include "common/uCommon.h"
 
 #include "platform/Registry.h"
+#include "tests/common/FolderListSupport.h"
 #include "tests/support/ScopedHive.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,9 @@
 namespace fegolin {
 namespace {
 
+using test::FolderListNames;
+using test::kFolderListKey;
+using test::SaveFolderList;
 using test::ScopedHive;
 
 constexpr RegRoot kRoot = kCurrentUserRoot;
@@ -36,44 +40,18 @@ TEST(uCommonRegistryPosixTest, AnUnusableHiveGivesTheFallbacksWithoutThrowing) {
   EXPECT_FALSE(transaction.Commit());
 }
 
-constexpr std::string_view kPaths = "\\Software\\Norvalt\\Fegolin\\Paths";
-
-// The folder list as the settings store saves it: the old key goes, the new
-// entries are written.
-void SaveList(const std::vector<std::string>& names) {
-  DeleteRegKey(kRoot, kPaths);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string n = std::to_string(i);
-    WriteRegValue(kRoot, kPaths, "Display Name " + n, names[i], TFieldType::ftString);
-    WriteRegValue(kRoot, kPaths, "Directory " + n, "/tmp/" + names[i], TFieldType::ftString);
-    WriteRegValue(kRoot, kPaths, "State " + n, true, TFieldType::ftBoolean);
-  }
-}
-
-std::vector<std::string> LoadedNames() {
-  std::vector<std::string> names;
-  for (int i = 0;; ++i) {
-    const auto name = ReadRegValue(kRoot, kPaths, "Display Name " + std::to_string(i),
-                                   TFieldType::ftString);
-    if (std::get<std::string>(name).empty()) {
-      return names;
-    }
-    names.push_back(std::get<std::string>(name));
-  }
-}
-
 TEST(uCommonRegistryPosixTest, AListSaveThatFailsHalfWayLeavesThePreviousList) {
   ScopedHive hive;
-  SaveList({"a", "b", "c"});
+  SaveFolderList(kRoot, {"a", "b", "c"});
   hive.ExecuteSql("CREATE TRIGGER refuse BEFORE INSERT ON reg_value "
                   "WHEN NEW.name = 'Directory 1' BEGIN SELECT RAISE(ABORT, 'disk full'); END");
   {
     RegTransaction transaction;
-    SaveList({"x", "y", "z"});
+    SaveFolderList(kRoot, {"x", "y", "z"});
     EXPECT_FALSE(transaction.Commit());
   }
-  EXPECT_EQ(LoadedNames(), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(ReadRegValue(kRoot, kPaths, "Directory 2", TFieldType::ftString),
+  EXPECT_EQ(FolderListNames(kRoot), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(ReadRegValue(kRoot, kFolderListKey, "Directory 2", TFieldType::ftString),
             RegVariant(std::string("/tmp/c")));
 }
 

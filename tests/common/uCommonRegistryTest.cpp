@@ -3,6 +3,7 @@
 #include "common/uCommon.h"
 
 #include "platform/Registry.h"
+#include "tests/common/FolderListSupport.h"
 #include "tests/support/ScopedHive.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,9 @@ namespace fegolin {
 namespace {
 
 using platform::RegValue;
+using test::FolderListNames;
+using test::kFolderListKey;
+using test::SaveFolderList;
 using test::ScopedHive;
 
 constexpr RegRoot kRoot = kCurrentUserRoot;
@@ -282,50 +286,24 @@ TEST(uCommonRegistryTest, KeyPathsAndValueNamesIgnoreLetterCase) {
 
 // --- Transactions ----------------------------------------------------------
 
-constexpr std::string_view kPaths = "\\Software\\Norvalt\\Fegolin\\Paths";
-
-// The folder list as the settings store saves it: the old key goes, the new
-// entries are written.
-void SaveList(const std::vector<std::string>& names) {
-  DeleteRegKey(kRoot, kPaths);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string n = std::to_string(i);
-    WriteRegValue(kRoot, kPaths, "Display Name " + n, names[i], TFieldType::ftString);
-    WriteRegValue(kRoot, kPaths, "Directory " + n, "/tmp/" + names[i], TFieldType::ftString);
-    WriteRegValue(kRoot, kPaths, "State " + n, true, TFieldType::ftBoolean);
-  }
-}
-
-std::vector<std::string> LoadedNames() {
-  std::vector<std::string> names;
-  for (int i = 0;; ++i) {
-    const auto name = ReadRegValue(kRoot, kPaths, "Display Name " + std::to_string(i),
-                                   TFieldType::ftString);
-    if (std::get<std::string>(name).empty()) {
-      return names;
-    }
-    names.push_back(std::get<std::string>(name));
-  }
-}
-
 TEST(uCommonRegistryTest, ATransactionSavesTheWholeListAtOnce) {
   ScopedHive hive;
-  SaveList({"a", "b", "c"});
+  SaveFolderList(kRoot, {"a", "b", "c"});
   RegTransaction transaction;
-  SaveList({"x", "y"});
+  SaveFolderList(kRoot, {"x", "y"});
   EXPECT_TRUE(transaction.Commit());
-  EXPECT_EQ(LoadedNames(), (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(FolderListNames(kRoot), (std::vector<std::string>{"x", "y"}));
   EXPECT_FALSE(Stored("Software\\Norvalt\\Fegolin\\Paths", "State 2")) << "no leftovers";
 }
 
 TEST(uCommonRegistryTest, ATransactionLeftUncommittedChangesNothing) {
   ScopedHive hive;
-  SaveList({"a"});
+  SaveFolderList(kRoot, {"a"});
   {
     RegTransaction transaction;
-    SaveList({});
+    SaveFolderList(kRoot, {});
   }
-  EXPECT_EQ(LoadedNames(), std::vector<std::string>{"a"});
+  EXPECT_EQ(FolderListNames(kRoot), std::vector<std::string>{"a"});
 }
 
 // --- Conversions -----------------------------------------------------------
