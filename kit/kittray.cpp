@@ -370,7 +370,10 @@ void TkitTrayIcon::DoClick(Qt::MouseButton button) {
     OnClick(*this);
   }
   if (picked != nullptr) {
-    picked->trigger();
+    // Like the command a menu posts when it closes, it runs from the event
+    // loop once this click is through: run here, "Exit" would remove the
+    // icon while the notification area is still delivering the click to it.
+    QMetaObject::invokeMethod(picked, &QAction::trigger, Qt::QueuedConnection);
   }
 }
 

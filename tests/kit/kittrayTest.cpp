@@ -308,6 +308,8 @@ TEST_F(TrayClicks, RightClickShowsTheMenuThenOnClickThenTheCommand) {
   tray->SetOptions(kProgram);
   tray->Loaded();
   Activate(QSystemTrayIcon::Context);
+  EXPECT_EQ(log.back(), "click");  // the command waits for the event loop
+  QCoreApplication::processEvents();
   EXPECT_EQ(log, (Log{"down right 123,45", "up right", "context 123,45", "menu open near cursor: yes",
                       "click", "menu command"}));
   EXPECT_FALSE(form.isVisible());
@@ -349,6 +351,7 @@ TEST_F(TrayClicks, CheckableCommandTogglesOnceAfterOnClick) {
   QObject::connect(show, &QAction::toggled, [&](bool on) { toggles.push_back(on); });
   tray->Loaded();
   Activate(QSystemTrayIcon::Context);
+  QCoreApplication::processEvents();
   EXPECT_TRUE(show->isChecked());
   EXPECT_EQ(toggles, (std::vector<bool>{true}));
   EXPECT_EQ(log.back(), "menu command");
