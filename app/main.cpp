@@ -2,6 +2,7 @@
 // exists, so they need no display; everything else is the windowed program.
 
 #include "app/uCommandLine.h"
+#include "app/uSessionEnd.h"
 #include "app/uTfrmMain.h"
 #include "kit/kitutil.h"
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   fegolin::TkitApplication::SetMainForm(&frmMain);
+  fegolin::CloseOnSessionEnd(frmMain);
   // Off while the tray icon keeps the window hidden.
   if (fegolin::TkitApplication::ShowMainForm()) {
     frmMain.show();
