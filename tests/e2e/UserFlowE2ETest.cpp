@@ -24,7 +24,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kProgram = FEGOLIN_PROGRAM_FEGOLIN;
+// The program of this build, or the installed one that the package test
+// names in FEGOLIN_E2E_PROGRAM.
+std::string Program() {
+  const char* installed = std::getenv("FEGOLIN_E2E_PROGRAM");
+  return installed != nullptr && *installed != '\0' ? installed : FEGOLIN_PROGRAM_FEGOLIN;
+}
 constexpr std::string_view kFolderName = "Kehricht";
 
 // Where the controls sit in the window (client coordinates) at its size on
@@ -62,7 +67,7 @@ class UserFlow : public ::testing::Test {
 protected:
   // The hive as "fegolin --reg-export -" writes it.
   std::string ExportedHive() {
-    auto exporter = session_.launch(kProgram, {"--reg-export", "-"});
+    auto exporter = session_.launch(Program(), {"--reg-export", "-"});
     if (!exporter.waitForExit(20s)) {
       return {};
     }
@@ -99,7 +104,7 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
                   fs::perm_options::remove);
 
   // First start on an empty hive: the window comes up on the folder page.
-  auto first = session_.launch(kProgram, {"-ns"});
+  auto first = session_.launch(Program(), {"-ns"});
   const auto window = session_.waitForWindow("Fegolin", 20s);
   ASSERT_TRUE(window) << first.output();
   session_.activate(*window);
@@ -166,7 +171,7 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
 
   // The next start keeps to the tray; a click on the icon shows the window,
   // and its folder page has the entry ticked as it was saved.
-  auto second = session_.launch(kProgram, {"-ns"});
+  auto second = session_.launch(Program(), {"-ns"});
   ASSERT_TRUE(WaitUntil([&] { return session_.trayIconCount() == 1; }, 20s)) << second.output();
   const auto icon = session_.trayIconGeometry(0);
   ASSERT_TRUE(icon);

@@ -81,6 +81,8 @@ public:
   void activate(WindowId window) const;
   void close(WindowId window) const;
   [[nodiscard]] std::uint32_t pixel(int x, int y) const;
+  // Where the pointer is, in root coordinates.
+  [[nodiscard]] std::pair<int, int> pointer() const;
 
 private:
   _XDisplay* display_;

@@ -165,7 +165,8 @@ struct DesktopSession::Impl {
     if (!tray) {
       return std::nullopt;
     }
-    for (const WindowId window : x->children(x->root())) {
+    // Anywhere in the tree: under a window manager the panel sits in a frame.
+    for (const WindowId window : x->subtree(x->root())) {
       if (x->pid(window) == tray->pid && x->windowClass(window).first == "panel" && x->viewable(window)) {
         return window;
       }
@@ -191,6 +192,17 @@ struct DesktopSession::Impl {
     std::sort(icons.begin(), icons.end(),
               [](const ScreenRect& a, const ScreenRect& b) { return std::pair(a.x, a.y) < std::pair(b.x, b.y); });
     return icons;
+  }
+
+  // xdotool's move to (x, y) that returns once the pointer is there. With
+  // the pointer already there no motion comes, and "--sync" would wait for
+  // one until xdotool gives up: that move goes without it.
+  [[nodiscard]] std::vector<std::string> moveTo(int toX, int toY) const {
+    std::vector<std::string> args{"mousemove", "--sync", std::to_string(toX), std::to_string(toY)};
+    if (x && x->pointer() == std::pair{toX, toY}) {
+      args.erase(args.begin() + 1);
+    }
+    return args;
   }
 
   void xdotool(std::vector<std::string> args, const Environment& environment) {
@@ -457,28 +469,30 @@ void DesktopSession::closeWindow(WindowId window) const {
 // --- Input ----------------------------------------------------------------------
 
 void DesktopSession::moveMouse(int x, int y) const {
-  impl_->xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)}, environment());
+  impl_->xdotool(impl_->moveTo(x, y), environment());
 }
 
 void DesktopSession::click(int x, int y, int button) const {
-  impl_->xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", std::to_string(button)},
-                 environment());
+  auto args = impl_->moveTo(x, y);
+  args.insert(args.end(), {"click", std::to_string(button)});
+  impl_->xdotool(std::move(args), environment());
 }
 
 void DesktopSession::doubleClick(int x, int y, int button) const {
-  impl_->xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "--repeat", "2",
-                  "--delay", "80", std::to_string(button)},
-                 environment());
+  auto args = impl_->moveTo(x, y);
+  args.insert(args.end(), {"click", "--repeat", "2", "--delay", "80", std::to_string(button)});
+  impl_->xdotool(std::move(args), environment());
 }
 
 void DesktopSession::drag(int fromX, int fromY, int toX, int toY, int button) const {
   // Through a point on the way, so that the program sees a move before the
   // end point and starts its drag.
   const std::string b = std::to_string(button);
-  impl_->xdotool({"mousemove", "--sync", std::to_string(fromX), std::to_string(fromY), "mousedown", b,
-                  "mousemove", "--sync", std::to_string((fromX + toX) / 2), std::to_string((fromY + toY) / 2),
-                  "mousemove", "--sync", std::to_string(toX), std::to_string(toY), "mouseup", b},
-                 environment());
+  auto args = impl_->moveTo(fromX, fromY);
+  args.insert(args.end(), {"mousedown", b, "mousemove", "--sync", std::to_string((fromX + toX) / 2),
+                           std::to_string((fromY + toY) / 2), "mousemove", "--sync", std::to_string(toX),
+                           std::to_string(toY), "mouseup", b});
+  impl_->xdotool(std::move(args), environment());
 }
 
 void DesktopSession::key(std::string_view combinations) const {

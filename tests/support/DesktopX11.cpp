@@ -141,6 +141,18 @@ std::pair<std::string, std::string> XConnection::windowClass(WindowId window) co
   return result;
 }
 
+std::pair<int, int> XConnection::pointer() const {
+  Window rootReturn = 0;
+  Window child = 0;
+  int x = 0;
+  int y = 0;
+  int windowX = 0;
+  int windowY = 0;
+  unsigned int mask = 0;
+  XQueryPointer(display_, root(), &rootReturn, &child, &x, &y, &windowX, &windowY, &mask);
+  return {x, y};
+}
+
 bool XConnection::viewable(WindowId window) const {
   XWindowAttributes attributes{};
   return XGetWindowAttributes(display_, window, &attributes) != 0 &&
