@@ -87,7 +87,9 @@ void FillSample(platform::Registry& registry) {
                                 platform::RegOpenMode::Create));
 }
 
-TEST(uRegTextTest, ExportWritesEveryKindInTheRegistryEditorsForm) {
+// Values come out in the order they were created, as on Windows; Wine's
+// registry lists them sorted by name, so this one is left out under Wine.
+TEST(uRegTextTest, ExportWritesEveryKindInCreationOrderExceptUnderWine) {
   ScopedHive hive;
   FillSample(hive.registry());
   const std::string expected = Crlf(R"(Windows Registry Editor Version 5.00
@@ -290,11 +292,19 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"not_utf8", kValid + "\n\"v\"=\"\xC3\x28\"\n", 7},
         BadFile{"utf16_big_endian", "\xFE\xFF", 1},
         BadFile{"utf16_with_lone_surrogate",
-                Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n\xD800"), 3},
-        // Well-formed, but the registry refuses the name: still nothing lands.
-        BadFile{"key_name_refused", kValid + "[HKEY_CURRENT_USER\\Software\\tab\there]\n", 6},
-        BadFile{"value_name_refused", kValid + "\"a\x01z\"=\"x\"\n", 6}),
+                Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n\xD800"), 3}),
     [](const auto& test) { return std::string(test.param.label); });
+
+#ifndef _WIN32
+// Well-formed, but the hive refuses the name: still nothing lands. The
+// Windows registry takes a tab in a key name and control characters in a
+// value name, so these hold for the POSIX hive only.
+INSTANTIATE_TEST_SUITE_P(
+    PosixHiveOnly, uRegTextBadFileTest,
+    testing::Values(BadFile{"key_name_refused", kValid + "[HKEY_CURRENT_USER\\Software\\tab\there]\n", 6},
+                    BadFile{"value_name_refused", kValid + "\"a\x01z\"=\"x\"\n", 6}),
+    [](const auto& test) { return std::string(test.param.label); });
+#endif
 
 } // namespace
 } // namespace fegolin
