@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Times the whole program emptying a listed folder, `fegolin --clean-once`,
+# against `rm -rf` of an identical copy of the tree.
+#
+#   bench/clean_once_bench.sh [--files N] [--folders N] [--rounds N]
+#                             [--fegolin PATH] [FOLDER]
+#
+# Builds one template tree below a fresh scratch folder inside FOLDER
+# (default: $TMPDIR, else /tmp): folders in ten groups, files spread evenly
+# over them, every tenth file read-only, every twentieth a dot-file, every
+# tenth folder read-only. Lists a copy of it, ticked, in a hive of its own
+# (FEGOLIN_REGISTRY, filled with --reg-import). Every round makes two fresh
+# copies, empties one with `fegolin --clean-once` and removes the other with
+# `rm -rf`, in alternating order, and prints both times; the median ratio
+# fegolin/rm closes the report. Measure a Release build:
+#
+#   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
+#   cmake --build build-release --target fegolin -j2
+#   bench/clean_once_bench.sh --fegolin build-release/app/fegolin
+
+set -euo pipefail
+
+files=100000
+folders=1000
+rounds=5
+fegolin=${FEGOLIN:-build-release/app/fegolin}
+base=${TMPDIR:-/tmp}
+
+usage() {
+  echo "usage: $0 [--files N] [--folders N] [--rounds N] [--fegolin PATH] [FOLDER]" >&2
+  exit 2
+}
+
+positive() {
+  [[ "$1" =~ ^[1-9][0-9]*$ ]] || usage
+  echo "$1"
+}
+
+while (($#)); do
+  case "$1" in
+    --files) (($# > 1)) || usage; files=$(positive "$2"); shift 2 ;;
+    --folders) (($# > 1)) || usage; folders=$(positive "$2"); shift 2 ;;
+    --rounds) (($# > 1)) || usage; rounds=$(positive "$2"); shift 2 ;;
+    --fegolin) (($# > 1)) || usage; fegolin=$2; shift 2 ;;
+    -*) usage ;;
+    *) base=$1; shift ;;
+  esac
+done
+
+[[ -x "$fegolin" ]] || { echo "$0: no fegolin program at $fegolin (see --fegolin)" >&2; exit 2; }
+fegolin=$(realpath "$fegolin")
+mkdir -p "$base"
+scratch=$(mktemp -d "$(realpath "$base")/fegolin-clean-once-bench-XXXXXX")
+trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
+
+template=$scratch/template
+clean=$scratch/clean
+removed=$scratch/rm
+export FEGOLIN_REGISTRY=$scratch/registry.db
+
+build_template() {
+  local groups=$((folders < 10 ? folders : 10))
+  local content="Fegolin benchmark file: a few bytes of ordinary content."
+  local f i dir name readonly
+  # No command substitutions in the loop: a process per file would make
+  # building the tree take longer than everything else.
+  for ((f = 0; f < folders; f++)); do
+    dir=$template/group$((f % groups))/folder$f
+    mkdir -p "$dir"
+    readonly=()
+    for ((i = f; i < files; i += folders)); do
+      printf -v name 'file%06d.dat' "$i"
+      ((i % 20 == 7)) && name=.$name
+      printf '%s\n' "$content" >"$dir/$name"
+      ((i % 10 == 3)) && readonly+=("$dir/$name")
+    done
+    ((${#readonly[@]} == 0)) || chmod 444 "${readonly[@]}"
+  done
+  for ((f = 5; f < folders; f += 10)); do
+    chmod 555 "$template/group$((f % groups))/folder$f"
+  done
+}
+
+# Wall, user and system seconds of one command.
+timed() {
+  local TIMEFORMAT='%3R %3U %3S'
+  { time "$@" >"$scratch/out" 2>&1; } 2>&1
+}
+
+run_clean() {
+  "$fegolin" --clean-once
+}
+
+# An ordinary user's rm cannot delete from the read-only folders: the tree
+# is made writable first, inside the timing, as emptying it by hand would.
+run_rm() {
+  [[ $(id -u) == 0 ]] || chmod -R u+w "$removed"
+  rm -rf "$removed"
+}
+
+build_template
+entries=$(find "$template" -mindepth 1 | wc -l)
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"Display Name 0"="Bench"\r\n"Directory 0"="%s"\r\n"State 0"=dword:00000001\r\n' \
+  "$clean" >"$scratch/list.reg"
+"$fegolin" --reg-import "$scratch/list.reg"
+echo "trees of $files files in $folders folders ($entries entries) below $scratch"
+
+ratios=()
+for ((round = 1; round <= rounds; round++)); do
+  cp -a "$template" "$clean"
+  cp -a "$template" "$removed"
+  sync -f "$scratch"
+  # Alternate who goes first so a warm cache favours neither.
+  if ((round % 2 == 1)); then
+    read -r c_wall c_user c_sys < <(timed run_clean)
+    c_out=$(cat "$scratch/out")
+    read -r r_wall r_user r_sys < <(timed run_rm)
+  else
+    read -r r_wall r_user r_sys < <(timed run_rm)
+    read -r c_wall c_user c_sys < <(timed run_clean)
+    c_out=$(cat "$scratch/out")
+  fi
+  if [[ "$c_out" != "$clean: $entries removed, 0 left" || -n "$(ls -A "$clean")" || -e "$removed" ]]; then
+    echo "$0: round $round did not empty the trees: $c_out" >&2
+    exit 1
+  fi
+  rmdir "$clean"
+  ratio=$(awk -v a="$c_wall" -v b="$r_wall" 'BEGIN { printf "%.3f", a / b }')
+  ratios+=("$ratio")
+  printf 'round %d: fegolin --clean-once %.3f s (cpu %.3f s), rm -rf %.3f s (cpu %.3f s), ratio %s\n' \
+    "$round" "$c_wall" "$(awk -v u="$c_user" -v s="$c_sys" 'BEGIN { print u + s }')" \
+    "$r_wall" "$(awk -v u="$r_user" -v s="$r_sys" 'BEGIN { print u + s }')" "$ratio"
+done
+
+median=$(printf '%s\n' "${ratios[@]}" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+echo "median ratio fegolin --clean-once / rm -rf: $median"
