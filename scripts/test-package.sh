@@ -159,6 +159,19 @@ wait "$program_pid" 2>/dev/null || true
 program_pid=
 pass "fegolin -ns starts under X"
 
+# A user's first session, driven by mouse and keyboard, on the installed
+# program: the end-to-end flow test of the build, pointed at /usr/bin.
+flow="$build/tests/e2e/UserFlowE2ETest"
+if [ -x "$flow" ]; then
+  flow_scratch="$work/flow"
+  mkdir -p "$flow_scratch/tmp" "$flow_scratch/config" "$flow_scratch/run"
+  chmod 700 "$flow_scratch/run"
+  env -u DISPLAY FEGOLIN_E2E_PROGRAM=/usr/bin/fegolin FEGOLIN_TEST_SCRATCH="$flow_scratch" \
+    TMPDIR="$flow_scratch/tmp" XDG_CONFIG_HOME="$flow_scratch/config" XDG_RUNTIME_DIR="$flow_scratch/run" \
+    FEGOLIN_REGISTRY=:memory: "$flow" || fail "the user flow on the installed program"
+  pass "the user flow on the installed program"
+fi
+
 # --- Remove ------------------------------------------------------------------------
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get purge -y -qq fegolin >/dev/null
 installed=0
