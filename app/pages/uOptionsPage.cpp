@@ -57,7 +57,17 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   interval->addWidget(edtIntervalValue);
   interval->addWidget(cbxInterval);
   interval->addStretch(1);
-  page->addWidget(grpInterval);
+  // The language beside the interval, where the row has room to spare: in
+  // the general group it would fall below the bottom of the window at its
+  // smallest size.
+  grpLanguage = new TcRadioGroup(QStringLiteral("Language "),
+                                 {QStringLiteral("German"), QStringLiteral("English")}, 2);
+  grpLanguage->setObjectName(QStringLiteral("grpLanguage"));
+  grpLanguage->setFixedHeight(65);
+  auto* top = new QHBoxLayout;
+  top->addWidget(grpInterval, 1);
+  top->addWidget(grpLanguage);
+  page->addLayout(top);
 
   grpGeneral = new QGroupBox(QStringLiteral("Generelle Optionen"), this);
   auto* general = new QVBoxLayout(grpGeneral);
@@ -66,10 +76,6 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   cbxOptionSplash = AddCheckBox(general, "cbxOptionSplash", QStringLiteral("Splash-Screen beim Starten anzeigen"));
   cbxOptionTipps = AddCheckBox(general, "cbxOptionTipps", QStringLiteral("Show Tip's on Startup"));
   cbxOptionTipps->setVisible(false);
-  grpLanguage = new TcRadioGroup(QStringLiteral("Language "),
-                                 {QStringLiteral("German"), QStringLiteral("English")}, 2);
-  grpLanguage->setObjectName(QStringLiteral("grpLanguage"));
-  general->addWidget(grpLanguage);
   general->addStretch(1);
   auto* buttons = new QHBoxLayout;
   btnDefaults = OptionButton("btnDefaults");

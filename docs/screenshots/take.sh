@@ -53,3 +53,51 @@ for page in 3-optionen 4-info 5-hilfe 1-status; do
   xdotool key --window "$window" ctrl+Tab
   shot "$page"
 done
+
+# Start-up: the splash of an ordinary start, then the welcome tips of a
+# start with "Show Tipps on Startup" on. Each in a hive of its own.
+kill "$app"
+wait "$app" 2>/dev/null || true
+app=
+
+# The mapped window titled "Fegolin" (or $2) with the size $1 (or any
+# size), once it shows. From the window tree: xdotool does not list the
+# splash.
+wait_for_window() {
+  local id
+  for _ in $(seq 50); do
+    id=$(xwininfo -root -tree | awk -v title="\"${2:-Fegolin}\":" -v size="${1}+" \
+      '$2 == title && (size == "any+" || index($0, " " size) > 0) { print $1 }' | while read -r w; do
+      xwininfo -id "$w" | grep -q 'Map State: IsViewable' && echo "$w"
+    done | head -n 1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return
+    fi
+    sleep 0.1
+  done
+  echo "no window ${2:-Fegolin} of size $1" >&2
+  exit 1
+}
+
+start_fresh() {
+  rm -f "$work/registry.db"
+  if [ -n "${1:-}" ]; then
+    FEGOLIN_REGISTRY="$work/registry.db" "$binary" --reg-import "$1"
+  fi
+  FEGOLIN_REGISTRY="$work/registry.db" XDG_CONFIG_HOME="$work/config" \
+    XDG_RUNTIME_DIR="$work/run" TMPDIR=/var/tmp "$binary" &
+  app=$!
+}
+
+start_fresh
+window=$(wait_for_window 306x206)
+shot 6-splash
+kill "$app"
+wait "$app" 2>/dev/null || true
+
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin]\r\n"Show Splash"=dword:00000000\r\n"Show Tipps on Startup"=dword:00000001\r\n' \
+  >"$work/tips.reg"
+start_fresh "$work/tips.reg"
+window=$(wait_for_window any Willkommen)
+shot 7-tipps
