@@ -15,19 +15,19 @@ bool Owns(LinkOwn own, LinkOwn part) {
 
 } // namespace
 
-QAction* CreateAction(QObject* owner, const ActionSpec& spec, const TcImageList& images) {
-  auto* action = new QAction(spec.caption, owner);
-  action->setObjectName(QString::fromLatin1(spec.name));
-  action->setProperty("category", QString::fromLatin1(spec.category));
-  action->setProperty("hint", spec.hint);
-  action->setProperty("imageIndex", spec.imageIndex);
-  if (!spec.hint.isEmpty()) {
-    action->setToolTip(spec.hint);
+QAction* CreateAction(QObject* owner, const ActionDef& def, const TcImageList& images) {
+  auto* action = new QAction(def.caption, owner);
+  action->setObjectName(QString::fromLatin1(def.name));
+  action->setProperty("category", QString::fromLatin1(def.category));
+  action->setProperty("hint", def.hint);
+  action->setProperty("imageIndex", def.imageIndex);
+  if (!def.hint.isEmpty()) {
+    action->setToolTip(def.hint);
   }
-  if (spec.imageIndex >= 0) {
-    action->setIcon(images.Icon(spec.imageIndex));
+  if (def.imageIndex >= 0) {
+    action->setIcon(images.Icon(def.imageIndex));
   }
-  action->setEnabled(spec.enabled);
+  action->setEnabled(def.enabled);
   return action;
 }
 

@@ -17,7 +17,7 @@ namespace fegolin {
 
 class TcImageList;
 
-struct ActionSpec {
+struct ActionDef {
   const char* name;      // object name, e.g. "actExit"
   const char* category;  // "Actions" or "Menu"
   QString caption;       // empty: none
@@ -27,7 +27,7 @@ struct ActionSpec {
 };
 
 // Creates the action as child of `owner`.
-QAction* CreateAction(QObject* owner, const ActionSpec& spec, const TcImageList& images);
+QAction* CreateAction(QObject* owner, const ActionDef& def, const TcImageList& images);
 
 // The action's own hint (not Qt's tooltip fallback to the caption).
 QString ActionHint(const QAction* action);

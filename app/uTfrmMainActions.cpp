@@ -16,7 +16,7 @@ constexpr int kNoImage = -1;
 } // namespace
 
 void TfrmMain::CreateActions() {
-  const auto make = [this](const ActionSpec& spec) { return CreateAction(this, spec, lstImage); };
+  const auto make = [this](const ActionDef& def) { return CreateAction(this, def, lstImage); };
   actCleanDirectories = make({"actCleanDirectories", "Actions", QStringLiteral("&Jetzt Reinigen"),
                               QStringLiteral("Jetzt Reinigen"), kNoImage, true});
   actAddDirectory = make({"actAddDirectory", "Actions",
