@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Fegolin needs to build, run and test.
-# Does nothing (and needs no network) when everything is already there.
+# Installs the Debian packages Fegolin needs to build, run and test, or the
+# packages named as arguments instead. Does nothing (and needs no network)
+# when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   xvfb xauth trayer xdotool x11-utils imagemagick libx11-dev openbox
   appstream desktop-file-utils dpkg-dev file libglib2.0-bin
 )
+if (($#)); then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
