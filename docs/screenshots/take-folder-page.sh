@@ -11,21 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 binary=${1:-"$here/../../build/app/fegolin"}
 display=${FEGOLIN_SHOT_DISPLAY:-:58}
 
-work=$(mktemp -d)
-mkdir -p "$work/config" "$work/run" "$work/tmp" \
-  "$work/home/Bilder" "$work/home/Downloads" "$work/home/Musik" "$work/home/Projekte/Build"
-chmod 700 "$work/run"
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY=$display
-sleep 2
+. "$here/shot-session.sh"
+mkdir -p "$work/tmp" "$work/home/Bilder" "$work/home/Downloads" "$work/home/Musik" "$work/home/Projekte/Build"
 
 # A first start with a German system: the window opens on the folder page.
 LANG=de_DE.UTF-8 HOME="$work/home" FEGOLIN_REGISTRY="$work/registry.db" \
@@ -52,12 +39,6 @@ gone() {
   exit 1
 }
 
-shot() {
-  sleep 1
-  import -window root "$work/root.png"
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  convert "$work/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$here/$2.png"
-}
 
 window=$(find_window '^Fegolin$')
 sleep 1
@@ -72,7 +53,7 @@ row() { echo $((105 + 16 * $1)); }
 click_at 100 75 1
 dialog=$(find_window '^Ausgew.*Ordner:$')
 xdotool key Right Down Down Down Down Right Down
-shot "$dialog" folder-dialog
+crop "$dialog" folder-dialog
 xdotool key Return
 gone '^Ausgew.*Ordner:$'
 
@@ -96,4 +77,4 @@ xdotool key Return
 gone '^Eintrag umbenennen$'
 click_at 80 "$(row 1)" 1
 xdotool mousemove 0 0
-shot "$window" folder-page
+crop "$window" folder-page

@@ -1,0 +1,25 @@
+# Sourced by the screenshot scripts, with $here and $display set: a private
+# Xvfb display, a scratch folder $work (with config/ and run/), the program
+# started into $app ended on exit, and `crop WINDOW NAME`, which saves the
+# window as it shows on the screen to $here/NAME.png.
+work=$(mktemp -d)
+mkdir -p "$work/config" "$work/run"
+chmod 700 "$work/run"
+Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+app=
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export DISPLAY=$display
+sleep 2
+
+crop() {
+  sleep 1
+  import -window root "$work/root.png"
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  convert "$work/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$here/$2.png"
+}
