@@ -17,6 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CountingObserver;
+using test::EntriesBelow;
 using test::TempTree;
 
 // Names each case of a table after its `name` field.
@@ -26,17 +27,6 @@ struct CaseName {
     return param.param.name;
   }
 };
-
-// Everything below `root`, as relative paths with '/' on every system.
-// Links are listed, never followed.
-std::set<std::string> Remaining(const fs::path& root) {
-  std::set<std::string> names;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
-       ++it) {
-    names.insert(fs::relative(it->path(), root).generic_string());
-  }
-  return names;
-}
 
 // Makes a file or folder read-only the portable way: without write
 // permission on POSIX, with the read-only attribute on Windows.
@@ -53,7 +43,7 @@ TEST_P(TrailingSeparators, MakeNoDifference) {
   const std::string directory = tree.path("top").string() + std::string(GetParam(), PathSeparator());
   CountingObserver observer;
   EXPECT_TRUE(CleanDirectory("*.*", directory, &observer));
-  EXPECT_TRUE(Remaining(tree.path("top")).empty());
+  EXPECT_TRUE(EntriesBelow(tree.path("top")).empty());
   EXPECT_EQ(observer.removed, 2);
   EXPECT_TRUE(CleanDirectory("*.*", directory)) << "an empty folder still lists";
 }
@@ -76,7 +66,7 @@ TEST(CleanDirectory, EmptyDirectoryIsNeverTheCurrentFolder) {
   const bool result = CleanDirectory("*.*", "");
   fs::current_path(before);
   EXPECT_FALSE(result);
-  EXPECT_EQ(Remaining(tree.root()), std::set<std::string>{"stays"});
+  EXPECT_EQ(EntriesBelow(tree.root()), std::set<std::string>{"stays"});
 }
 
 TEST(CleanDirectory, ReadOnlyEntriesAtEveryDepthGoAndTheFolderStays) {
@@ -88,7 +78,7 @@ TEST(CleanDirectory, ReadOnlyEntriesAtEveryDepthGoAndTheFolderStays) {
   tree.file("top/sub/deeper/deepest/plain");
   CountingObserver observer;
   EXPECT_TRUE(CleanDirectory("*.*", tree.path("top").string(), &observer));
-  EXPECT_TRUE(Remaining(tree.path("top")).empty());
+  EXPECT_TRUE(EntriesBelow(tree.path("top")).empty());
   EXPECT_EQ(observer.removed, 9);
   EXPECT_EQ(observer.left, 0);
   EXPECT_TRUE(fs::is_directory(tree.path("top")));
@@ -113,7 +103,7 @@ TEST_P(CleanWithMask, ChoosesEntriesAtEveryLevel) {
   tree.file("top/sub.txt/d.log");
   tree.file("top/sub/e.txt");
   EXPECT_EQ(CleanDirectory(c.mask, tree.path("top").string()), c.result);
-  EXPECT_EQ(Remaining(tree.path("top")), c.remaining);
+  EXPECT_EQ(EntriesBelow(tree.path("top")), c.remaining);
 }
 
 INSTANTIATE_TEST_SUITE_P(

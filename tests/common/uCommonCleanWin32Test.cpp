@@ -22,20 +22,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CountingObserver;
+using test::EntriesBelow;
 using test::TempTree;
 
 constexpr DWORD kReadOnly = FILE_ATTRIBUTE_READONLY;
 constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
 constexpr DWORD kSystem = FILE_ATTRIBUTE_SYSTEM;
-
-std::set<std::string> Remaining(const fs::path& root) {
-  std::set<std::string> names;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
-       ++it) {
-    names.insert(fs::relative(it->path(), root).generic_string());
-  }
-  return names;
-}
 
 DWORD Attributes(const fs::path& path) {
   return GetFileAttributesA(path.string().c_str());
@@ -60,7 +52,7 @@ TEST(CleanDirectoryWin32, ReadOnlyHiddenAndSystemFilesAllGo) {
   SetFileAttributesA(tree.path("top/sub").string().c_str(), kHidden | kSystem);
   CountingObserver observer;
   EXPECT_TRUE(CleanDirectory("*.*", tree.path("top").string(), &observer));
-  EXPECT_TRUE(Remaining(tree.path("top")).empty());
+  EXPECT_TRUE(EntriesBelow(tree.path("top")).empty());
   EXPECT_EQ(observer.removed, 8);
   EXPECT_TRUE(fs::is_directory(tree.path("top")));
 }
@@ -81,7 +73,7 @@ TEST(CleanDirectoryWin32, FileHeldOpenByAnotherProcessStaysWithItsSystemBit) {
     // Every listing runs to its end, so the run counts as a success.
     EXPECT_TRUE(CleanDirectory("*.*", tree.path("top").string(), &observer));
   }
-  EXPECT_EQ(Remaining(tree.path("top")), (std::set<std::string>{"busy", "busy/held.sys"}));
+  EXPECT_EQ(EntriesBelow(tree.path("top")), (std::set<std::string>{"busy", "busy/held.sys"}));
   EXPECT_EQ(observer.left, 2) << "the held file and the folder that holds it";
   // Read-only and hidden were cleared before the delete was refused; the
   // system bit is never touched.
@@ -89,7 +81,7 @@ TEST(CleanDirectoryWin32, FileHeldOpenByAnotherProcessStaysWithItsSystemBit) {
 
   // Once it is let go, the next run takes it.
   EXPECT_TRUE(CleanDirectory("*.*", tree.path("top").string()));
-  EXPECT_TRUE(Remaining(tree.path("top")).empty());
+  EXPECT_TRUE(EntriesBelow(tree.path("top")).empty());
 }
 
 // The reparse data of a junction (a mount point) to `target`.
@@ -175,7 +167,7 @@ TEST(CleanDirectoryWin32, FolderLinksAreNeverEntered) {
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 
   EXPECT_TRUE(CleanDirectory("*.*", tree.path("top").string()));
-  EXPECT_EQ(Remaining(tree.path("outside")), (std::set<std::string>{"keep", "ro"}));
+  EXPECT_EQ(EntriesBelow(tree.path("outside")), (std::set<std::string>{"keep", "ro"}));
   EXPECT_EQ(Attributes(tree.path("outside/ro")) & (kReadOnly | kHidden), kReadOnly | kHidden);
   EXPECT_FALSE(fs::exists(tree.path("top/plain")));
   // A junction is removed as itself; Wine cannot remove a host link, which

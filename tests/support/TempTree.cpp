@@ -85,4 +85,13 @@ std::filesystem::path TempTree::dir(std::string_view relative) const {
   return p;
 }
 
+std::set<std::string> EntriesBelow(const std::filesystem::path& root) {
+  std::set<std::string> names;
+  for (auto it = std::filesystem::recursive_directory_iterator(root);
+       it != std::filesystem::recursive_directory_iterator(); ++it) {
+    names.insert(std::filesystem::relative(it->path(), root).generic_string());
+  }
+  return names;
+}
+
 } // namespace fegolin::test

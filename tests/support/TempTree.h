@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,9 @@ public:
 private:
   std::filesystem::path root_;
 };
+
+// Everything below `root`, as relative paths with '/' on every system.
+// Links are listed, never followed.
+std::set<std::string> EntriesBelow(const std::filesystem::path& root);
 
 } // namespace fegolin::test
