@@ -3,6 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemFolders.h"
 
+#include <cerrno>
+#include <chrono>
 #include <vector>
 
 namespace fegolin {
@@ -93,58 +95,90 @@ using platform::FileAttr::Hidden;
 using platform::FileAttr::ReadOnly;
 using platform::FileAttr::ReparsePoint;
 
+constexpr std::string_view kEveryName = "*.*";
+
+CleanReason ReasonOfError(int error) {
+  return error == EACCES || error == EPERM || error == EROFS ? CleanReason::NoPermission
+                                                             : CleanReason::Failed;
+}
+
 // One folder level of a run: its listing, read whole before anything in it
 // changes, and how far the pass over it got.
 struct Level {
   platform::FolderListing listing;
   std::size_t next = 0;
-  bool ended = false;           // a failure ended the pass over this folder
-  platform::EntryStatus status; // fresh status of the entry at `next`
+  bool ended = false;         // a failure ended the pass over this folder
+  bool keptSomething = false; // something in it stays (or would stay)
+  std::size_t pathLength = 0; // of the path prefix of its entries
+  // The subfolder at `next` while the walk is inside it: its status from
+  // before anything in it was touched, the decision on the folder itself,
+  // and whether its attributes were cleared to empty it.
+  platform::EntryStatus status;
+  CleanReason reason = CleanReason::None;
+  bool attributesCleared = false;
 };
 
-// Empties one tree. The depth of the tree lives in `levels_`, not on the
-// call stack, so no depth of folders can exhaust the stack. Level objects are
-// reused from one folder to the next to keep their buffers.
+// Cleans one tree. The depth of the tree lives in `levels_`, not on the
+// call stack, so no depth of folders can exhaust the stack. Level objects
+// are reused from one folder to the next to keep their buffers.
+//
+// Every entry ends in exactly one outcome, reported once: removed (or, in a
+// preview, to be removed), kept for a CleanReason, or failed with the
+// system's error. Keep rules come first, then the engine's own (another
+// file system, in use), then the age; a folder goes only when everything
+// in it went.
 class TreeCleaner {
 public:
-  TreeCleaner(std::string_view mask, platform::FolderWalk& walk, CleanObserver* observer)
-      : mask_(mask), walk_(walk), observer_(observer) {}
+  TreeCleaner(std::string_view mask, const CleanRules& rules, CleanMode mode,
+              platform::FolderWalk& walk, CleanObserver* observer, CleanSummary& summary)
+      : mask_(mask), rules_(rules), preview_(mode == CleanMode::Preview), walk_(walk),
+        observer_(observer), details_(observer != nullptr && observer->WantsDetails()),
+        summary_(summary) {}
 
-  bool Run() {
-    if (!BeginLevel()) {
-      return false;
+  void Run() {
+    if (!BeginLevel({})) {
+      return;
     }
     for (;;) {
       Level& level = levels_[depth_ - 1];
       if (level.ended || level.next == level.listing.size()) {
-        const bool result = !level.ended;
         if (--depth_ == 0) {
-          return result;
+          summary_.complete = !level.ended;
+          return;
         }
         // Without a verified way back up nothing above can be trusted.
         if (!walk_.Leave()) {
-          return false;
+          return;
         }
-        FinishEntry(levels_[depth_ - 1]);
+        FinishFolder(levels_[depth_ - 1], level.keptSomething);
         continue;
       }
       if (!StartEntry(level)) {
-        return false;
+        return;
       }
     }
   }
 
 private:
-  // Lists the folder the walk stands in and makes it the current level.
-  // False when it cannot be listed or nothing in it matches the mask; the
-  // folder is then not processed at all.
-  bool BeginLevel() {
+  // Lists the folder the walk stands in (entered through `name`) and makes
+  // it the current level. False when it cannot be listed or nothing in it
+  // matches the mask; the folder is then not processed at all.
+  bool BeginLevel(std::string_view name) {
     if (levels_.size() == depth_) {
       levels_.emplace_back();
     }
     Level& level = levels_[depth_];
     level.next = 0;
     level.ended = false;
+    level.keptSomething = false;
+    if (details_) {
+      path_.resize(depth_ == 0 ? 0 : levels_[depth_ - 1].pathLength);
+      if (!name.empty()) {
+        path_.append(name);
+        path_ += platform::NativePathSeparator();
+      }
+      level.pathLength = path_.size();
+    }
     if (!walk_.List(level.listing) || !AnyMatch(level.listing)) {
       return false;
     }
@@ -166,61 +200,80 @@ private:
     return false;
   }
 
-  // Handles the entry at level.next up to the point where a subfolder is
-  // entered. False when the walk lost its way back up and the run must end.
+  // Deals with the entry at level.next, or enters it when it is a folder
+  // to be emptied. False when the walk lost its way back up and the run
+  // must end.
   bool StartEntry(Level& level) {
     const std::string_view name = level.listing.Name(level.next);
     const std::uint32_t listed = level.listing.Attributes(level.next);
+    // The listing decides what is a folder; a link is never entered.
+    const bool folder = (listed & Directory) != 0 && (listed & ReparsePoint) == 0;
     if (!MatchesMask(mask_, name)) {
       ++level.next;
       return true;
     }
-    if ((listed & Directory) == 0 && DeletedStraightAway(level, name)) {
+    if (MatchesKeepPattern(rules_, name)) {
+      Kept(level, name, folder, CleanReason::KeepPattern, 0);
       return true;
     }
-    const auto status = ClearEntryAttributes(walk_, name);
+    if (!folder && !preview_ && !NeedsTimes(rules_) && DeletedStraightAway(level, name)) {
+      return true;
+    }
+    const auto status = walk_.Query(name);
     if (!status) {
       // Vanished or unreadable: the rest of this folder waits for the next run.
       level.ended = true;
+      level.keptSomething = true;
+      return true;
+    }
+    const CleanReason reason = DecideEntry(rules_, name, *status);
+    if (!folder) {
+      if (reason != CleanReason::None) {
+        Kept(level, name, false, reason, status->size);
+      } else {
+        RemoveFile(level, name, *status);
+      }
+      return true;
+    }
+    if (!DescendsInto(reason)) {
+      Kept(level, name, true, reason, 0);
       return true;
     }
     level.status = *status;
-    if (status->foreignVolume || (status->inUse && (listed & Directory) == 0)) {
-      Report(false);
-      ++level.next;
-      return true;
-    }
-    // The listing decides what is a folder. A link is never entered; should
-    // the entry have turned into a link since, Enter refuses it.
-    if ((listed & Directory) != 0 && (listed & ReparsePoint) == 0 && walk_.Enter(name, *status)) {
-      if (BeginLevel()) {
+    level.reason = reason;
+    // A folder is opened up only when it is to go: one that stays because
+    // it is young or in use is not touched, so its clock keeps running.
+    level.attributesCleared =
+        !preview_ && reason == CleanReason::None && ClearEntryAttributes(walk_, name, *status);
+    if (walk_.Enter(name, *status)) {
+      if (BeginLevel(name)) {
         return true;
       }
-      // Entered but not listable: step out again, then try to remove it.
+      // Entered but not listable: step out again; what it holds is unknown.
       if (!walk_.Leave()) {
         return false;
       }
     }
-    FinishEntry(levels_[depth_ - 1]);
+    FinishFolder(level, preview_);
     return true;
   }
 
   // A file whose read-only attribute cannot stop its deletion goes without
-  // the attribute steps where the platform allows; see DeleteListedFile.
-  // True when the entry is dealt with.
+  // the attribute steps where the platform allows: one system call per file
+  // is what makes a big run fast; see DeleteListedFile. True when the entry
+  // is dealt with.
   bool DeletedStraightAway(Level& level, std::string_view name) {
     switch (walk_.DeleteListedFile(name, level.listing.Inode(level.next))) {
     case platform::ListedDelete::Deleted:
-      Report(true);
-      ++level.next;
+      Removed(level, name, false, 0);
       return true;
     case platform::ListedDelete::InUse:
-      Report(false);
-      ++level.next;
+      Kept(level, name, false, CleanReason::InUse, 0);
       return true;
     case platform::ListedDelete::Vanished:
       // As when its attributes cannot be read: the pass ends here.
       level.ended = true;
+      level.keptSomething = true;
       return true;
     case platform::ListedDelete::NeedsFullSteps:
       break;
@@ -228,37 +281,147 @@ private:
     return false;
   }
 
-  // Removes the entry at level.next, a subfolder now as empty as it gets or
-  // anything else, and moves on.
-  void FinishEntry(Level& level) {
-    const std::string_view name = level.listing.Name(level.next);
-    if ((level.listing.Attributes(level.next) & Directory) != 0) {
-      // A folder in use (someone's current folder) keeps its place, but
-      // what was inside it has gone.
-      Report(!level.status.inUse && RemoveSubDirectory(walk_, name));
-    } else {
-      Report(DeleteFileEntry(name, walk_));
+  void RemoveFile(Level& level, std::string_view name, const platform::EntryStatus& status) {
+    if (preview_) {
+      if (walk_.MayRemove(status)) {
+        Removed(level, name, false, status.size);
+      } else {
+        Failed(level, name, false, EACCES, status.size);
+      }
+      return;
     }
+    const bool cleared = ClearEntryAttributes(walk_, name, status);
+    if (const int error = DeleteFileEntry(name, walk_); error != 0) {
+      if (cleared) {
+        walk_.RestoreAttributes(name, status);
+      }
+      Failed(level, name, false, error, status.size);
+      return;
+    }
+    Removed(level, name, false, status.size);
+  }
+
+  // The subfolder at level.next, emptied as far as it goes: removed when
+  // it is to go and nothing stayed inside, otherwise kept with its mode
+  // put back. `innerKept`: something inside stays, or may (a pass cut
+  // short by a vanished entry, or a folder a preview could not look into).
+  void FinishFolder(Level& level, bool innerKept) {
+    const std::string_view name = level.listing.Name(level.next);
+    if (level.reason != CleanReason::None || innerKept) {
+      RestoreFolder(name, level);
+      Kept(level, name, true, level.reason != CleanReason::None ? level.reason : CleanReason::NotEmpty, 0);
+      return;
+    }
+    if (preview_) {
+      if (walk_.MayRemove(level.status)) {
+        Removed(level, name, true, 0);
+      } else {
+        Failed(level, name, true, EACCES, 0);
+      }
+      return;
+    }
+    const int error = RemoveSubDirectory(walk_, name);
+    if (error == 0) {
+      Removed(level, name, true, 0);
+      return;
+    }
+    RestoreFolder(name, level);
+    if (error == ENOTEMPTY || error == EEXIST) {
+      Kept(level, name, true, CleanReason::NotEmpty, 0);
+    } else {
+      Failed(level, name, true, error, 0);
+    }
+  }
+
+  void RestoreFolder(std::string_view name, Level& level) {
+    if (level.attributesCleared) {
+      walk_.RestoreAttributes(name, level.status);
+      level.attributesCleared = false;
+    }
+  }
+
+  void Removed(Level& level, std::string_view name, bool folder, std::uint64_t size) {
+    ++summary_.removed;
+    if (preview_) {
+      summary_.bytes += size;
+    }
+    if (observer_ != nullptr) {
+      observer_->EntryRemoved();
+    }
+    Tell(level, name, folder, CleanReason::None, 0, size);
     ++level.next;
   }
 
-  void Report(bool removed) {
-    if (observer_ == nullptr) {
-      return;
-    }
-    if (removed) {
-      observer_->EntryRemoved();
-    } else {
+  void Kept(Level& level, std::string_view name, bool folder, CleanReason reason,
+            std::uint64_t size) {
+    ++summary_.kept;
+    level.keptSomething = true;
+    if (observer_ != nullptr) {
       observer_->EntryLeft();
     }
+    Tell(level, name, folder, reason, 0, size);
+    ++level.next;
+  }
+
+  void Failed(Level& level, std::string_view name, bool folder, int error, std::uint64_t size) {
+    ++summary_.failed;
+    level.keptSomething = true;
+    if (observer_ != nullptr) {
+      observer_->EntryLeft();
+    }
+    Tell(level, name, folder, ReasonOfError(error), error, size);
+    ++level.next;
+  }
+
+  void Tell(const Level& level, std::string_view name, bool folder, CleanReason reason, int error,
+            std::uint64_t size) {
+    if (!details_) {
+      return;
+    }
+    path_.resize(level.pathLength);
+    path_.append(name);
+    observer_->Entry({path_, folder, reason, error, size});
   }
 
   std::string_view mask_;
+  const CleanRules& rules_;
+  bool preview_;
   platform::FolderWalk& walk_;
   CleanObserver* observer_;
+  bool details_;
+  CleanSummary& summary_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
+  std::string path_; // of the entry last told, when details are wanted
 };
+
+CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRules rules,
+                      CleanMode mode, CleanObserver* observer) {
+  CleanSummary summary;
+  platform::FolderWalkOpening opening = platform::OpenFolderWalk(directory);
+  summary.target = opening.check;
+  if (!opening.walk) {
+    if (summary.target.ok()) {
+      summary.target = {platform::TargetRefusal::CannotOpen, 0};
+    }
+    return summary;
+  }
+  if (rules.now == 0) {
+    rules.now = std::chrono::duration_cast<std::chrono::seconds>(
+                    std::chrono::system_clock::now().time_since_epoch())
+                    .count();
+  }
+  const auto freeBefore = opening.walk->FreeBytes();
+  TreeCleaner(mask, rules, mode, *opening.walk, observer, summary).Run();
+  if (mode == CleanMode::Delete) {
+    const auto freeAfter = opening.walk->FreeBytes();
+    // What others wrote meanwhile counts against it; never below nothing.
+    if (freeBefore && freeAfter && *freeAfter > *freeBefore) {
+      summary.bytes = *freeAfter - *freeBefore;
+    }
+  }
+  return summary;
+}
 
 } // namespace
 
@@ -276,38 +439,31 @@ bool MatchesMask(std::string_view mask, std::string_view name) {
          MatchesWildcards(mask.substr(0, mask.size() - 2), name);
 }
 
-std::optional<platform::EntryStatus> ClearEntryAttributes(platform::FolderWalk& folder,
-                                                          std::string_view name) {
-  auto status = folder.Query(name);
-  if (!status || status->inUse || status->foreignVolume) {
-    return status;
+bool ClearEntryAttributes(platform::FolderWalk& folder, std::string_view name,
+                          const platform::EntryStatus& status) {
+  if (status.inUse || status.foreignVolume) {
+    return false;
   }
-  const std::uint32_t cleared = status->attributes & ~(ReadOnly | Hidden);
-  if (cleared != status->attributes) {
-    folder.SetAttributes(name, *status, cleared);
-  }
-  return status;
+  const std::uint32_t cleared = status.attributes & ~(ReadOnly | Hidden);
+  return cleared != status.attributes && folder.SetAttributes(name, status, cleared);
 }
 
-bool DeleteFileEntry(std::string_view name, platform::FolderWalk& folder) {
+int DeleteFileEntry(std::string_view name, platform::FolderWalk& folder) {
   return folder.DeleteFile(name);
 }
 
-bool RemoveSubDirectory(platform::FolderWalk& folder, std::string_view name) {
+int RemoveSubDirectory(platform::FolderWalk& folder, std::string_view name) {
   return folder.RemoveDirectory(name);
 }
 
+CleanSummary CleanFolder(std::string_view directory, const CleanRules& rules, CleanMode mode,
+                         CleanObserver* observer) {
+  return RunClean(kEveryName, directory, rules, mode, observer);
+}
+
 bool CleanDirectory(std::string_view mask, std::string_view directory, CleanObserver* observer) {
-  const std::string folder = NormalizeDirPath(directory);
-  // Empty, or separators only: that would be the root of everything.
-  if (folder.size() <= 1) {
-    return false;
-  }
-  const auto walk = platform::OpenFolderWalk(folder);
-  if (!walk) {
-    return false;
-  }
-  return TreeCleaner(mask, *walk, observer).Run();
+  const CleanSummary summary = RunClean(mask, directory, {}, CleanMode::Delete, observer);
+  return summary.target.ok() && summary.complete;
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // The shared unit of the program: the cleaning engine with its path helpers
 // and the six registry routines. Nothing here uses Qt.
 
+#include "common/uCleanRules.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
@@ -36,6 +37,20 @@ std::string NormalizeDirPath(std::string_view path, PathStyle style = PathStyle:
 // Cleaning
 // ---------------------------------------------------------------------------
 
+// One entry the engine dealt with, for observers that want the details.
+struct CleanEvent {
+  // The entry below the listed folder, its components joined by the
+  // platform's separator.
+  std::string_view path;
+  bool folder = false;
+  // None: removed (in a preview: would be removed). Otherwise why it stays.
+  CleanReason reason = CleanReason::None;
+  // The system's error number behind NoPermission and Failed in a run.
+  int error = 0;
+  // Its size in bytes where it was read (files).
+  std::uint64_t size = 0;
+};
+
 // Told about every entry the engine disposes of, so the window can move its
 // animation and the headless mode can count. Called on the cleaning thread.
 class CleanObserver {
@@ -43,36 +58,63 @@ public:
   virtual ~CleanObserver() = default;
   // One entry (file, link, special file or emptied folder) was removed.
   virtual void EntryRemoved() {}
-  // One entry could not be removed and stays.
+  // One entry could not be removed, or was kept by a rule, and stays.
   virtual void EntryLeft() {}
+  // Whether Entry is to be called: building the path of every entry costs
+  // time that a plain run should not spend.
+  [[nodiscard]] virtual bool WantsDetails() const { return false; }
+  virtual void Entry(const CleanEvent& /*event*/) {}
 };
+
+// Whether a clean deletes, or only tells what it would delete.
+enum class CleanMode : std::uint8_t { Delete, Preview };
+
+// What one clean of one listed folder came to.
+struct CleanSummary {
+  // Not ok: the folder was refused or could not be opened; nothing in it
+  // was touched.
+  platform::TargetCheck target;
+  std::uint64_t removed = 0; // entries removed (in a preview: to be removed)
+  std::uint64_t kept = 0;    // entries a rule keeps, and folders holding them
+  std::uint64_t failed = 0;  // entries the system would not let go
+  // Bytes freed on the folder's file system during the run; in a preview,
+  // the size of the files that would go.
+  std::uint64_t bytes = 0;
+  // The listing of the folder itself ran to its end.
+  bool complete = false;
+};
+
+// Empties the folder tree below `directory` by the rules, the folder itself
+// staying. A folder that must never be emptied (see platform::TargetRefusal)
+// is refused before anything is touched, whatever the spelling of its path.
+// Links are removed as entries, never followed; other file systems mounted
+// below (bind mounts included) are left alone; entries running processes
+// use stay; a folder that stays gets back the mode it had.
+CleanSummary CleanFolder(std::string_view directory, const CleanRules& rules, CleanMode mode,
+                         CleanObserver* observer = nullptr);
 
 // Empties the folder tree below `directory`; the folder itself stays.
 // Only entries whose names match `mask` ("*" and "?" wildcards, matched the
 // way Windows matches them, so "*.*" takes every name) are processed, at
 // every level. True when the folder could be listed and its listing ran to
-// its end. An empty directory, or one that is nothing but a root separator,
-// is never cleaned: false.
-//
-// Links are removed as entries, never followed; other file systems mounted
-// below are left alone; entries running processes use stay.
+// its end. A folder CleanFolder refuses is never cleaned: false. No keep
+// patterns and no age apply.
 bool CleanDirectory(std::string_view mask, std::string_view directory,
                     CleanObserver* observer = nullptr);
 
 // The per-entry steps of CleanDirectory. They work on an entry of the
 // folder the walk currently stands in.
 
-// Clears read-only and hidden on the entry, from a fresh read of its
-// attributes; writes only when something changes. Gives that fresh status,
-// or nothing when the attributes cannot be read (the caller's pass over the
-// folder ends there). Entries in use or on another file system are not
-// changed.
-std::optional<platform::EntryStatus> ClearEntryAttributes(platform::FolderWalk& folder,
-                                                          std::string_view name);
-// Deletes a file (or link); true when it is gone.
-bool DeleteFileEntry(std::string_view name, platform::FolderWalk& folder);
-// Removes an empty subfolder; true when it is gone.
-bool RemoveSubDirectory(platform::FolderWalk& folder, std::string_view name);
+// Clears read-only and hidden on the entry `status` (a fresh Query)
+// describes; writes only when something changes. True when it changed the
+// entry, which then gets its attributes back should it stay. Entries in
+// use or on another file system are not changed.
+bool ClearEntryAttributes(platform::FolderWalk& folder, std::string_view name,
+                          const platform::EntryStatus& status);
+// Deletes a file (or link): 0 when it is gone, else the errno reason.
+int DeleteFileEntry(std::string_view name, platform::FolderWalk& folder);
+// Removes an empty subfolder: 0 when it is gone, else the errno reason.
+int RemoveSubDirectory(platform::FolderWalk& folder, std::string_view name);
 
 // Whether `name` matches the wildcard mask: "*" any run of characters, "?"
 // one character, letters compared without regard to ASCII case, and a mask

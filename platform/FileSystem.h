@@ -43,6 +43,17 @@ struct FileIdentity {
 struct EntryStatus {
   std::uint32_t attributes = 0;
   FileIdentity identity;
+  // The platform's own permission word (the POSIX mode bits), so an entry
+  // whose attributes were changed can be put back exactly as it was.
+  std::uint32_t mode = 0;
+  // The newest of its modification, change and access times, in seconds
+  // since 1970; 0 when the platform does not tell.
+  std::int64_t newestTime = 0;
+  // Its size in bytes (files; 0 for folders).
+  std::uint64_t size = 0;
+  // Another account owns it. In a folder that protects its entries (POSIX
+  // sticky bit) only the owners may remove such an entry.
+  bool ownedByOther = false;
   // A running process holds it open, has it mapped, uses it as its current
   // folder, or it is a bound socket. Such an entry must stay where it is.
   bool inUse = false;
@@ -116,8 +127,12 @@ public:
   // returned for it. Backends change only the bits they can map.
   virtual bool SetAttributes(std::string_view name, const EntryStatus& current,
                              std::uint32_t attributes) = 0;
-  // Removes a file, a link or any other non-folder entry.
-  virtual bool DeleteFile(std::string_view name) = 0;
+  // Puts back the attributes `original` (what Query returned before they
+  // were changed), exactly, on the entry that is still the same file.
+  virtual bool RestoreAttributes(std::string_view name, const EntryStatus& original) = 0;
+  // Removes a file, a link or any other non-folder entry: 0 when it is
+  // gone, else the reason as a system error number (errno values).
+  virtual int DeleteFile(std::string_view name) = 0;
   // Where an entry's read-only attribute cannot keep it from being deleted
   // (POSIX: only the folder's permissions count), reading and clearing the
   // attributes of a file that is about to go changes nothing anybody could
@@ -130,8 +145,16 @@ public:
   virtual ListedDelete DeleteListedFile(std::string_view /*name*/, std::uint64_t /*inode*/) {
     return ListedDelete::NeedsFullSteps;
   }
-  // Removes an empty subfolder.
-  virtual bool RemoveDirectory(std::string_view name) = 0;
+  // Removes an empty subfolder: 0 when it is gone, else the errno reason
+  // (ENOTEMPTY while something stays inside).
+  virtual int RemoveDirectory(std::string_view name) = 0;
+  // Whether this process could remove `entry` from the current folder, once
+  // the engine has cleared the folder's read-only attribute (which it can
+  // only where it owns the folder). Asked by runs that change nothing.
+  [[nodiscard]] virtual bool MayRemove(const EntryStatus& entry) const = 0;
+  // Free bytes on the file system of the folder the walk started in;
+  // nothing when it cannot be told.
+  [[nodiscard]] virtual std::optional<std::uint64_t> FreeBytes() const = 0;
   // Moves into the subfolder `name`, which must still be the folder Query
   // described (not a link, same file system). False leaves the walk where it
   // was.
@@ -141,10 +164,47 @@ public:
   virtual bool Leave() = 0;
 };
 
-// Opens a walk on `directory` (a path in the platform's own form). The
-// backend takes what it needs to recognise entries in use at this moment.
-// Nothing when the folder cannot be opened.
-std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory);
+// Why a folder is not cleaned at all. It is judged by what the folder is,
+// after every link and ".." on the way is resolved, never by how its path is
+// spelled.
+enum class TargetRefusal : std::uint8_t {
+  None,
+  Relative,      // not an absolute path: it would depend on the current folder
+  Root,          // the root of the file system
+  HomeOrAbove,   // the user's home folder or a folder that holds it
+  NotOwned,      // the folder belongs to another account
+  ForeignLink,   // reached through a link another account owns
+  ForeignFolder, // reached through a folder another account owns or can
+                 // write (sticky folders such as /tmp excepted)
+  NotFolder,     // it is a file, not a folder
+  Missing,       // it, or a folder on the way, does not exist
+  CannotOpen,    // it cannot be opened (see the error number)
+};
+
+// A short English text for a refusal ("the root folder", ...).
+std::string_view TargetRefusalText(TargetRefusal refusal);
+
+// Whether a folder may be cleaned, and if not, why.
+struct TargetCheck {
+  TargetRefusal refusal = TargetRefusal::None;
+  int error = 0; // the errno value behind Missing and CannotOpen
+  [[nodiscard]] bool ok() const { return refusal == TargetRefusal::None; }
+};
+
+// An opened walk, or why there is none.
+struct FolderWalkOpening {
+  std::unique_ptr<FolderWalk> walk;
+  TargetCheck check;
+};
+
+// Opens a walk on `directory` (a path in the platform's own form) after
+// checking that it may be cleaned at all. The backend takes what it needs
+// to recognise entries in use at this moment.
+FolderWalkOpening OpenFolderWalk(std::string_view directory);
+
+// Checks `directory` the way OpenFolderWalk does, without keeping anything
+// open: the folder dialog and the list ask before anything is stored.
+TargetCheck CheckCleanTarget(std::string_view directory);
 
 // Attributes of the entry at `path` without following a final link;
 // nothing when it cannot be read.

@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "platform/posix/PosixCleanTarget.h"
 #include "platform/posix/PosixFd.h"
 #include "platform/posix/PosixInUse.h"
 
@@ -9,9 +10,12 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -29,6 +33,35 @@ using posix::UniqueFd;
 // anything special; the descriptor is never inherited by child processes.
 constexpr int kFolderOpenFlags =
     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+// Listing a folder must not make it look recently used: its access time is
+// part of the age rule, and a preview must leave a run nothing to see.
+// O_NOATIME is only granted on one's own files; elsewhere the plain open.
+int OpenFolderAt(int dirFd, const char* name) {
+  const int fd = ::openat(dirFd, name, kFolderOpenFlags | O_NOATIME);
+  if (fd >= 0 || errno != EPERM) {
+    return fd;
+  }
+  return ::openat(dirFd, name, kFolderOpenFlags);
+}
+
+// What statx is asked for on every entry: the mount it lies on tells a bind
+// mount of the same file system, which the device number alone does not.
+constexpr unsigned kStatxFields = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_SIZE |
+                                  STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_MNT_ID;
+
+// The mount a statx result names, 0 where the kernel does not tell.
+std::uint64_t MountOf(const struct statx& sx) {
+  return (sx.stx_mask & STATX_MNT_ID) != 0 ? sx.stx_mnt_id : 0;
+}
+
+std::uint64_t MountOfFd(int fd) {
+  struct statx sx {};
+  if (::statx(fd, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_MNT_ID, &sx) != 0) {
+    return 0;
+  }
+  return MountOf(sx);
+}
 
 // How many folders of the chain from the top to the current folder keep
 // their descriptor. Deeper ancestors are closed and found again through ".."
@@ -129,7 +162,8 @@ bool ListingIdentifiesFiles(int fd) {
 class PosixFolderWalk final : public FolderWalk {
 public:
   PosixFolderWalk(UniqueFd top, const struct stat& st, InUseSnapshot inUse)
-      : device_(static_cast<std::uint64_t>(st.st_dev)), inUse_(std::move(inUse)),
+      : device_(static_cast<std::uint64_t>(st.st_dev)), mount_(MountOfFd(top.get())),
+        inUse_(std::move(inUse)),
         listingIdentifiesFiles_(ListingIdentifiesFiles(top.get())),
         buffer_(kListBufferBytes / sizeof(std::uint64_t)) {
     levels_.push_back({std::move(top), IdentityOf(st)});
@@ -166,15 +200,25 @@ public:
 
   std::optional<EntryStatus> Query(std::string_view name) override {
     const EntryName entry(name);
-    struct stat st {};
-    if (!entry.valid() || ::fstatat(current(), entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    struct statx sx {};
+    if (!entry.valid() || ::statx(current(), entry.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                                  kStatxFields, &sx) != 0) {
       return std::nullopt;
     }
     EntryStatus status;
-    status.attributes = AttributesOf(st.st_mode);
-    status.identity = IdentityOf(st);
+    status.mode = sx.stx_mode;
+    status.attributes = AttributesOf(sx.stx_mode);
+    status.identity = {static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
+                       sx.stx_ino};
+    status.newestTime = std::max<std::int64_t>({sx.stx_mtime.tv_sec, sx.stx_ctime.tv_sec, sx.stx_atime.tv_sec});
+    status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;
+    status.ownedByOther = sx.stx_uid != ::geteuid();
     status.inUse = inUse_.Contains(status.identity);
-    status.foreignVolume = status.identity.device != device_;
+    // A mount point, bind mounts of this same file system included, is
+    // another file system's business.
+    const std::uint64_t mount = MountOf(sx);
+    status.foreignVolume =
+        status.identity.device != device_ || (mount != 0 && mount_ != 0 && mount != mount_);
     return status;
   }
 
@@ -186,19 +230,9 @@ public:
     if (readOnly == ((current.attributes & FileAttr::ReadOnly) != 0)) {
       return true;
     }
-    const EntryName entry(name);
-    if (!entry.valid() || (current.attributes & FileAttr::ReparsePoint) != 0) {
-      return false;
-    }
-    const UniqueFd pinned(::openat(this->current(), entry.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (!pinned.valid() || ::fstat(pinned.get(), &st) != 0 || S_ISLNK(st.st_mode) ||
-        IdentityOf(st) != current.identity) {
-      return false;
-    }
-    // A file with further hard links lives on under names outside this
-    // folder; its mode is theirs too and is not ours to change.
-    if (!S_ISDIR(st.st_mode) && st.st_nlink > 1) {
+    const UniqueFd pinned = Pin(name, current, st);
+    if (!pinned.valid()) {
       return false;
     }
     const mode_t mode = st.st_mode & 07777;
@@ -206,9 +240,19 @@ public:
     return ChangeModeOfPinned(pinned.get(), wanted);
   }
 
-  bool DeleteFile(std::string_view name) override {
+  bool RestoreAttributes(std::string_view name, const EntryStatus& original) override {
+    struct stat st {};
+    const UniqueFd pinned = Pin(name, original, st);
+    return pinned.valid() && ((st.st_mode & 07777) == (original.mode & 07777) ||
+                              ChangeModeOfPinned(pinned.get(), original.mode & 07777));
+  }
+
+  int DeleteFile(std::string_view name) override {
     const EntryName entry(name);
-    return entry.valid() && ::unlinkat(current(), entry.c_str(), 0) == 0;
+    if (!entry.valid()) {
+      return EINVAL;
+    }
+    return ::unlinkat(current(), entry.c_str(), 0) == 0 ? 0 : errno;
   }
 
   // A file's own mode never matters for deleting it here, so a file that is
@@ -227,9 +271,37 @@ public:
     return errno == ENOENT ? ListedDelete::Vanished : ListedDelete::NeedsFullSteps;
   }
 
-  bool RemoveDirectory(std::string_view name) override {
+  int RemoveDirectory(std::string_view name) override {
     const EntryName entry(name);
-    return entry.valid() && ::unlinkat(current(), entry.c_str(), AT_REMOVEDIR) == 0;
+    if (!entry.valid()) {
+      return EINVAL;
+    }
+    return ::unlinkat(current(), entry.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
+  }
+
+  [[nodiscard]] bool MayRemove(const EntryStatus& entry) const override {
+    if (::geteuid() == 0) {
+      return true;
+    }
+    struct stat folder {};
+    if (::fstat(current(), &folder) != 0) {
+      return false;
+    }
+    const bool ours = folder.st_uid == ::geteuid();
+    // The engine clears read-only on the folders below the top one it owns
+    // before it deletes what they hold.
+    const bool writable =
+        ::faccessat(current(), ".", W_OK | X_OK, AT_EACCESS) == 0 || (ours && levels_.size() > 1);
+    const bool sticky = (folder.st_mode & S_ISVTX) != 0;
+    return writable && (!sticky || ours || !entry.ownedByOther);
+  }
+
+  [[nodiscard]] std::optional<std::uint64_t> FreeBytes() const override {
+    struct statvfs fs {};
+    if (::fstatvfs(levels_.front().fd.valid() ? levels_.front().fd.get() : current(), &fs) != 0) {
+      return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(fs.f_bfree) * fs.f_frsize;
   }
 
   bool Enter(std::string_view name, const EntryStatus& expected) override {
@@ -237,12 +309,16 @@ public:
     if (!entry.valid() || expected.foreignVolume || expected.identity.device != device_) {
       return false;
     }
-    UniqueFd fd(::openat(current(), entry.c_str(), kFolderOpenFlags));
+    UniqueFd fd(OpenFolderAt(current(), entry.c_str()));
     struct stat st {};
     // The folder opened must be the very one that was queried: a folder
-    // swapped for another one (or for a link) in between is not entered.
+    // swapped for another one (or for a link) in between is not entered,
+    // and neither is one that became a mount point meanwhile.
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) ||
         IdentityOf(st) != expected.identity) {
+      return false;
+    }
+    if (const std::uint64_t mount = MountOfFd(fd.get()); mount != 0 && mount_ != 0 && mount != mount_) {
       return false;
     }
     levels_.push_back({std::move(fd), IdentityOf(st)});
@@ -262,7 +338,7 @@ public:
       // The way up is the real parent of the folder we stand in, which must
       // still be the folder we came from; if the tree was moved around
       // meanwhile the walk stops rather than clean a stranger's folder.
-      UniqueFd fd(::openat(current(), "..", kFolderOpenFlags));
+      UniqueFd fd(OpenFolderAt(current(), ".."));
       struct stat st {};
       if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || IdentityOf(st) != parent.id) {
         return false;
@@ -281,6 +357,23 @@ private:
   };
 
   [[nodiscard]] int current() const { return levels_.back().fd.get(); }
+
+  // Pins the entry `name` of the current folder, provided it is still the
+  // file `expected` describes and its mode is ours to change: not a link,
+  // and no file with further hard links, which live on under names outside
+  // this folder and share its mode. Invalid otherwise.
+  UniqueFd Pin(std::string_view name, const EntryStatus& expected, struct stat& st) const {
+    const EntryName entry(name);
+    if (!entry.valid() || (expected.attributes & FileAttr::ReparsePoint) != 0) {
+      return UniqueFd();
+    }
+    UniqueFd pinned(::openat(current(), entry.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!pinned.valid() || ::fstat(pinned.get(), &st) != 0 || S_ISLNK(st.st_mode) ||
+        IdentityOf(st) != expected.identity || (!S_ISDIR(st.st_mode) && st.st_nlink > 1)) {
+      return UniqueFd();
+    }
+    return pinned;
+  }
 
   // The listing tells folders and links by the entry type where the file
   // system reports one; otherwise one lstat tells it.
@@ -302,6 +395,7 @@ private:
   std::vector<Level> levels_;   // levels_[0] is the folder the walk started in
   std::size_t firstOpen_ = 1;   // levels_[1 .. firstOpen_) have their descriptor closed
   std::uint64_t device_;        // file system of the top folder
+  std::uint64_t mount_;         // and its mount; 0 where the kernel does not tell
   InUseSnapshot inUse_;
   bool listingIdentifiesFiles_;
   std::vector<std::uint64_t> buffer_; // getdents64 records, suitably aligned
@@ -309,19 +403,19 @@ private:
 
 } // namespace
 
-std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory) {
-  const std::string path(directory);
-  if (path.empty()) {
-    return nullptr;
-  }
-  UniqueFd top(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  struct stat st {};
-  if (!top.valid() || ::fstat(top.get(), &st) != 0) {
-    return nullptr;
+FolderWalkOpening OpenFolderWalk(std::string_view directory) {
+  posix::ResolvedTarget target = posix::ResolveCleanTarget(directory);
+  if (!target.check.ok()) {
+    return {nullptr, target.check};
   }
   // The snapshot is taken once the folder is known to be there and before
   // anything below it is touched.
-  return std::make_unique<PosixFolderWalk>(std::move(top), st, InUseSnapshot::Take());
+  return {std::make_unique<PosixFolderWalk>(std::move(target.fd), target.st, InUseSnapshot::Take()),
+          {}};
+}
+
+TargetCheck CheckCleanTarget(std::string_view directory) {
+  return posix::ResolveCleanTarget(directory).check;
 }
 
 std::optional<std::uint32_t> ReadAttributes(std::string_view path) {

@@ -17,12 +17,81 @@
 #undef DeleteFile
 #undef RemoveDirectory
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace fegolin::platform {
 namespace {
+
+// The errno value closest to the last Windows error, so the engine reports
+// failures the same way on every platform.
+int LastErrorAsErrno() {
+  switch (GetLastError()) {
+  case ERROR_FILE_NOT_FOUND:
+  case ERROR_PATH_NOT_FOUND:
+    return ENOENT;
+  case ERROR_ACCESS_DENIED:
+    return EACCES;
+  case ERROR_SHARING_VIOLATION:
+  case ERROR_LOCK_VIOLATION:
+    return EBUSY;
+  case ERROR_DIR_NOT_EMPTY:
+    return ENOTEMPTY;
+  default:
+    return EIO;
+  }
+}
+
+// A file time as seconds since 1970.
+std::int64_t UnixSeconds(const FILETIME& time) {
+  const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  constexpr std::uint64_t kTicksTo1970 = 116444736000000000ULL;
+  return ticks < kTicksTo1970 ? 0 : static_cast<std::int64_t>((ticks - kTicksTo1970) / 10000000ULL);
+}
+
+// A path in one spelling for comparing: full, '\' separated, no trailing
+// separator, upper case.
+std::string ComparablePath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  std::string result = length > 0 && length < sizeof full ? std::string(full, length) : path;
+  for (char& c : result) {
+    c = c == '/' ? '\\' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  while (result.size() > 3 && result.back() == '\\') {
+    result.pop_back();
+  }
+  return result;
+}
+
+// Relative paths, drive and share roots and the profile folder with every
+// folder above it are never cleaned.
+TargetCheck CheckTargetPath(const std::string& path) {
+  const bool absolute = (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+                        (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+                         (path[1] == '\\' || path[1] == '/'));
+  if (!absolute) {
+    return {TargetRefusal::Relative, 0};
+  }
+  const std::string target = ComparablePath(path);
+  if (target.size() <= 3 || std::count(target.begin(), target.end(), '\\') <= (target[0] == '\\' ? 3 : 0)) {
+    return {TargetRefusal::Root, 0};
+  }
+  char profile[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
+  if (length > 0 && length < sizeof profile) {
+    const std::string home = ComparablePath(profile);
+    if (home == target || (home.size() > target.size() && home.compare(0, target.size(), target) == 0 &&
+                           home[target.size()] == '\\')) {
+      return {TargetRefusal::HomeOrAbove, 0};
+    }
+  }
+  return {};
+}
 
 // A handle that closes itself.
 class UniqueHandle {
@@ -135,15 +204,19 @@ public:
     if (!IsPlainName(name)) {
       return std::nullopt;
     }
-    const DWORD attributes = GetFileAttributesA(PathOf(name).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExA(PathOf(name).c_str(), GetFileExInfoStandard, &data) == FALSE) {
       return std::nullopt;
     }
     // Windows refuses to delete what is in use by itself, so nothing has to
     // be known about that in advance; a folder is checked again, on an open
     // handle, when it is entered.
     EntryStatus status;
-    status.attributes = attributes;
+    status.attributes = data.dwFileAttributes;
+    status.mode = data.dwFileAttributes;
+    status.newestTime = std::max({UnixSeconds(data.ftLastWriteTime), UnixSeconds(data.ftLastAccessTime),
+                                  UnixSeconds(data.ftCreationTime)});
+    status.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return status;
   }
 
@@ -169,13 +242,35 @@ public:
            SetFileInformationByHandle(link.get(), FileBasicInfo, &info, sizeof info) != FALSE;
   }
 
-  bool DeleteFile(std::string_view name) override {
-    return IsPlainName(name) && DeleteFileA(PathOf(name).c_str()) != FALSE;
+  bool RestoreAttributes(std::string_view name, const EntryStatus& original) override {
+    return SetAttributes(name, EntryStatus{}, original.attributes);
   }
 
-  bool RemoveDirectory(std::string_view name) override {
+  int DeleteFile(std::string_view name) override {
+    if (!IsPlainName(name)) {
+      return EINVAL;
+    }
+    return DeleteFileA(PathOf(name).c_str()) != FALSE ? 0 : LastErrorAsErrno();
+  }
+
+  int RemoveDirectory(std::string_view name) override {
     // On a junction or a folder link this removes the link, not its target.
-    return IsPlainName(name) && RemoveDirectoryA(PathOf(name).c_str()) != FALSE;
+    if (!IsPlainName(name)) {
+      return EINVAL;
+    }
+    return RemoveDirectoryA(PathOf(name).c_str()) != FALSE ? 0 : LastErrorAsErrno();
+  }
+
+  // Windows answers for itself when the deletion is tried; a run that
+  // changes nothing cannot know beforehand.
+  [[nodiscard]] bool MayRemove(const EntryStatus& /*entry*/) const override { return true; }
+
+  [[nodiscard]] std::optional<std::uint64_t> FreeBytes() const override {
+    ULARGE_INTEGER free{};
+    if (GetDiskFreeSpaceExA(levels_.front().path.c_str(), nullptr, nullptr, &free) == FALSE) {
+      return std::nullopt;
+    }
+    return free.QuadPart;
   }
 
   bool Enter(std::string_view name, const EntryStatus& expected) override {
@@ -216,10 +311,25 @@ private:
 
 } // namespace
 
-std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory) {
+TargetCheck CheckCleanTarget(std::string_view directory) {
+  const std::string path(directory);
+  if (TargetCheck check = CheckTargetPath(path); !check.ok()) {
+    return check;
+  }
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return {TargetRefusal::Missing, LastErrorAsErrno()};
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return {TargetRefusal::NotFolder, 0};
+  }
+  return {};
+}
+
+FolderWalkOpening OpenFolderWalk(std::string_view directory) {
   std::string top(directory);
-  if (top.empty()) {
-    return nullptr;
+  if (TargetCheck check = CheckTargetPath(top); !check.ok()) {
+    return {nullptr, check};
   }
   if (top.back() != '\\' && top.back() != '/') {
     top += '\\';
@@ -228,9 +338,10 @@ std::unique_ptr<FolderWalk> OpenFolderWalk(std::string_view directory) {
   // nothing is.
   auto folder = PinFolder(top, true);
   if (!folder) {
-    return nullptr;
+    return {nullptr, CheckCleanTarget(directory).ok() ? TargetCheck{TargetRefusal::CannotOpen, EACCES}
+                                                      : CheckCleanTarget(directory)};
   }
-  return std::make_unique<Win32FolderWalk>(std::move(top), std::move(*folder));
+  return {std::make_unique<Win32FolderWalk>(std::move(top), std::move(*folder)), {}};
 }
 
 std::optional<std::uint32_t> ReadAttributes(std::string_view path) {

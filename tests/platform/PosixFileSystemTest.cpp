@@ -47,7 +47,7 @@ TEST(PosixFolderWalk, ListingMarksFoldersAndLinksAndLeavesOutDots) {
   tree.dir("d");
   tree.file(".f");
   fs::create_directory_symlink(tree.path("d"), tree.path("l"));
-  const auto walk = OpenFolderWalk(tree.root().string());
+  const auto walk = OpenFolderWalk(tree.root().string()).walk;
   ASSERT_TRUE(walk);
   const std::map<std::string, std::uint32_t> expected = {
       {"d", FileAttr::Directory}, {".f", 0}, {"l", FileAttr::ReparsePoint}};
@@ -58,14 +58,14 @@ TEST(PosixFolderWalk, NamesReachingOutsideTheFolderAreRefused) {
   TempTree tree;
   const auto victim = tree.file("victim");
   tree.dir("top/sub");
-  const auto walk = OpenFolderWalk(tree.path("top").string());
+  const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
   ASSERT_TRUE(walk);
   const auto top = walk->Query("sub");
   ASSERT_TRUE(top);
   for (const char* name : {"../victim", "..", ".", "sub/..", ""}) {
     EXPECT_FALSE(walk->Query(name)) << name;
-    EXPECT_FALSE(walk->DeleteFile(name)) << name;
-    EXPECT_FALSE(walk->RemoveDirectory(name)) << name;
+    EXPECT_EQ(walk->DeleteFile(name), EINVAL) << name;
+    EXPECT_EQ(walk->RemoveDirectory(name), EINVAL) << name;
     EXPECT_FALSE(walk->Enter(name, *top)) << name;
   }
   EXPECT_TRUE(fs::exists(victim));
@@ -76,7 +76,7 @@ TEST(PosixFolderWalk, EnterRefusesLinksAndFoldersReplacedSinceTheQuery) {
   tree.dir("top/real");
   tree.dir("top/other");
   fs::create_directory_symlink(tree.path("top/real"), tree.path("top/link"));
-  const auto walk = OpenFolderWalk(tree.path("top").string());
+  const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
   ASSERT_TRUE(walk);
 
   const auto link = walk->Query("link");
@@ -118,7 +118,7 @@ void EnterChain(FolderWalk& walk, const TempTree& tree, int depth) {
 TEST(PosixFolderWalk, DeepChainKeepsFewDescriptorsAndFindsItsWayBack) {
   TempTree tree;
   tree.dir("top");
-  const auto walk = OpenFolderWalk(tree.path("top").string());
+  const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
   ASSERT_TRUE(walk);
   const int before = OpenDescriptors();
   EnterChain(*walk, tree, 200);
@@ -133,7 +133,7 @@ TEST(PosixFolderWalk, DeepChainKeepsFewDescriptorsAndFindsItsWayBack) {
 TEST(PosixFolderWalk, LeaveStopsWhenAFolderWasMovedOutFromUnderIt) {
   TempTree tree;
   tree.dir("top");
-  const auto walk = OpenFolderWalk(tree.path("top").string());
+  const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
   ASSERT_TRUE(walk);
   EnterChain(*walk, tree, 100);
   // c1 now sits directly in top: its ".." is no longer c0.
@@ -166,7 +166,7 @@ TEST(PosixFolderWalk, EntriesUsedByRunningProcessesAreInUse) {
   ASSERT_EQ(::listen(listener, 1), 0);
   {
     const Holder inCwd([&] { (void)!::chdir(cwd.c_str()); });
-    const auto walk = OpenFolderWalk(tree.path("top").string());
+    const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
     ASSERT_TRUE(walk);
     for (const char* name : {"open", "mapped", "cwd", "sock"}) {
       const auto status = walk->Query(name);
@@ -187,7 +187,7 @@ TEST(PosixFolderWalk, ListedFilesGoInOneStepUnlessInUseOrGone) {
   const auto held = tree.file("top/held");
   tree.file("top/vanishing");
   const int heldFd = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
-  const auto walk = OpenFolderWalk(tree.path("top").string());
+  const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
   ASSERT_TRUE(walk);
   FolderListing listing;
   ASSERT_TRUE(walk->List(listing));
@@ -216,7 +216,7 @@ TEST(PosixFolderWalk, ReadOnlyIsAMissingOwnerWriteBitAndClearsOnlyWhatIsOurs) {
   ::chmod(file.c_str(), 0444);
   ::chmod(folder.c_str(), 0555);
   ::chmod(outside.c_str(), 0444);
-  const auto walk = OpenFolderWalk(tree.path("top").string());
+  const auto walk = OpenFolderWalk(tree.path("top").string()).walk;
   ASSERT_TRUE(walk);
 
   for (const char* name : {"file", "folder"}) {
