@@ -56,6 +56,52 @@ std::string NormalizeDirPath(std::string_view path, PathStyle style) {
   return AddTrailingBackslash(StripTrailingBackslashes(path, style), style);
 }
 
+std::string LexicallyNormalPath(std::string_view path, PathStyle style) {
+  const bool windows = Resolve(style) == PathStyle::Windows;
+  const char separator = PathSeparator(style);
+  const auto isSeparator = [&](char c) { return c == separator || (windows && c == '/'); };
+  // The root part stays as written: "/", "X:\" or "\\server\share\".
+  std::size_t rootLength = 0;
+  if (windows && path.size() >= 2 && path[1] == ':') {
+    rootLength = path.size() >= 3 && isSeparator(path[2]) ? 3 : 2;
+  } else if (windows && path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+    std::size_t slashes = 0;
+    while (rootLength < path.size() && slashes < 4) {
+      slashes += isSeparator(path[rootLength++]) ? 1 : 0;
+    }
+  } else if (!path.empty() && isSeparator(path[0])) {
+    rootLength = 1;
+  }
+  std::string root(path.substr(0, rootLength));
+  std::vector<std::string_view> parts;
+  std::size_t start = rootLength;
+  while (start <= path.size()) {
+    std::size_t end = start;
+    while (end < path.size() && !isSeparator(path[end])) {
+      ++end;
+    }
+    const std::string_view part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (root.empty()) {
+        parts.push_back(part);
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string result = std::move(root);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) {
+      result += separator;
+    }
+    result += parts[i];
+  }
+  return result.empty() ? std::string(".") : result;
+}
+
 // ---------------------------------------------------------------------------
 // Cleaning
 // ---------------------------------------------------------------------------
@@ -569,8 +615,10 @@ std::string GetWindowsTempDir() {
 }
 
 std::string GetTempDirPath() {
+  // "$TMPDIR" may be written with "." and ".." and doubled separators; the
+  // list shows and stores the folder in its plain form.
   const std::string path = platform::GetUserTempPath();
-  return path.empty() ? std::string() : NormalizeDirPath(path);
+  return path.empty() ? std::string() : NormalizeDirPath(LexicallyNormalPath(path));
 }
 
 } // namespace fegolin

@@ -32,6 +32,12 @@ char PathSeparator(PathStyle style = PathStyle::Native);
 std::string StripTrailingBackslashes(std::string_view path, PathStyle style = PathStyle::Native);
 std::string AddTrailingBackslash(std::string_view path, PathStyle style = PathStyle::Native);
 std::string NormalizeDirPath(std::string_view path, PathStyle style = PathStyle::Native);
+// `path` by its text alone with "." components, ".." components (together
+// with the component before them) and repeated separators taken out; a
+// ".." at the root stays there, and a relative path stays relative. Links
+// are not looked at: this tidies how a path is shown, it says nothing
+// about where the path leads.
+std::string LexicallyNormalPath(std::string_view path, PathStyle style = PathStyle::Native);
 
 // ---------------------------------------------------------------------------
 // Cleaning

@@ -48,11 +48,27 @@ protected:
   std::string saved_;
 };
 
-TEST_F(UserTempPath, TmpdirNamingAFolderIsUsedInDirectoryForm) {
+TEST_F(UserTempPath, TmpdirNamingAFolderIsUsedInItsPlainDirectoryForm) {
   test::TempTree tree;
-  ::setenv("TMPDIR", (tree.root().string() + "//").c_str(), 1);
-  EXPECT_EQ(GetTempDirPath(), tree.root().string() + "/");
-  EXPECT_EQ(GetLongDisplayPath(GetTempDirPath()), tree.root().string());
+  tree.dir("sub");
+  for (const std::string& written : {tree.root().string() + "//", tree.root().string() + "/./sub/..",
+                                     tree.root().string() + "//sub/../."}) {
+    ::setenv("TMPDIR", written.c_str(), 1);
+    EXPECT_EQ(GetTempDirPath(), tree.root().string() + "/") << written;
+    EXPECT_EQ(GetLongDisplayPath(GetTempDirPath()), tree.root().string()) << written;
+  }
+}
+
+TEST(LexicallyNormalPath, TidiesTheTextOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/tmp/..", "/"},         {"//tmp/../", "/"}, {"/./", "/"}, {"/..", "/"},
+      {"/a/./b//c/../d", "/a/b/d"}, {"a/../..", ".."},  {".", "."},   {"", "."},
+  };
+  for (const auto& [path, normal] : cases) {
+    EXPECT_EQ(LexicallyNormalPath(path, PathStyle::Posix), normal) << path;
+  }
+  EXPECT_EQ(LexicallyNormalPath(R"(C:\Temp\.\x\..\\)", PathStyle::Windows), R"(C:\Temp)");
+  EXPECT_EQ(LexicallyNormalPath(R"(\\srv\share\..\x)", PathStyle::Windows), R"(\\srv\share\x)");
 }
 
 TEST_F(UserTempPath, TmpdirNotNamingAFolderFallsBackToTmp) {
