@@ -161,7 +161,8 @@ private:
   // keep its outer spaces; those routines drop one pair of matching double
   // or single quotes around it, and so do we.
   static QString WithoutQuotes(const QString& value) {
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
+    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'');
+    if (quoted && value.back() == value.front()) {
       return value.mid(1, value.size() - 2);
     }
     return value;

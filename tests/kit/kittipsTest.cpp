@@ -330,8 +330,9 @@ TEST(TipIni, AFolderIsNoTipFile) {
   host.tips.OpenTipFiles();
   EXPECT_FALSE(host.tips.TipFileOpen());
   EXPECT_FALSE(host.tips.SharedTipFileOpen());
-  EXPECT_EQ(host.warnings, (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(folder),
-                                        QStringLiteral("Shared Tip File \"%1\" was not found.").arg(sharedFolder)}));
+  EXPECT_EQ(host.warnings,
+            (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(folder),
+                         QStringLiteral("Shared Tip File \"%1\" was not found.").arg(sharedFolder)}));
 }
 
 TEST(TipIni, SharedFileWithoutIniFileOpensNothing) {
