@@ -260,9 +260,12 @@ void TkitFormSizer::Hooked() {
 bool TkitFormSizer::FormMessage(QEvent& message) {
   // The size hints keep the window manager and QWidget::resize within the
   // limits; what gets past them (a move, a platform that maximizes beyond
-  // the hints) is put back right after the event.
+  // the hints, a maximized form away from the maximum position) is put back
+  // right after the event.
+  const QEvent::Type type = message.type();
   if (enabled_ && !snapQueued_ &&
-      (message.type() == QEvent::Move || message.type() == QEvent::Resize) && FormOutsideLimits()) {
+      (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowStateChange) &&
+      FormOutsideLimits()) {
     snapQueued_ = true;
     QMetaObject::invokeMethod(
         this,
@@ -275,16 +278,28 @@ bool TkitFormSizer::FormMessage(QEvent& message) {
   return false;
 }
 
+QPoint TkitFormSizer::AllowedPos() const {
+  const QWidget* form = Form();
+  const QPoint pos = form->pos();
+  // A maximized form stands at the maximum position, where one is set.
+  if (form->isMaximized()) {
+    return {LeftMax() != -1 ? LeftMax() : LimitTo(pos.x(), LeftMin(), LeftMax()),
+            TopMax() != -1 ? TopMax() : LimitTo(pos.y(), TopMin(), TopMax())};
+  }
+  return {LimitTo(pos.x(), LeftMin(), LeftMax()), LimitTo(pos.y(), TopMin(), TopMax())};
+}
+
+QSize TkitFormSizer::AllowedSize() const {
+  const QWidget* form = Form();
+  return {LimitTo(form->width(), WidthMin(), WidthMax()), LimitTo(form->height(), HeightMin(), HeightMax())};
+}
+
 bool TkitFormSizer::FormOutsideLimits() const {
   const QWidget* form = Form();
   if (form == nullptr || !IsHooked() || !enabled_) {
     return false;
   }
-  const QPoint pos = form->pos();
-  return LimitTo(pos.x(), LeftMin(), LeftMax()) != pos.x() ||
-         LimitTo(pos.y(), TopMin(), TopMax()) != pos.y() ||
-         LimitTo(form->width(), WidthMin(), WidthMax()) != form->width() ||
-         LimitTo(form->height(), HeightMin(), HeightMax()) != form->height();
+  return AllowedPos() != form->pos() || AllowedSize() != form->size();
 }
 
 void TkitFormSizer::RequestReapply() {
@@ -301,12 +316,15 @@ void TkitFormSizer::Apply() {
     return;
   }
   SyncSizeHints();
-  const QSize size(LimitTo(form->width(), WidthMin(), WidthMax()),
-                   LimitTo(form->height(), HeightMin(), HeightMax()));
+  // Both taken before anything changes: resizing a maximized form ends its
+  // maximized state, and with it the claim on the maximum position. It
+  // then stays where a maximized form belongs, now in the normal state,
+  // as Qt cannot keep a window maximized at a place of its choosing.
+  const QSize size = AllowedSize();
+  const QPoint pos = AllowedPos();
   if (size != form->size()) {
     form->resize(size);
   }
-  const QPoint pos(LimitTo(form->x(), LeftMin(), LeftMax()), LimitTo(form->y(), TopMin(), TopMax()));
   if (pos != form->pos()) {
     form->move(pos);
   }

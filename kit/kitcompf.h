@@ -23,7 +23,9 @@
 //   kitFormSizer->SetWidthMin(452);              // widens the form at once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -118,7 +120,10 @@ enum class TkitInitialPosSize : std::uint8_t { ipsDefault, ipsMin, ipsMax };
 // or maximizes it (the limits are the window's size hints) and whenever the
 // program resizes or moves it. In every limit −1 means no limit. Sizes are
 // the size of the form itself, without the frame the window manager adds;
-// positions are those of the frame, like QWidget::pos().
+// positions are those of the frame, like QWidget::pos(). A form that is
+// maximized away from (LeftMax, TopMax), each where it is set, or beyond
+// the maximum size is moved and sized there; Qt keeps no window maximized
+// at a place of the program's choosing, so it is then in the normal state.
 class TkitFormSizer : public TkitFormHook {
   Q_OBJECT
 public:
@@ -176,6 +181,10 @@ private:
   };
 
   void SetLimit(Limit which, int value);
+  // Where the form may stand and how large it may be now, from its current
+  // place and size.
+  [[nodiscard]] QPoint AllowedPos() const;
+  [[nodiscard]] QSize AllowedSize() const;
   [[nodiscard]] bool FormOutsideLimits() const;
   void RequestReapply();
   void Apply();

@@ -91,7 +91,7 @@ void TkitsfTip::BuildLayout() {
   pnlBottom = new QWidget(this);
   pnlProgress = new QWidget(this);
 
-  lblGreeting = new QLabel(pnlTop);
+  lblGreeting = new TkitMultilineLabel(pnlTop);
   // Serif faces with the line height the layout was drawn for: Times New
   // Roman where it exists; elsewhere fontconfig's Times stand-in has a much
   // deeper descent and would push the tip area down.
@@ -159,10 +159,7 @@ void TkitsfTip::BuildLayout() {
   AdjustLayout();
 }
 
-void TkitsfTip::SetGreeting(const QString& text) {
-  lblGreeting->setText(text);
-  lblGreeting->adjustSize();
-}
+void TkitsfTip::SetGreeting(const QStringList& lines) { lblGreeting->SetLines(lines); }
 
 void TkitsfTip::SetHelpContexts(int contents, int whatsNew) {
   helpContents_ = contents;

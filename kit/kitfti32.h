@@ -4,9 +4,12 @@
 // four stacked panels (greeting, tip area, check box row, progress), built
 // for its owner, a TkitCustomWelcomeTips, through the kit's form registry.
 
+#include "kit/kitlabel.h"
+
 #include <QtWidgets/QDialog>
 
 #include <QtCore/QPointer>
+#include <QtCore/QStringList>
 
 class QFrame;
 class QLabel;
@@ -38,8 +41,8 @@ public:
   // The owning component is going away and needs no more calls.
   void ReleaseOwner() { owner_ = nullptr; }
 
-  // The greeting text; the label sizes itself to it.
-  void SetGreeting(const QString& text);
+  // The greeting, one entry a line; the label sizes itself to it.
+  void SetGreeting(const QStringList& lines);
   void SetHelpContexts(int contents, int whatsNew);
   void SetStayOnTop(bool onTop);
   // Panel heights and the client height from the greeting, the check box
@@ -59,7 +62,7 @@ public:
   QWidget* pnlBottom = nullptr;
   QWidget* pnlProgress = nullptr;
 
-  QLabel* lblGreeting = nullptr;
+  TkitMultilineLabel* lblGreeting = nullptr;
   QFrame* Shape1 = nullptr;
   QFrame* Bevel1 = nullptr;
   QLabel* Image1 = nullptr;

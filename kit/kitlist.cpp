@@ -233,16 +233,18 @@ void TkitCustomCheckListBox::SetOptions(TkitCheckOptions value) {
     SetExtendedSelect(extended);
   }
   if (!value.testFlag(chMultiSelect) && checkedItems_.Count() >= 2) {
-    // One check at most from now on: the current item keeps its mark, all
-    // others lose theirs, without events as when the list is emptied.
-    const QString current = ItemText(ItemIndex());
-    const int at = IsCheckedAt(ItemIndex()) ? checkedItems_.IndexOf(current) : -1;
-    void* object = at >= 0 ? checkedItems_.Objects(at) : nullptr;
+    // One check at most from now on. All marks go, disabled ones too, as
+    // when the list is emptied; the current item, if it was checked, is
+    // then checked anew the ordinary way, so its handler hears of it and
+    // may refuse.
+    const int current = ItemIndex();
+    const bool currentWasChecked = IsCheckedAt(current);
     checkedItems_.Clear();
-    if (at >= 0) {
-      checkedItems_.Add(current, object);
-    }
+    disabledItems_.Clear();
     viewport()->update();
+    if (currentWasChecked) {
+      SetCheckedAt(current, true);
+    }
   }
 }
 
@@ -267,20 +269,15 @@ void TkitCustomCheckListBox::ToggleSelection(int keep) {
 }
 
 void TkitCustomCheckListBox::MakeOnlyChecked(int index) {
-  if (!IsCheckedAt(index)) {
-    // Asked before anything changes, so that a refusal leaves every mark
-    // as it was.
-    if (!AskOnCheck(index, true)) {
-      return;
-    }
-    checkedItems_.Clear();
-    checkedItems_.Add(ItemText(index), ItemObject(index));
-  } else if (checkedItems_.Count() > 1) {
-    const QString text = ItemText(index);
-    void* object = checkedItems_.Objects(checkedItems_.IndexOf(text));
-    checkedItems_.Clear();
-    checkedItems_.Add(text, object);
+  // The item is checked anew even when it already is the checked one, so
+  // the handler hears of every such click. It is asked before anything
+  // changes: a refusal leaves every mark as it was.
+  if (!AskOnCheck(index, true)) {
+    return;
   }
+  void* object = ItemObject(index);
+  checkedItems_.Clear();
+  checkedItems_.Add(ItemText(index), object);
   viewport()->update();
 }
 

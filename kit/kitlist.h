@@ -364,8 +364,10 @@ public:
 
   // --- How marks are toggled. Setting normalises at once: the three click
   // modes exclude each other (the newly added wins), chExtendedSelect brings
-  // chMultiSelect and the list's extended selection, and dropping
-  // chMultiSelect keeps at most the current item checked.
+  // chMultiSelect and the list's extended selection. Dropping
+  // chMultiSelect while several items are checked drops every check and
+  // disabled mark, then checks the current item again through OnCheck when
+  // it was checked.
   [[nodiscard]] TkitCheckOptions Options() const { return options_; }
   void SetOptions(TkitCheckOptions value);
 
@@ -434,7 +436,8 @@ private:
   void Toggle(int index) { SetCheckedAt(index, !IsCheckedAt(index)); }
   // Toggles every selected item and deselects all but `keep`.
   void ToggleSelection(int keep);
-  // Single-check mode: `index` becomes the one checked item.
+  // Single-check mode: `index` becomes the one checked item, with OnCheck
+  // raised for it even when it already was.
   void MakeOnlyChecked(int index);
   void ToggleAtPoint(QPoint pos, Qt::KeyboardModifiers modifiers);
   [[nodiscard]] bool TogglesSelection(Qt::KeyboardModifiers modifiers) const;

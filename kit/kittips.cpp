@@ -114,7 +114,7 @@ public:
       return def;
     }
     const char* value = ini.GetValue(section, key.toUtf8().constData(), nullptr);
-    return value == nullptr ? def : QString::fromUtf8(value);
+    return value == nullptr ? def : WithoutQuotes(QString::fromUtf8(value));
   }
 
   [[nodiscard]] int ReadInteger(const char* section, const QString& key, int def) const {
@@ -157,6 +157,17 @@ public:
   }
 
 private:
+  // Ini files written for the Windows profile routines may quote a value to
+  // keep its outer spaces; those routines drop one pair of matching double
+  // or single quotes around it, and so do we.
+  static QString WithoutQuotes(const QString& value) {
+    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'');
+    if (quoted && value.back() == value.front()) {
+      return value.mid(1, value.size() - 2);
+    }
+    return value;
+  }
+
   bool Load(CSimpleIniA& ini) const {
     QFile file(path_);
     if (!file.exists()) {
@@ -282,7 +293,11 @@ void TkitCustomWelcomeTips::ShowTips() {
   window->SetHelpContexts(helpContents_, helpWhatsNew_);
 
   window->setWindowTitle(caption_);
-  window->SetGreeting(ReplaceAppTitle(captionGreeting_.join(QLatin1Char('\n'))));
+  QStringList greeting;
+  for (const QString& line : captionGreeting_) {
+    greeting << ReplaceAppTitle(line);
+  }
+  window->SetGreeting(greeting);
   window->chkShowNext->setText(ReplaceAppTitle(captionShowNext_));
   window->lblDidYouKnow->setText(captionTip_);
   window->lblDidYouKnow->adjustSize();
@@ -340,13 +355,14 @@ void TkitWelcomeTips::OpenTipFiles() {
   }
   const QString path = iniLocal_ ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + iniFileName_
                                  : iniFileName_;
-  if (QFileInfo::exists(path)) {
+  // A folder of that name is no tip file.
+  if (QFileInfo(path).isFile()) {
     tipFile_ = std::make_unique<TkitIniFile>(path);
   } else {
     Warn(QStringLiteral("Ini File \"%1\" was not found.").arg(QDir::toNativeSeparators(path)));
   }
   if (!sharedTipFileName_.isEmpty()) {
-    if (QFileInfo::exists(sharedTipFileName_)) {
+    if (QFileInfo(sharedTipFileName_).isFile()) {
       sharedFile_ = std::make_unique<TkitIniFile>(sharedTipFileName_);
     } else {
       Warn(QStringLiteral("Shared Tip File \"%1\" was not found.")

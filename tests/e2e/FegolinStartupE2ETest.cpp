@@ -45,6 +45,15 @@ bool MainWindowShows(const DesktopSession& session) {
   return false;
 }
 
+// The splash stays two seconds and fades out over a fifth of one. Seen from
+// outside it is on the screen a little less or more: the bounds leave room
+// for a loaded machine, not for a splash that ends early or hangs on.
+constexpr long long kSplashAtLeastMs = 1800;
+constexpr long long kSplashBelowMs = 6000;
+// A click ends it clearly before its time: a click that did nothing leaves
+// it up for at least kSplashAtLeastMs.
+constexpr long long kClickedSplashBelowMs = 1500;
+
 long long MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
@@ -68,6 +77,8 @@ TEST(FegolinStartupE2ETest, TheSplashHoldsStartUpUntilItHasGone) {
   EXPECT_FALSE(windowDuringSplash);
   EXPECT_TRUE(WaitUntil([&] { return MainWindowShows(session); }));
   std::cout << "splash on the screen for " << shownFor << " ms\n";
+  EXPECT_GE(shownFor, kSplashAtLeastMs);
+  EXPECT_LT(shownFor, kSplashBelowMs);
   ::testing::Test::RecordProperty("SplashShownMs", static_cast<int>(shownFor));
 }
 
@@ -85,14 +96,15 @@ TEST(FegolinStartupE2ETest, AClickOnTheSplashEndsItEarly) {
   const DesktopProcess app = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
   std::optional<WindowId> splash;
   ASSERT_TRUE(WaitUntil([&] { return (splash = VisibleSplash(session)).has_value(); })) << app.output();
+  const auto shown = Clock::now();
   const auto rect = *session.windowGeometry(*splash);
-  const auto clicked = Clock::now();
   session.click(rect.centerX(), rect.centerY());
   ASSERT_TRUE(WaitUntil([&] { return !session.isViewable(*splash); }));
-  const auto goneAfter = MillisecondsSince(clicked);
+  const auto shownFor = MillisecondsSince(shown);
   EXPECT_TRUE(WaitUntil([&] { return MainWindowShows(session); }));
-  std::cout << "splash gone " << goneAfter << " ms after the click\n";
-  ::testing::Test::RecordProperty("SplashGoneAfterClickMs", static_cast<int>(goneAfter));
+  std::cout << "clicked splash on the screen for " << shownFor << " ms\n";
+  EXPECT_LT(shownFor, kClickedSplashBelowMs);
+  ::testing::Test::RecordProperty("ClickedSplashShownMs", static_cast<int>(shownFor));
 }
 
 TEST(FegolinStartupE2ETest, TheTipsWindowShowsOnTopUntilItsBoxIsUnticked) {

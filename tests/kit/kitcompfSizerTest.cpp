@@ -131,13 +131,17 @@ TEST_F(FormSizer, DisabledSizerAllowsAnySizeAndReEnablingSnapsBack) {
   EXPECT_EQ(form.size(), QSize(500, 400));
 }
 
-TEST_F(FormSizer, MaximizingStaysWithinTheMaximum) {
-  sizer->SetMaxBounds(-1, -1, 400, 300);
+TEST_F(FormSizer, MaximizedWindowTakesTheMaximumPlaceAndSize) {
+  sizer->SetMaxBounds(40, 50, 400, 300);
   sizer->Loaded();
   form.showMaximized();
   Settle();
+  EXPECT_EQ(form.pos(), QPoint(40, 50));
   EXPECT_LE(form.width(), 400);
   EXPECT_LE(form.height(), 300);
+  form.move(10, 20);
+  Settle();
+  EXPECT_EQ(form.pos(), QPoint(10, 20)) << "a normal window moves freely below the maximum";
 }
 
 TEST_F(FormSizer, MovesArePutBackWithinLeftAndTopLimits) {

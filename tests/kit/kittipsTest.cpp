@@ -162,6 +162,21 @@ TEST(TipWindow, ProgressPanelAndTallGreetingGrowTheWindow) {
   EXPECT_EQ(window->lblProgress->text(), QStringLiteral("Fegolin lädt"));
 }
 
+TEST(TipWindow, GreetingIsAMultiLineLabelWithoutTrailingLineBreaks) {
+  RecordingTips host;
+  host.tips.SetCaptionGreeting({QStringLiteral("Hello #AppTitle#"), QStringLiteral("there"), QString()});
+  host.tips.ShowTips();
+  TkitsfTip* window = host.tips.TipWindow();
+  EXPECT_EQ(window->lblGreeting->Caption(), QStringLiteral("Hello Fegolin\r\nthere"));
+  const int twoLines = window->height();
+
+  host.tips.SetCaptionGreeting({kit_tips_defaults::Greeting, QString(), QString()});
+  host.tips.ShowTips();
+  EXPECT_EQ(host.tips.TipWindow()->lblGreeting->Caption(), QStringLiteral("Welcome to Fegolin"));
+  EXPECT_EQ(host.tips.TipWindow()->height(), 41 + 180 + 40);
+  EXPECT_GT(twoLines, 41 + 180 + 40);
+}
+
 TEST(TipWindow, CloseButtonFreesTheWindowAndTheComponentForgetsIt) {
   RecordingTips host;
   host.tips.ShowTips();
@@ -237,7 +252,13 @@ INSTANTIATE_TEST_SUITE_P(
                 QStringLiteral("third"), 4},
         IniCase{"NoTipsAtAll", "[TIPS]\nShowOnStartup=1\n", QString(), 2},
         IniCase{"EmptyTipWraps", "[TIPS]\nNextTip=2\n[TIP TEXT]\nTip1=first\nTip2=\n",
-                QStringLiteral("first"), 2}),
+                QStringLiteral("first"), 2},
+        // Values lose one pair of matching quotes around them, numbers too.
+        IniCase{"DoubleQuotesGo", "[TIP TEXT]\nTip1=\"  padded \"\n", QStringLiteral("  padded "), 2},
+        IniCase{"SingleQuotesGo", "[TIPS]\nNextTip='2'\n[TIP TEXT]\nTip1=one\nTip2='two'\n",
+                QStringLiteral("two"), 3},
+        IniCase{"UnmatchedQuotesStay", "[TIP TEXT]\nTip1=\"mixed'\n", QStringLiteral("\"mixed'"), 2},
+        IniCase{"LoneQuoteStays", "[TIP TEXT]\nTip1=\"\n", QStringLiteral("\""), 2}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(TipIni, NextTipWalksThroughAndWrapsAround) {
@@ -297,6 +318,21 @@ TEST(TipIni, MissingFilesAreReportedAndSkipped) {
   EXPECT_EQ(host.warnings, (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(missingIni),
                                         QStringLiteral("Shared Tip File \"%1\" was not found.").arg(missingShared)}));
   EXPECT_FALSE(host.tips.TipFileOpen());
+}
+
+TEST(TipIni, AFolderIsNoTipFile) {
+  TempTree tree;
+  const QString folder = QString::fromStdString(tree.dir("tips.ini").string());
+  const QString sharedFolder = QString::fromStdString(tree.dir("shared.ini").string());
+  RecordingTips host;
+  host.tips.SetIniFileName(folder);
+  host.tips.SetSharedTipFileName(sharedFolder);
+  host.tips.OpenTipFiles();
+  EXPECT_FALSE(host.tips.TipFileOpen());
+  EXPECT_FALSE(host.tips.SharedTipFileOpen());
+  EXPECT_EQ(host.warnings,
+            (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(folder),
+                         QStringLiteral("Shared Tip File \"%1\" was not found.").arg(sharedFolder)}));
 }
 
 TEST(TipIni, SharedFileWithoutIniFileOpensNothing) {

@@ -165,7 +165,10 @@ TEST_F(KitListTest, SingleCheckModeUnchecksTheOthersSilently) {
   Click(1, kOnText);
   EXPECT_FALSE(list->IsCheckedAt(0));
   EXPECT_TRUE(list->IsCheckedAt(1));
-  EXPECT_EQ(events, (Events{{0, true, "alpha"}, {1, true, "beta"}}));
+  // Clicking the checked item again checks it anew, and says so.
+  Click(1, kOnText);
+  EXPECT_TRUE(list->IsCheckedAt(1));
+  EXPECT_EQ(events, (Events{{0, true, "alpha"}, {1, true, "beta"}, {1, true, "beta"}}));
   // Refused: the previous check stays.
   veto = true;
   Click(0, kOnText);
@@ -287,7 +290,7 @@ INSTANTIATE_TEST_SUITE_P(
                     chClick | chMultiSelect, chClick | chMultiSelect, QAbstractItemView::SingleSelection}),
     ByName());
 
-TEST_F(KitListTest, DroppingMultiSelectKeepsOnlyTheCurrentCheck) {
+TEST_F(KitListTest, DroppingMultiSelectChecksTheCurrentItemAnewAndFreesTheDisabled) {
   AddItems({"a", "b", "c"});
   for (int i = 0; i < 3; ++i) {
     list->SetCheckedAt(i, true);
@@ -298,8 +301,16 @@ TEST_F(KitListTest, DroppingMultiSelectKeepsOnlyTheCurrentCheck) {
   list->SetOptions(chClick);
   EXPECT_EQ(list->CheckedItems().Count(), 1);
   EXPECT_TRUE(list->IsCheckedAt(1));
-  EXPECT_TRUE(list->IsDisabledAt(2));
-  EXPECT_TRUE(events.empty());
+  EXPECT_TRUE(list->DisabledItems().IsEmpty());
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_EQ(events, (Events{{1, true, "b"}}));
+
+  // A refused re-check leaves no item checked.
+  list->SetOptions(chClick | chMultiSelect);
+  list->SetCheckedAt(0, true);
+  veto = true;
+  list->SetOptions(chClick);
+  EXPECT_TRUE(list->CheckedItems().IsEmpty());
 }
 
 // --- Assigning the mark lists ---------------------------------------------
