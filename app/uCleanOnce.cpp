@@ -1,115 +1,113 @@
 #include "app/uCleanOnce.h"
 
-#include "common/uCommon.h"
-#include "settings/uTcPathData.h"
-#include "settings/uTcSettings.h"
+#include "settings/uCleanSettings.h"
+#include "settings/uStoredList.h"
 
-#include <QString>
-
-#include <algorithm>
-#include <cstdint>
-#include <memory>
+#include <cstdio>
+#include <cstring>
 #include <ostream>
-#include <set>
-#include <string_view>
-#include <vector>
 
 namespace fegolin {
 namespace {
 
-constexpr std::string_view kEveryName = "*.*";
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+// The path of an entry below `folder` as the user wrote the folder.
+std::string EntryPath(const std::string& folder, std::string_view below) {
+  return NormalizeDirPath(folder) + std::string(below);
 }
 
-// The order of the window's sorted folder list: letter case does not count,
-// and texts that differ in case alone fall back to the exact comparison.
-bool ListsBefore(const QString& a, const QString& b) {
-  const int order = QString::compare(a, b, Qt::CaseInsensitive);
-  return order != 0 ? order < 0 : a < b;
-}
-
-// The folder list as the window would hold it after loading, without the
-// window: items sorted by text, check marks kept by text.
-class StoredList final : public TcDirectoryListView {
+class Reporter final : public CleanObserver {
 public:
-  [[nodiscard]] int Count() const override { return static_cast<int>(items_.size()); }
+  Reporter(const std::string& folder, bool preview, std::ostream& out, std::ostream& err)
+      : folder_(folder), preview_(preview), out_(out), err_(err) {}
 
-  [[nodiscard]] TcPathData* Entry(int index) const override {
-    return items_.at(static_cast<std::size_t>(index)).entry.get();
-  }
+  [[nodiscard]] bool WantsDetails() const override { return preview_; }
 
-  void Add(std::string_view text, std::unique_ptr<TcPathData> entry) override {
-    Item item{ToQString(text), std::move(entry)};
-    const auto at = std::lower_bound(items_.begin(), items_.end(), item.text,
-                                     [](const Item& i, const QString& t) { return ListsBefore(i.text, t); });
-    items_.insert(at, std::move(item));
-  }
-
-  // The mark goes to the item with exactly this text, else to the first
-  // whose text differs in letter case alone, as in the window's list.
-  bool SetChecked(std::string_view text, bool checked) override {
-    const QString wanted = ToQString(text);
-    auto found = std::find_if(items_.begin(), items_.end(), [&](const Item& i) { return i.text == wanted; });
-    if (found == items_.end()) {
-      found = std::find_if(items_.begin(), items_.end(), [&](const Item& i) {
-        return i.text.compare(wanted, Qt::CaseInsensitive) == 0;
-      });
+  void Entry(const CleanEvent& event) override {
+    out_ << (event.reason == CleanReason::None ? "remove\t" : "keep\t")
+         << PrintableText(EntryPath(folder_, event.path));
+    if (event.reason != CleanReason::None) {
+      out_ << '\t' << CleanReasonText(event.reason);
     }
-    if (found == items_.end()) {
-      return false;
-    }
-    if (checked) {
-      marks_.insert(found->text);
-    } else {
-      marks_.erase(found->text);
-    }
-    return true;
+    out_ << '\n';
   }
 
-  void ReleaseAll() override {
-    items_.clear();
-    marks_.clear();
-  }
-
-  [[nodiscard]] bool IsChecked(int index) const {
-    return marks_.contains(items_.at(static_cast<std::size_t>(index)).text);
+  void EntryFailed(const CleanEvent& event) override {
+    if (preview_) {
+      return;
+    }
+    err_ << "fegolin: " << PrintableText(EntryPath(folder_, event.path))
+         << ": not removed: " << std::strerror(event.error) << '\n';
   }
 
 private:
-  struct Item {
-    QString text;
-    std::unique_ptr<TcPathData> entry;
-  };
-  std::vector<Item> items_;
-  std::set<QString> marks_;
-};
-
-class Tally final : public CleanObserver {
-public:
-  void EntryRemoved() override { ++removed; }
-  void EntryLeft() override { ++left; }
-  std::uint64_t removed = 0;
-  std::uint64_t left = 0;
+  const std::string& folder_;
+  bool preview_;
+  std::ostream& out_;
+  std::ostream& err_;
 };
 
 } // namespace
 
-void CleanStoredFoldersOnce(std::ostream& out) {
-  StoredList list;
+std::string SizeText(std::uint64_t bytes) {
+  if (bytes < 1000) {
+    return std::to_string(bytes) + " B";
+  }
+  constexpr const char* kUnits[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
+  double value = static_cast<double>(bytes) / 1000.0;
+  std::size_t unit = 0;
+  while (value >= 999.95 && unit + 1 < std::size(kUnits)) {
+    value /= 1000.0;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  return text;
+}
+
+std::string PrintableText(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      result += "\\\\";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+      result += escape;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+int CleanStoredFoldersOnce(std::ostream& out, std::ostream& err, CleanMode mode) {
+  TcStoredDirectoryList list;
   ReadStoredDirectoryList(list);
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!list.IsChecked(i)) {
+  const CleanRules rules = ReadCleanRules().Rules();
+  const bool preview = mode == CleanMode::Preview;
+  int code = 0;
+  for (const std::string& folder : FoldersToClean(list)) {
+    Reporter reporter(folder, preview, out, err);
+    const CleanSummary summary = CleanFolder(folder, rules, mode, &reporter);
+    if (!summary.target.ok()) {
+      err << "fegolin: " << PrintableText(folder)
+          << ": not cleaned: " << platform::TargetRefusalText(summary.target.refusal);
+      if (summary.target.error != 0) {
+        err << " (" << std::strerror(summary.target.error) << ')';
+      }
+      err << '\n';
+      code = 2;
       continue;
     }
-    const std::string& directory = list.Entry(i)->Directory();
-    Tally tally;
-    const bool complete = CleanDirectory(kEveryName, directory, &tally);
-    out << directory << ": " << tally.removed << " removed, " << tally.left << " left"
-        << (complete ? "" : ", not read to the end") << '\n';
+    out << PrintableText(folder) << ": " << summary.removed << (preview ? " to remove, " : " removed, ")
+        << summary.kept << " kept, " << summary.failed << (preview ? " failing, " : " failed, ")
+        << SizeText(summary.bytes) << (preview ? "" : " freed")
+        << (summary.complete ? "" : ", not read to the end") << '\n';
     out.flush();
   }
+  return code;
 }
 
 } // namespace fegolin

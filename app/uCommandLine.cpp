@@ -22,13 +22,14 @@ constexpr int kExitFailed = 2;
 constexpr std::string_view kExport = "--reg-export";
 constexpr std::string_view kImport = "--reg-import";
 constexpr std::string_view kCleanOnce = "--clean-once";
+constexpr std::string_view kDryRun = "--dry-run";
 constexpr std::string_view kStandardStream = "-";
 
 constexpr std::string_view kUsage =
     "Usage: fegolin [-ns]\n"
     "       fegolin --reg-export FILE|-\n"
     "       fegolin --reg-import FILE|-\n"
-    "       fegolin --clean-once\n"
+    "       fegolin --clean-once [--dry-run]\n"
     "\n"
     "Without a command Fegolin lives in the notification area and empties the\n"
     "ticked folders of its list; -ns (or /ns) skips the splash screen.\n"
@@ -40,7 +41,10 @@ constexpr std::string_view kUsage =
     "                     as a whole\n"
     "  --clean-once       empty the ticked folders of the list once, in the list's\n"
     "                     order, and print per folder what was removed and what\n"
-    "                     was left; works beside a running Fegolin\n"
+    "                     was kept or failed; works beside a running Fegolin\n"
+    "  --dry-run          with --clean-once: change nothing, list every entry\n"
+    "                     with what a run would do to it (remove, or keep and\n"
+    "                     why)\n"
     "  --help             show this text\n"
     "\n"
     "The registry lives in $XDG_CONFIG_HOME/fegolin/registry.db (~/.config when\n"
@@ -128,14 +132,14 @@ std::optional<int> RunHeadlessCommand(std::span<const std::string_view> args, st
       return kExitDone;
     }
     if (*command == kCleanOnce) {
-      if (args.size() != 1) {
-        return Fail(err, "--clean-once takes no operands; see fegolin --help");
+      const bool dryRun = args.size() == 2 && args[1] == kDryRun && command == args.begin();
+      if (args.size() != 1 && !dryRun) {
+        return Fail(err, "--clean-once takes no operands but --dry-run; see fegolin --help");
       }
       if (const std::string problem = platform::ProcessRegistry().Problem(); !problem.empty()) {
         return Fail(err, problem);
       }
-      CleanStoredFoldersOnce(out);
-      return kExitDone;
+      return CleanStoredFoldersOnce(out, err, dryRun ? CleanMode::Preview : CleanMode::Delete);
     }
     if (args.size() != 2 || command != args.begin()) {
       return Fail(err, std::string(*command) + " takes exactly one FILE (- for standard " +

@@ -27,6 +27,10 @@ TcPathData* TcDirectoryList::Entry(int index) const {
   return list_.ItemObjectAs<TcPathData>(index);
 }
 
+bool TcDirectoryList::IsChecked(int index) const {
+  return list_.GetChecked(list_.ItemText(index));
+}
+
 void TcDirectoryList::Add(std::string_view text, std::unique_ptr<TcPathData> entry) {
   TcPathData* raw = entry.get();
   entries_.push_back(std::move(entry));

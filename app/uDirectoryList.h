@@ -24,6 +24,7 @@ public:
 
   [[nodiscard]] int Count() const override;
   [[nodiscard]] TcPathData* Entry(int index) const override;
+  [[nodiscard]] bool IsChecked(int index) const override;
   void Add(std::string_view text, std::unique_ptr<TcPathData> entry) override;
   bool SetChecked(std::string_view text, bool checked) override;
   void ReleaseAll() override;

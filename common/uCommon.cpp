@@ -217,14 +217,12 @@ private:
     level.next = 0;
     level.ended = false;
     level.keptSomething = false;
-    if (details_) {
-      path_.resize(depth_ == 0 ? 0 : levels_[depth_ - 1].pathLength);
-      if (!name.empty()) {
-        path_.append(name);
-        path_ += platform::NativePathSeparator();
-      }
-      level.pathLength = path_.size();
+    path_.resize(depth_ == 0 ? 0 : levels_[depth_ - 1].pathLength);
+    if (!name.empty()) {
+      path_.append(name);
+      path_ += platform::NativePathSeparator();
     }
+    level.pathLength = path_.size();
     if (!walk_.List(level.listing) || !AnyMatch(level.listing)) {
       return false;
     }
@@ -421,12 +419,19 @@ private:
 
   void Tell(const Level& level, std::string_view name, bool folder, CleanReason reason, int error,
             std::uint64_t size) {
-    if (!details_) {
+    const bool failed = reason == CleanReason::NoPermission || reason == CleanReason::Failed;
+    if (observer_ == nullptr || (!details_ && !failed)) {
       return;
     }
     path_.resize(level.pathLength);
     path_.append(name);
-    observer_->Entry({path_, folder, reason, error, size});
+    const CleanEvent event{path_, folder, reason, error, size};
+    if (details_) {
+      observer_->Entry(event);
+    }
+    if (failed) {
+      observer_->EntryFailed(event);
+    }
   }
 
   std::string_view mask_;
@@ -438,7 +443,7 @@ private:
   CleanSummary& summary_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
-  std::string path_; // of the entry last told, when details are wanted
+  std::string path_; // of the current folder below the top, then of the entry last told
 };
 
 CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRules rules,

@@ -70,6 +70,9 @@ public:
   // time that a plain run should not spend.
   [[nodiscard]] virtual bool WantsDetails() const { return false; }
   virtual void Entry(const CleanEvent& /*event*/) {}
+  // An entry the system would not let go (NoPermission, Failed), with its
+  // path and reason, whether details are wanted or not.
+  virtual void EntryFailed(const CleanEvent& /*event*/) {}
 };
 
 // Whether a clean deletes, or only tells what it would delete.
@@ -217,6 +220,11 @@ RegVariant ReadRegValueDef(RegRoot root, std::string_view key, std::string_view 
                            const RegVariant& defaultValue, TFieldType kind);
 RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view name,
                         TFieldType kind);
+// The value as stored, converted to `kind`; nothing when the key or the
+// value is missing or does not convert. Unlike the routines above it
+// creates nothing, so a command that only reads leaves no trace.
+std::optional<RegVariant> ReadStoredRegValue(RegRoot root, std::string_view key,
+                                             std::string_view name, TFieldType kind);
 void DeleteRegKey(RegRoot root, std::string_view key);
 void DeleteRegValue(RegRoot root, std::string_view key, std::string_view name);
 

@@ -209,6 +209,20 @@ RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view nam
   }
 }
 
+std::optional<RegVariant> ReadStoredRegValue(RegRoot root, std::string_view key,
+                                             std::string_view name, TFieldType kind) {
+  try {
+    const auto opened = OpenForRoutine(root, key, RegOpenMode::Open);
+    RegValue stored;
+    if (!opened || !IsHandled(kind) || opened->QueryValue(name, stored) != RegStatus::Ok) {
+      return std::nullopt;
+    }
+    return ReadTyped(stored, kind);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
 void DeleteRegKey(RegRoot root, std::string_view key) {
   try {
     const std::string_view path = WithoutLeadingBackslash(key);

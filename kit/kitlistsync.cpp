@@ -2,6 +2,8 @@
 // scrolling extent and the mirroring into a partner list.
 #include "kit/kitlist.h"
 
+#include "settings/uListOrder.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -14,18 +16,13 @@ namespace {
 
 constexpr int kObjectRole = Qt::UserRole;
 
-// Sorted lists order their items as people read them: letter case does not
-// count, and only texts that differ in case alone fall back to the exact
-// comparison, so the order is still total.
+// Sorted lists order their items the way every folder list does.
 class TkitListItem final : public QListWidgetItem {
 public:
   using QListWidgetItem::QListWidgetItem;
 
   bool operator<(const QListWidgetItem& other) const override {
-    const QString mine = text();
-    const QString theirs = other.text();
-    const int order = QString::compare(mine, theirs, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : mine < theirs;
+    return ListsBefore(text(), other.text());
   }
 };
 
@@ -130,17 +127,7 @@ void TkitCustomSyncListBox::ClearItems() {
 }
 
 int TkitCustomSyncListBox::IndexOfItem(const QString& text) const {
-  for (int i = 0; i < count(); ++i) {
-    if (item(i)->text() == text) {
-      return i;
-    }
-  }
-  for (int i = 0; i < count(); ++i) {
-    if (item(i)->text().compare(text, Qt::CaseInsensitive) == 0) {
-      return i;
-    }
-  }
-  return -1;
+  return IndexOfText(count(), [this](int i) { return item(i)->text(); }, text);
 }
 
 int TkitCustomSyncListBox::ItemAtPos(QPoint pos, bool existing) const {

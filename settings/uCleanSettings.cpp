@@ -14,8 +14,8 @@ constexpr std::string_view kMinimumAgeUnit = "Minimum Age Unit";
 constexpr std::string_view kKeepPatterns = "Keep Patterns";
 
 std::optional<std::int32_t> ReadInteger(std::string_view name) {
-  const RegVariant value = ReadRegValue(kCurrentUserRoot, kRegKeyApp, name, TFieldType::ftInteger);
-  if (const auto* number = std::get_if<std::int32_t>(&value)) {
+  const auto value = ReadStoredRegValue(kCurrentUserRoot, kRegKeyApp, name, TFieldType::ftInteger);
+  if (const auto* number = value ? std::get_if<std::int32_t>(&*value) : nullptr) {
     return *number;
   }
   return std::nullopt;
@@ -35,9 +35,9 @@ StoredCleanRules ReadCleanRules() {
   StoredCleanRules stored;
   stored.minimumAge = std::clamp(ReadInteger(kMinimumAge).value_or(0), 0, kMaxMinimumAge);
   stored.unit = ReadInteger(kMinimumAgeUnit).value_or(0) == 1 ? AgeUnit::Days : AgeUnit::Hours;
-  const RegVariant patterns =
-      ReadRegValue(kCurrentUserRoot, kRegKeyApp, kKeepPatterns, TFieldType::ftString);
-  if (const auto* text = std::get_if<std::string>(&patterns)) {
+  const auto patterns =
+      ReadStoredRegValue(kCurrentUserRoot, kRegKeyApp, kKeepPatterns, TFieldType::ftString);
+  if (const auto* text = patterns ? std::get_if<std::string>(&*patterns) : nullptr) {
     stored.keepPatterns = SplitKeepPatterns(*text);
   }
   return stored;

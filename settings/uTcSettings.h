@@ -90,6 +90,8 @@ public:
   // The entry of the item at `index` in list order; null when the item has
   // none.
   [[nodiscard]] virtual TcPathData* Entry(int index) const = 0;
+  // Whether the item at `index` carries a check mark.
+  [[nodiscard]] virtual bool IsChecked(int index) const = 0;
   // Adds an item with `text`, owning `entry`; the list sorts it into place.
   virtual void Add(std::string_view text, std::unique_ptr<TcPathData> entry) = 0;
   // Sets the check mark of the first item whose text equals `text` (letter

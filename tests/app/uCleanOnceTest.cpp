@@ -6,11 +6,13 @@
 #include "app/uCommandLine.h"
 
 #include "app/pages/uSelectPage.h"
+#include "app/uDirectoryList.h"
 #include "app/uTfrmMain.h"
 #include "common/uCommon.h"
 #include "common/uRegText.h"
 #include "kit/kitlist.h"
 #include "settings/uTcPathData.h"
+#include "settings/uStoredList.h"
 #include "settings/uTcSettings.h"
 #include "tests/support/ScopedHive.h"
 
@@ -20,6 +22,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -89,23 +92,66 @@ TEST(CleanOnce, EmptiesTheTickedFoldersInListOrderAndOnlyReadsTheRegistry) {
   const fs::path alpha = FilledFolder(tree, "2");
   const fs::path untouched = FilledFolder(tree, "3");
   const fs::path missing = tree.path("missing");
+  const fs::path file = tree.file("plain-file");
   StoreList({{"zeta", zeta.string(), true},
              {"Alpha", alpha.string(), true},
              {"mid", untouched.string(), false},
-             {"beta", missing.string(), true}});
+             {"beta", missing.string(), true},
+             {"gamma", file.string(), true},
+             {"relative", "tmp/..", true}});
   const std::string before = HiveText();
 
   const Outcome outcome = CleanOnce();
 
-  ASSERT_EQ(outcome.code, 0) << outcome.err;
-  const std::vector<std::string> expected{alpha.string() + ": 5 removed, 0 left",
-                                          missing.string() + ": 0 removed, 0 left, not read to the end",
-                                          zeta.string() + ": 5 removed, 0 left"};
-  EXPECT_EQ(Lines(outcome.out), expected);
+  // The folders that could not be cleaned at all fail the command, after
+  // the others were cleaned.
+  EXPECT_EQ(outcome.code, 2);
+  std::vector<std::string> counts;
+  for (const std::string& line : Lines(outcome.out)) {
+    counts.push_back(line.substr(0, line.find(" failed, ")));
+  }
+  EXPECT_EQ(counts, (std::vector<std::string>{alpha.string() + ": 5 removed, 0 kept, 0",
+                                              zeta.string() + ": 5 removed, 0 kept, 0"}));
+  EXPECT_EQ(Lines(outcome.err),
+            (std::vector<std::string>{"fegolin: " + missing.string() + ": not cleaned: does not exist (No such file or directory)",
+                                      "fegolin: " + file.string() + ": not cleaned: not a folder",
+                                      "fegolin: tmp/..: not cleaned: not an absolute path"}));
   EXPECT_TRUE(fs::is_empty(alpha));
   EXPECT_TRUE(fs::is_empty(zeta));
   EXPECT_TRUE(fs::exists(untouched / "sub/deeper/b.txt"));
   EXPECT_EQ(HiveText(), before);
+}
+
+TEST(CleanOnce, DryRunAnnouncesWhatTheRunThenRemovesAndChangesNothing) {
+  test::ScopedHive hive;
+  const test::TempTree& tree = hive.tree();
+  const fs::path folder = FilledFolder(tree, "list");
+  tree.file("list/krb5cc_1000");
+  tree.file("list/sub/line\x1b[2Jbreak");
+  StoreList({{"list", folder.string(), true}});
+  const auto before = test::EntriesBelow(folder);
+
+  const Outcome dry = CleanOnce({"--clean-once", "--dry-run"});
+  ASSERT_EQ(dry.code, 0) << dry.err;
+  EXPECT_EQ(test::EntriesBelow(folder), before);
+  std::set<std::string> announced;
+  for (const std::string& line : Lines(dry.out)) {
+    if (line.rfind("remove\t", 0) == 0) {
+      announced.insert(line.substr(7));
+    }
+  }
+  EXPECT_TRUE(announced.contains(folder.string() + "/sub/line\\x1b[2Jbreak")) << dry.out;
+  EXPECT_NE(dry.out.find("keep\t" + folder.string() + "/krb5cc_1000\tkeep pattern\n"), std::string::npos);
+
+  const Outcome run = CleanOnce();
+  ASSERT_EQ(run.code, 0) << run.err;
+  std::set<std::string> removed;
+  for (const std::string& entry : before) {
+    if (!fs::exists(folder / entry)) {
+      removed.insert(PrintableText(folder.string() + "/" + entry));
+    }
+  }
+  EXPECT_EQ(removed, announced);
 }
 
 TEST(CleanOnce, FollowsTheOrderAndTheMarksOfTheWindowsList) {
@@ -122,23 +168,12 @@ TEST(CleanOnce, FollowsTheOrderAndTheMarksOfTheWindowsList) {
   entries.push_back({"Twice", twice, false});
   StoreList(entries);
 
-  const Outcome outcome = CleanOnce();
-  ASSERT_EQ(outcome.code, 0) << outcome.err;
-  std::vector<std::string> headless;
-  for (const std::string& line : Lines(outcome.out)) {
-    headless.push_back(line.substr(0, line.find(": ")));
-  }
-
+  TcStoredDirectoryList stored;
+  ReadStoredDirectoryList(stored);
   TfrmMain form;
-  const TkitCheckListBox& list = *form.tabSelect->cbxKitDirectoryList;
-  std::vector<std::string> window;
-  for (int i = 0; i < list.ItemCount(); ++i) {
-    if (list.GetChecked(list.ItemText(i))) {
-      window.push_back(list.ItemObjectAs<TcPathData>(i)->Directory());
-    }
-  }
+  const auto headless = FoldersToClean(stored);
   EXPECT_EQ(headless.size(), 12u);
-  EXPECT_EQ(headless, window);
+  EXPECT_EQ(headless, FoldersToClean(form.DirectoryList()));
 }
 
 TEST(CleanOnce, TakesNoOperands) {
@@ -202,7 +237,7 @@ TEST(CleanOnceProgram, CleansTheListOfItsOwnHiveWithoutAWindow) {
 
   const Process cleaned = RunFegolin({"--clean-once"}, hive);
   EXPECT_EQ(cleaned.code, 0) << cleaned.err;
-  EXPECT_EQ(cleaned.out, ticked.string() + ": 5 removed, 1 left\n");
+  EXPECT_EQ(cleaned.out.substr(0, cleaned.out.find(" failed, ")), ticked.string() + ": 5 removed, 1 kept, 0");
   EXPECT_EQ(cleaned.err, "");
   EXPECT_TRUE(fs::exists(busy));
   EXPECT_FALSE(fs::exists(ticked / "a.txt"));

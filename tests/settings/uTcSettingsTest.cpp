@@ -1,5 +1,7 @@
 #include "settings/uTcSettings.h"
 
+#include "settings/uStoredList.h"
+
 #include "common/uConst.h"
 #include "platform/Registry.h"
 #include "tests/support/ScopedHive.h"
@@ -43,15 +45,6 @@ struct FormState final : TcSettingsView {
   void SetWindowHeight(int h) override { height = h; }
   int WindowWidth() const override { return width; }
   void SetWindowWidth(int w) override { width = w; }
-};
-
-// The options tests never touch the folder list.
-struct NoList final : TcDirectoryListView {
-  int Count() const override { return 0; }
-  TcPathData* Entry(int) const override { return nullptr; }
-  void Add(std::string_view, std::unique_ptr<TcPathData>) override {}
-  bool SetChecked(std::string_view, bool) override { return false; }
-  void ReleaseAll() override {}
 };
 
 struct Stored {
@@ -114,7 +107,7 @@ protected:
 
   test::ScopedHive hive_;
   FormState form_;
-  NoList list_;
+  TcStoredDirectoryList list_; // the options tests never touch it
 };
 
 TEST_F(SettingsStore, FirstLoadStoresExactlyTheNineOptionsWithTheirDefaults) {
