@@ -1,10 +1,15 @@
 #include "common/uCommon.h"
 
+#include "common/uWorkPool.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemFolders.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 namespace fegolin {
@@ -148,6 +153,15 @@ CleanReason ReasonOfError(int error) {
                                                              : CleanReason::Failed;
 }
 
+// A subfolder another thread empties, and what came of it.
+struct BranchState {
+  std::string name;
+  platform::EntryStatus status;
+  bool attributesCleared = false;
+  bool done = false;      // guarded by the pool's lock
+  bool innerKept = false; // valid once done
+};
+
 // One folder level of a run: its listing, read whole before anything in it
 // changes, and how far the pass over it got.
 struct Level {
@@ -162,45 +176,100 @@ struct Level {
   platform::EntryStatus status;
   CleanReason reason = CleanReason::None;
   bool attributesCleared = false;
+  // Subfolders handed to other threads; they are finished here once the
+  // pass over this folder is through.
+  std::vector<std::shared_ptr<BranchState>> branches;
 };
 
-// Cleans one tree. The depth of the tree lives in `levels_`, not on the
-// call stack, so no depth of folders can exhaust the stack. Level objects
-// are reused from one folder to the next to keep their buffers.
+// What the threads of one run share: the rules, the observer (called under
+// a lock when threads share the run) and the totals.
+struct RunShared {
+  std::string_view mask;
+  const CleanRules& rules;
+  bool preview;
+  CleanObserver* observer;
+  WorkPool* pool; // null: one thread does everything
+  std::mutex lock;
+  CleanSummary& summary;
+};
+
+// Hands every call on to the run's observer, one thread at a time.
+class SerialObserver final : public CleanObserver {
+public:
+  SerialObserver(CleanObserver& inner, std::mutex& lock) : inner_(inner), lock_(lock) {}
+  void EntryRemoved() override {
+    const std::lock_guard hold(lock_);
+    inner_.EntryRemoved();
+  }
+  void EntryLeft() override {
+    const std::lock_guard hold(lock_);
+    inner_.EntryLeft();
+  }
+  [[nodiscard]] bool WantsDetails() const override { return inner_.WantsDetails(); }
+  void Entry(const CleanEvent& event) override {
+    const std::lock_guard hold(lock_);
+    inner_.Entry(event);
+  }
+  void EntryFailed(const CleanEvent& event) override {
+    const std::lock_guard hold(lock_);
+    inner_.EntryFailed(event);
+  }
+
+private:
+  CleanObserver& inner_;
+  std::mutex& lock_;
+};
+
+// Cleans one tree, or one branch of it. The depth of the tree lives in
+// `levels_`, not on the call stack, so no depth of folders can exhaust the
+// stack. Level objects are reused from one folder to the next to keep
+// their buffers.
 //
 // Every entry ends in exactly one outcome, reported once: removed (or, in a
 // preview, to be removed), kept for a CleanReason, or failed with the
 // system's error. Keep rules come first, then the engine's own (another
 // file system, in use), then the age; a folder goes only when everything
 // in it went.
+//
+// Where threads share a run, a subfolder about to be entered goes to a free
+// thread instead, as a branch with a walk of its own; the folder holding it
+// waits for its branches before it is finished itself.
 class TreeCleaner {
 public:
-  TreeCleaner(std::string_view mask, const CleanRules& rules, CleanMode mode,
-              platform::FolderWalk& walk, CleanObserver* observer, CleanSummary& summary)
-      : mask_(mask), rules_(rules), preview_(mode == CleanMode::Preview), walk_(walk),
-        observer_(observer), details_(observer != nullptr && observer->WantsDetails()),
-        summary_(summary) {}
+  TreeCleaner(RunShared& shared, platform::FolderWalk& walk, CleanObserver* observer,
+              std::string pathPrefix)
+      : shared_(shared), mask_(shared.mask), rules_(shared.rules), preview_(shared.preview),
+        walk_(walk), observer_(observer),
+        details_(observer != nullptr && observer->WantsDetails()), path_(std::move(pathPrefix)) {}
 
-  void Run() {
-    if (!BeginLevel({})) {
-      return;
+  // Cleans the tree; the totals go to `summary`. Whether something in the
+  // walk's own folder stays comes back.
+  bool Run(CleanSummary& summary) {
+    summary_ = &summary;
+    const std::size_t rootPath = path_.size();
+    if (!BeginLevel({}, rootPath)) {
+      return true;
     }
     for (;;) {
       Level& level = levels_[depth_ - 1];
       if (level.ended || level.next == level.listing.size()) {
+        FinishBranches(level);
         if (--depth_ == 0) {
-          summary_.complete = !level.ended;
-          return;
+          summary.complete = !level.ended;
+          return level.keptSomething;
         }
         // Without a verified way back up nothing above can be trusted.
         if (!walk_.Leave()) {
-          return;
+          return true;
         }
-        FinishFolder(levels_[depth_ - 1], level.keptSomething);
+        Level& parent = levels_[depth_ - 1];
+        FinishFolder(parent, parent.listing.Name(parent.next), parent.status, parent.reason,
+                     parent.attributesCleared, level.keptSomething);
+        ++parent.next;
         continue;
       }
       if (!StartEntry(level)) {
-        return;
+        return true;
       }
     }
   }
@@ -209,7 +278,14 @@ private:
   // Lists the folder the walk stands in (entered through `name`) and makes
   // it the current level. False when it cannot be listed or nothing in it
   // matches the mask; the folder is then not processed at all.
-  bool BeginLevel(std::string_view name) {
+  bool BeginLevel(std::string_view name, std::size_t rootPath) {
+    // `name` lies in the listing of the level above: used before a new
+    // level may move the listings around.
+    path_.resize(depth_ == 0 ? rootPath : levels_[depth_ - 1].pathLength);
+    if (!name.empty()) {
+      path_.append(name);
+      path_ += platform::NativePathSeparator();
+    }
     if (levels_.size() == depth_) {
       levels_.emplace_back();
     }
@@ -217,11 +293,7 @@ private:
     level.next = 0;
     level.ended = false;
     level.keptSomething = false;
-    path_.resize(depth_ == 0 ? 0 : levels_[depth_ - 1].pathLength);
-    if (!name.empty()) {
-      path_.append(name);
-      path_ += platform::NativePathSeparator();
-    }
+    level.branches.clear();
     level.pathLength = path_.size();
     if (!walk_.List(level.listing) || !AnyMatch(level.listing)) {
       return false;
@@ -258,6 +330,7 @@ private:
     }
     if (MatchesKeepPattern(rules_, name)) {
       Kept(level, name, folder, CleanReason::KeepPattern, 0);
+      ++level.next;
       return true;
     }
     if (!folder && !preview_ && !NeedsTimes(rules_) && DeletedStraightAway(level, name)) {
@@ -271,26 +344,28 @@ private:
       return true;
     }
     const CleanReason reason = DecideEntry(rules_, name, *status);
-    if (!folder) {
+    if (!folder || !DescendsInto(reason)) {
       if (reason != CleanReason::None) {
-        Kept(level, name, false, reason, status->size);
+        Kept(level, name, folder, reason, status->size);
       } else {
         RemoveFile(level, name, *status);
       }
+      ++level.next;
       return true;
     }
-    if (!DescendsInto(reason)) {
-      Kept(level, name, true, reason, 0);
+    // A folder is opened up only when it is to go: one that stays because
+    // it is young or in use is not touched, so its clock keeps running.
+    const bool cleared =
+        !preview_ && reason == CleanReason::None && ClearEntryAttributes(walk_, name, *status);
+    if (reason == CleanReason::None && Handed(level, name, *status, cleared)) {
+      ++level.next;
       return true;
     }
     level.status = *status;
     level.reason = reason;
-    // A folder is opened up only when it is to go: one that stays because
-    // it is young or in use is not touched, so its clock keeps running.
-    level.attributesCleared =
-        !preview_ && reason == CleanReason::None && ClearEntryAttributes(walk_, name, *status);
+    level.attributesCleared = cleared;
     if (walk_.Enter(name, *status)) {
-      if (BeginLevel(name)) {
+      if (BeginLevel(name, 0)) {
         return true;
       }
       // Entered but not listable: step out again; what it holds is unknown.
@@ -298,8 +373,71 @@ private:
         return false;
       }
     }
-    FinishFolder(level, preview_);
+    // A new level may have moved `level` and the name it holds.
+    Level& here = levels_[depth_ - 1];
+    FinishFolder(here, here.listing.Name(here.next), here.status, here.reason,
+                 here.attributesCleared, preview_);
+    ++here.next;
     return true;
+  }
+
+  // Hands the subfolder `name` to a free thread, if there is one.
+  bool Handed(Level& level, std::string_view name, const platform::EntryStatus& status,
+              bool cleared) {
+    WorkPool* pool = shared_.pool;
+    if (pool == nullptr || !pool->Hungry()) {
+      return false;
+    }
+    std::shared_ptr<platform::FolderWalk> branchWalk = walk_.Branch(name, status);
+    if (!branchWalk) {
+      return false;
+    }
+    auto branch = std::make_shared<BranchState>();
+    branch->name = std::string(name);
+    branch->status = status;
+    branch->attributesCleared = cleared;
+    std::string prefix = path_.substr(0, level.pathLength) + branch->name +
+                         platform::NativePathSeparator();
+    RunShared& shared = shared_;
+    CleanObserver* observer = observer_;
+    const bool spawned = pool->TrySpawn([&shared, observer, branch, branchWalk, prefix] {
+      bool kept = true;
+      try {
+        CleanSummary totals;
+        kept = TreeCleaner(shared, *branchWalk, observer, prefix).Run(totals);
+        const std::lock_guard hold(shared.lock);
+        shared.summary.removed += totals.removed;
+        shared.summary.kept += totals.kept;
+        shared.summary.failed += totals.failed;
+      } catch (...) {
+        // Out of memory, most likely: what is left of the branch stays.
+      }
+      shared.pool->Finished([&] {
+        branch->innerKept = kept;
+        branch->done = true;
+      });
+    });
+    if (spawned) {
+      level.branches.push_back(std::move(branch));
+    }
+    return spawned;
+  }
+
+  // Waits for the subfolders of `level` that other threads empty, helping
+  // with queued work meanwhile, and finishes them here.
+  void FinishBranches(Level& level) {
+    if (level.branches.empty()) {
+      return;
+    }
+    shared_.pool->HelpUntil([&] {
+      return std::all_of(level.branches.begin(), level.branches.end(),
+                         [](const auto& branch) { return branch->done; });
+    });
+    for (const auto& branch : level.branches) {
+      FinishFolder(level, branch->name, branch->status, CleanReason::None, branch->attributesCleared,
+                   branch->innerKept);
+    }
+    level.branches.clear();
   }
 
   // A file whose read-only attribute cannot stop its deletion goes without
@@ -310,9 +448,11 @@ private:
     switch (walk_.DeleteListedFile(name, level.listing.Inode(level.next))) {
     case platform::ListedDelete::Deleted:
       Removed(level, name, false, 0);
+      ++level.next;
       return true;
     case platform::ListedDelete::InUse:
       Kept(level, name, false, CleanReason::InUse, 0);
+      ++level.next;
       return true;
     case platform::ListedDelete::Vanished:
       // As when its attributes cannot be read: the pass ends here.
@@ -345,19 +485,20 @@ private:
     Removed(level, name, false, status.size);
   }
 
-  // The subfolder at level.next, emptied as far as it goes: removed when
-  // it is to go and nothing stayed inside, otherwise kept with its mode
-  // put back. `innerKept`: something inside stays, or may (a pass cut
-  // short by a vanished entry, or a folder a preview could not look into).
-  void FinishFolder(Level& level, bool innerKept) {
-    const std::string_view name = level.listing.Name(level.next);
-    if (level.reason != CleanReason::None || innerKept) {
-      RestoreFolder(name, level);
-      Kept(level, name, true, level.reason != CleanReason::None ? level.reason : CleanReason::NotEmpty, 0);
+  // The subfolder `name` of the current folder, emptied as far as it goes:
+  // removed when it is to go and nothing stayed inside, otherwise kept with
+  // its mode put back. `innerKept`: something inside stays, or may (a pass
+  // cut short by a vanished entry, or a folder a preview could not look
+  // into).
+  void FinishFolder(Level& level, std::string_view name, const platform::EntryStatus& status,
+                    CleanReason reason, bool& attributesCleared, bool innerKept) {
+    if (reason != CleanReason::None || innerKept) {
+      RestoreFolder(name, status, attributesCleared);
+      Kept(level, name, true, reason != CleanReason::None ? reason : CleanReason::NotEmpty, 0);
       return;
     }
     if (preview_) {
-      if (walk_.MayRemove(level.status)) {
+      if (walk_.MayRemove(status)) {
         Removed(level, name, true, 0);
       } else {
         Failed(level, name, true, EACCES, 0);
@@ -369,7 +510,7 @@ private:
       Removed(level, name, true, 0);
       return;
     }
-    RestoreFolder(name, level);
+    RestoreFolder(name, status, attributesCleared);
     if (error == ENOTEMPTY || error == EEXIST) {
       Kept(level, name, true, CleanReason::NotEmpty, 0);
     } else {
@@ -377,44 +518,42 @@ private:
     }
   }
 
-  void RestoreFolder(std::string_view name, Level& level) {
-    if (level.attributesCleared) {
-      walk_.RestoreAttributes(name, level.status);
-      level.attributesCleared = false;
+  void RestoreFolder(std::string_view name, const platform::EntryStatus& status,
+                     bool& attributesCleared) {
+    if (attributesCleared) {
+      walk_.RestoreAttributes(name, status);
+      attributesCleared = false;
     }
   }
 
-  void Removed(Level& level, std::string_view name, bool folder, std::uint64_t size) {
-    ++summary_.removed;
+  void Removed(const Level& level, std::string_view name, bool folder, std::uint64_t size) {
+    ++summary_->removed;
     if (preview_) {
-      summary_.bytes += size;
+      summary_->bytes += size;
     }
     if (observer_ != nullptr) {
       observer_->EntryRemoved();
     }
     Tell(level, name, folder, CleanReason::None, 0, size);
-    ++level.next;
   }
 
   void Kept(Level& level, std::string_view name, bool folder, CleanReason reason,
             std::uint64_t size) {
-    ++summary_.kept;
+    ++summary_->kept;
     level.keptSomething = true;
     if (observer_ != nullptr) {
       observer_->EntryLeft();
     }
     Tell(level, name, folder, reason, 0, size);
-    ++level.next;
   }
 
   void Failed(Level& level, std::string_view name, bool folder, int error, std::uint64_t size) {
-    ++summary_.failed;
+    ++summary_->failed;
     level.keptSomething = true;
     if (observer_ != nullptr) {
       observer_->EntryLeft();
     }
     Tell(level, name, folder, ReasonOfError(error), error, size);
-    ++level.next;
   }
 
   void Tell(const Level& level, std::string_view name, bool folder, CleanReason reason, int error,
@@ -423,9 +562,10 @@ private:
     if (observer_ == nullptr || (!details_ && !failed)) {
       return;
     }
-    path_.resize(level.pathLength);
-    path_.append(name);
-    const CleanEvent event{path_, folder, reason, error, size};
+    std::string& path = eventPath_;
+    path.assign(path_, 0, level.pathLength);
+    path.append(name);
+    const CleanEvent event{path, folder, reason, error, size};
     if (details_) {
       observer_->Entry(event);
     }
@@ -434,16 +574,18 @@ private:
     }
   }
 
+  RunShared& shared_;
   std::string_view mask_;
   const CleanRules& rules_;
   bool preview_;
   platform::FolderWalk& walk_;
   CleanObserver* observer_;
   bool details_;
-  CleanSummary& summary_;
+  CleanSummary* summary_ = nullptr;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
-  std::string path_; // of the current folder below the top, then of the entry last told
+  std::string path_;      // of the current folder, from the listed folder down
+  std::string eventPath_; // of the entry last told
 };
 
 CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRules rules,
@@ -463,7 +605,27 @@ CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRu
                     .count();
   }
   const auto freeBefore = opening.walk->FreeBytes();
-  TreeCleaner(mask, rules, mode, *opening.walk, observer, summary).Run();
+  // A preview reports in the order of the tree, so one thread walks it.
+  const unsigned threads = mode == CleanMode::Delete ? CleanThreads() : 1;
+  std::optional<WorkPool> pool;
+  if (threads > 1) {
+    pool.emplace(threads);
+  }
+  RunShared shared{mask, rules, mode == CleanMode::Preview, observer, pool ? &*pool : nullptr, {},
+                   summary};
+  std::optional<SerialObserver> serial;
+  if (observer != nullptr && pool) {
+    serial.emplace(*observer, shared.lock);
+  }
+  // This thread's totals are its own until the other threads are done.
+  CleanSummary own;
+  TreeCleaner(shared, *opening.walk, serial ? &*serial : observer, {}).Run(own);
+  pool.reset();
+  summary.removed += own.removed;
+  summary.kept += own.kept;
+  summary.failed += own.failed;
+  summary.bytes += own.bytes;
+  summary.complete = own.complete;
   if (mode == CleanMode::Delete) {
     const auto freeAfter = opening.walk->FreeBytes();
     // What others wrote meanwhile counts against it; never below nothing.

@@ -159,6 +159,11 @@ public:
   // described (not a link, same file system). False leaves the walk where it
   // was.
   virtual bool Enter(std::string_view name, const EntryStatus& expected) = 0;
+  // Opens the subfolder `name`, checked as Enter checks it, as a walk of its
+  // own that starts there and never leaves it, so that another thread can
+  // empty it while this walk goes on. It shares the run's file system and
+  // its snapshot of entries in use. Nothing when Enter would refuse.
+  virtual std::unique_ptr<FolderWalk> Branch(std::string_view name, const EntryStatus& expected) = 0;
   // Moves back to the parent of the current folder. False when the way back
   // cannot be verified; the walk is unusable then and must be given up.
   virtual bool Leave() = 0;

@@ -161,10 +161,16 @@ bool ListingIdentifiesFiles(int fd) {
 
 class PosixFolderWalk final : public FolderWalk {
 public:
-  PosixFolderWalk(UniqueFd top, const struct stat& st, InUseSnapshot inUse)
-      : device_(static_cast<std::uint64_t>(st.st_dev)), mount_(MountOfFd(top.get())),
-        inUse_(std::move(inUse)),
-        listingIdentifiesFiles_(ListingIdentifiesFiles(top.get())),
+  PosixFolderWalk(UniqueFd top, const struct stat& st, std::shared_ptr<const InUseSnapshot> inUse)
+      : PosixFolderWalk(std::move(top), st, std::move(inUse), static_cast<std::uint64_t>(st.st_dev),
+                        0) {}
+
+  // A walk that starts in `top`, a folder of a run on `device` and `mount`
+  // (0: the mount of `top` itself), with the run's snapshot of entries in use.
+  PosixFolderWalk(UniqueFd top, const struct stat& st, std::shared_ptr<const InUseSnapshot> inUse,
+                  std::uint64_t device, std::uint64_t mount)
+      : device_(device), mount_(mount != 0 ? mount : MountOfFd(top.get())),
+        inUse_(std::move(inUse)), listingIdentifiesFiles_(ListingIdentifiesFiles(top.get())),
         buffer_(kListBufferBytes / sizeof(std::uint64_t)) {
     levels_.push_back({std::move(top), IdentityOf(st)});
   }
@@ -213,7 +219,7 @@ public:
     status.newestTime = std::max<std::int64_t>({sx.stx_mtime.tv_sec, sx.stx_ctime.tv_sec, sx.stx_atime.tv_sec});
     status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;
     status.ownedByOther = sx.stx_uid != ::geteuid();
-    status.inUse = inUse_.Contains(status.identity);
+    status.inUse = inUse_->Contains(status.identity);
     // A mount point, bind mounts of this same file system included, is
     // another file system's business.
     const std::uint64_t mount = MountOf(sx);
@@ -262,7 +268,7 @@ public:
     if (!entry.valid() || !listingIdentifiesFiles_ || inode == 0) {
       return ListedDelete::NeedsFullSteps;
     }
-    if (inUse_.Contains({device_, inode})) {
+    if (inUse_->Contains({device_, inode})) {
       return ListedDelete::InUse;
     }
     if (::unlinkat(current(), entry.c_str(), 0) == 0) {
@@ -305,20 +311,9 @@ public:
   }
 
   bool Enter(std::string_view name, const EntryStatus& expected) override {
-    const EntryName entry(name);
-    if (!entry.valid() || expected.foreignVolume || expected.identity.device != device_) {
-      return false;
-    }
-    UniqueFd fd(OpenFolderAt(current(), entry.c_str()));
+    UniqueFd fd;
     struct stat st {};
-    // The folder opened must be the very one that was queried: a folder
-    // swapped for another one (or for a link) in between is not entered,
-    // and neither is one that became a mount point meanwhile.
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-        IdentityOf(st) != expected.identity) {
-      return false;
-    }
-    if (const std::uint64_t mount = MountOfFd(fd.get()); mount != 0 && mount_ != 0 && mount != mount_) {
+    if (!OpenSubfolder(name, expected, fd, st)) {
       return false;
     }
     levels_.push_back({std::move(fd), IdentityOf(st)});
@@ -327,6 +322,15 @@ public:
       ++firstOpen_;
     }
     return true;
+  }
+
+  std::unique_ptr<FolderWalk> Branch(std::string_view name, const EntryStatus& expected) override {
+    UniqueFd fd;
+    struct stat st {};
+    if (!OpenSubfolder(name, expected, fd, st)) {
+      return nullptr;
+    }
+    return std::make_unique<PosixFolderWalk>(std::move(fd), st, inUse_, device_, mount_);
   }
 
   bool Leave() override {
@@ -357,6 +361,25 @@ private:
   };
 
   [[nodiscard]] int current() const { return levels_.back().fd.get(); }
+
+  // Opens the subfolder `name` of the current folder, provided it is still
+  // the very folder Query described: a folder swapped for another one (or
+  // for a link) in between is not opened, and neither is one on another
+  // file system or one that became a mount point meanwhile.
+  bool OpenSubfolder(std::string_view name, const EntryStatus& expected, UniqueFd& fd,
+                     struct stat& st) const {
+    const EntryName entry(name);
+    if (!entry.valid() || expected.foreignVolume || expected.identity.device != device_) {
+      return false;
+    }
+    fd = UniqueFd(OpenFolderAt(current(), entry.c_str()));
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        IdentityOf(st) != expected.identity) {
+      return false;
+    }
+    const std::uint64_t mount = MountOfFd(fd.get());
+    return mount == 0 || mount_ == 0 || mount == mount_;
+  }
 
   // Pins the entry `name` of the current folder, provided it is still the
   // file `expected` describes and its mode is ours to change: not a link,
@@ -396,7 +419,7 @@ private:
   std::size_t firstOpen_ = 1;   // levels_[1 .. firstOpen_) have their descriptor closed
   std::uint64_t device_;        // file system of the top folder
   std::uint64_t mount_;         // and its mount; 0 where the kernel does not tell
-  InUseSnapshot inUse_;
+  std::shared_ptr<const InUseSnapshot> inUse_; // shared by the branches of one run
   bool listingIdentifiesFiles_;
   std::vector<std::uint64_t> buffer_; // getdents64 records, suitably aligned
 };
@@ -410,7 +433,8 @@ FolderWalkOpening OpenFolderWalk(std::string_view directory) {
   }
   // The snapshot is taken once the folder is known to be there and before
   // anything below it is touched.
-  return {std::make_unique<PosixFolderWalk>(std::move(target.fd), target.st, InUseSnapshot::Take()),
+  return {std::make_unique<PosixFolderWalk>(std::move(target.fd), target.st,
+                                            std::make_shared<const InUseSnapshot>(InUseSnapshot::Take())),
           {}};
 }
 

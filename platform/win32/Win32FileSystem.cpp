@@ -274,18 +274,22 @@ public:
   }
 
   bool Enter(std::string_view name, const EntryStatus& expected) override {
-    if (!IsPlainName(name) || (expected.attributes & FileAttr::ReparsePoint) != 0 ||
-        expected.foreignVolume) {
+    auto folder = PinSubfolder(name, expected);
+    if (!folder) {
       return false;
     }
-    std::string path = PathOf(name);
-    auto folder = PinFolder(path, false);
-    if (!folder || folder->info.dwVolumeSerialNumber != volume_) {
-      return false;
-    }
-    path += '\\';
-    levels_.push_back({std::move(path), std::move(*folder)});
+    levels_.push_back({PathOf(name) + '\\', std::move(*folder)});
     return true;
+  }
+
+  // The walks above keep every folder from their top down pinned while a
+  // branch runs, so the branch's path stays what was checked.
+  std::unique_ptr<FolderWalk> Branch(std::string_view name, const EntryStatus& expected) override {
+    auto folder = PinSubfolder(name, expected);
+    if (!folder) {
+      return nullptr;
+    }
+    return std::make_unique<Win32FolderWalk>(PathOf(name) + '\\', std::move(*folder));
   }
 
   bool Leave() override {
@@ -304,6 +308,20 @@ private:
 
   [[nodiscard]] const std::string& current() const { return levels_.back().path; }
   [[nodiscard]] std::string PathOf(std::string_view name) const { return current() + std::string(name); }
+
+  // The subfolder `name` pinned, provided it is no link and on this volume.
+  [[nodiscard]] std::optional<PinnedFolder> PinSubfolder(std::string_view name,
+                                                         const EntryStatus& expected) const {
+    if (!IsPlainName(name) || (expected.attributes & FileAttr::ReparsePoint) != 0 ||
+        expected.foreignVolume) {
+      return std::nullopt;
+    }
+    auto folder = PinFolder(PathOf(name), false);
+    if (!folder || folder->info.dwVolumeSerialNumber != volume_) {
+      return std::nullopt;
+    }
+    return folder;
+  }
 
   std::vector<Level> levels_;
   DWORD volume_;
