@@ -15,6 +15,7 @@
 #include "common/uCommon.h"
 #include "kit/kitcompf.h"
 #include "kit/kitlist.h"
+#include "kit/kittray.h"
 #include "settings/uTcSettings.h"
 
 #include <QAction>
@@ -277,7 +278,8 @@ void TfrmMain::actShowExecute() {
   activateWindow();
 }
 
-void TfrmMain::actHideExecute() { hide(); }
+// Without a notification area to come back from, the task bar keeps it.
+void TfrmMain::actHideExecute() { kitTrayIcon1->HideOwner(); }
 
 void TfrmMain::actExitExecute() { close(); }
 
