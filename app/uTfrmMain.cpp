@@ -77,6 +77,9 @@ TfrmMain::TfrmMain(QWidget* parent)
   // it, set its size, ended a second instance) before FormCreate runs.
   CreateKitComponents();
   FormCreate();
+  // Before the first tick of the clock: a D-Bus host reads the tooltip as
+  // soon as the icon registers.
+  UpdateTrayHint();
 }
 
 TfrmMain::~TfrmMain() = default;
