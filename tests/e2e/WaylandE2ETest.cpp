@@ -62,6 +62,21 @@ TEST(WaylandE2ETest, HeadlessFirstStartOnTheFolderPageThenReachedAndEndedThrough
   EXPECT_EQ(app.exitCode(), 0) << app.describe();
 }
 
+// A panel with its StatusNotifierItem host that starts after the program
+// (waybar launched beside it by the compositor's start-up) gets the icon,
+// and the window goes into it from the task bar.
+TEST(WaylandE2ETest, AStatusNotifierHostComingLaterGetsTheIcon) {
+  DesktopSession session({.tray = false, .sessionBus = true, .wayland = Compositor::Headless});
+  StoreOptions(session, {{"Show Splash", 0}});
+  const DesktopProcess app = session.launch(FEGOLIN_PROGRAM_FEGOLIN, {}, session.waylandClient());
+  const fs::path shot = session.tree().path("weston.png");
+  ASSERT_TRUE(ShowsOnWeston(session, shot, InfoPictureIn)) << app.output();
+
+  const DesktopProcess host = session.launch(FEGOLIN_PROGRAM_E2ESTATUSNOTIFIERHOST, {"watch"});
+  EXPECT_TRUE(host.waitForOutput("item ", 15s)) << app.output();
+  EXPECT_TRUE(app.running());
+}
+
 TEST(WaylandE2ETest, WithoutATrayTheWindowShowsCleansByItsButtonAndEndsByItsOwn) {
   DesktopSession session({.tray = false, .wayland = Compositor::Nested});
   const fs::path folder = session.tree().dir("to-clean");
