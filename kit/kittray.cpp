@@ -324,10 +324,6 @@ void TkitTrayIcon::Loaded() {
     }
     TkitApplication::SetShowMainForm(false);
   }
-  if (added_ && trayMissing_ && options_.testFlag(Opt::atiShowWithoutTray)) {
-    latePanelTicks_ = 0;
-    latePanelTimer_->start();
-  }
   UpdateAnimation();
 }
 
@@ -353,6 +349,8 @@ void TkitTrayIcon::AddIcon() {
   trayMissing_ = !host;
   if (tray_ == nullptr && !host && options_.testFlag(Opt::atiShowWithoutTray)) {
     // Made once a notification area is there (LatePanelTick, MonitorTick).
+    latePanelTicks_ = 0;
+    latePanelTimer_->start();
     return;
   }
   if (tray_ == nullptr) {
