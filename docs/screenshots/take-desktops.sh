@@ -42,11 +42,16 @@ pids+=($!)
 for _ in $(seq 50); do [ -S "$work/wayland-shots" ] && break; sleep 0.1; done
 env -u DISPLAY $(session wayland) WAYLAND_DISPLAY=wayland-shots QT_QPA_PLATFORM=wayland \
   "$binary" -ns >"$work/wayland.log" 2>&1 &
-pids+=($!)
+wayland_app=$!
+pids+=($wayland_app)
 sleep 3
 (cd "$work" && rm -f wayland-screenshot-*.png &&
   env XDG_RUNTIME_DIR="$work" WAYLAND_DISPLAY=wayland-shots weston-screenshooter)
 mv "$work"/wayland-screenshot-*.png "$here/wayland-weston.png"
+# Gone before the next start, which would otherwise find it running and
+# bring it forward instead.
+kill "$wayland_app"
+wait "$wayland_app" 2>/dev/null || true
 
 # --- X11 with a task bar and no notification area: a later start ----------
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
