@@ -15,6 +15,7 @@
 #include "common/uCommon.h"
 #include "kit/kitcompf.h"
 #include "kit/kitlist.h"
+#include "kit/kittray.h"
 #include "settings/uTcSettings.h"
 
 #include <QAction>
@@ -76,6 +77,9 @@ TfrmMain::TfrmMain(QWidget* parent)
   // it, set its size, ended a second instance) before FormCreate runs.
   CreateKitComponents();
   FormCreate();
+  // Before the first tick of the clock: a D-Bus host reads the tooltip as
+  // soon as the icon registers.
+  UpdateTrayHint();
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -277,7 +281,8 @@ void TfrmMain::actShowExecute() {
   activateWindow();
 }
 
-void TfrmMain::actHideExecute() { hide(); }
+// Without a notification area to come back from, the task bar keeps it.
+void TfrmMain::actHideExecute() { kitTrayIcon1->HideOwner(); }
 
 void TfrmMain::actExitExecute() { close(); }
 

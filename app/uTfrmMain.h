@@ -93,6 +93,13 @@ public:
   TkitWelcomeTips* kitWelcomeTips1;
   // A click on the icon, with any button: the window on the Info page.
   void kitTrayIcon1DblClick();
+  // When the clean timer runs out next; nothing while it is stopped.
+  [[nodiscard]] std::optional<QDateTime> NextRunTime() const;
+  // The icon's tooltip: the program and its next run, in the current
+  // language ("Fegolin – nächster Lauf 03:34").
+  [[nodiscard]] QString TrayHint() const;
+  // Puts TrayHint() on the icon; the clock timer calls it every second.
+  void UpdateTrayHint();
   // The host forms FormCreate made; null while there is none.
   [[nodiscard]] TfrmSplash* SplashForm() const { return splashForm_; }
   [[nodiscard]] TfrmTipps* TipsForm() const { return tipsForm_; }

@@ -5,14 +5,18 @@
 
 #include "app/uTfrmMain.h"
 
+#include "common/uConst.h"
 #include "kit/kitcompf.h"
 #include "kit/kittips.h"
 #include "kit/kittray.h"
 #include "kit/kitutil.h"
+#include "settings/uTcSettings.h"
 
 #include <QGuiApplication>
+#include <QLocale>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 
 namespace fegolin {
 
@@ -35,13 +39,18 @@ void TfrmMain::CreateKitComponents() {
   kitTrayIcon1->SetAnimated(true);
   kitTrayIcon1->SetOptions({Opt::atiShowOnClick, Opt::atiHideApp, Opt::atiHideOnMinimize,
                             Opt::atiHideOnClose, Opt::atiWin95Service, Opt::atiTerminateOnLogoff,
-                            Opt::atiMonitorTray});
+                            Opt::atiMonitorTray, Opt::atiShowWithoutTray});
   // The icon pops the menu up itself, so that its click event can follow
   // once the menu has closed.
   kitTrayIcon1->SetPopupMenu(mnuPopupMain);
   kitTrayIcon1->OnClick = [this](TkitTrayIcon&) { kitTrayIcon1DblClick(); };
   kitTrayIcon1->OnDblClick = kitTrayIcon1->OnClick;
+  // No notification area: the window shows the way a click would show it.
+  kitTrayIcon1->OnTrayMissing = kitTrayIcon1->OnClick;
   kitTrayIcon1->Loaded();
+  // The next run moves with every run and every change of the interval;
+  // the clock's tick keeps the tooltip up with all of them.
+  connect(timAktual, &QTimer::timeout, this, &TfrmMain::UpdateTrayHint);
 
   kitSingleInstance1 = new TkitSingleInstance(this);
   kitSingleInstance1->setObjectName(QStringLiteral("kitSingleInstance1"));
@@ -66,6 +75,40 @@ void TfrmMain::kitTrayIcon1DblClick() {
     actAboutExecute();
   } catch (...) {
     // Nothing to report: the window simply stays as it is.
+  }
+}
+
+std::optional<QDateTime> TfrmMain::NextRunTime() const {
+  const int remaining = timCleanTimer->remainingTime();
+  if (!timCleanTimer->isActive() || remaining < 0) {
+    return std::nullopt;
+  }
+  return clock_().addMSecs(remaining);
+}
+
+QString TfrmMain::TrayHint() const {
+  const bool english = CurrentLanguage() == kLanguageEnglish;
+  QString hint = QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size()));
+  const auto next = NextRunTime();
+  if (!next) {
+    return hint;
+  }
+  hint += english ? QStringLiteral(" – next run ") : QStringLiteral(" – nächster Lauf ");
+  // The time alone names the next such time; a run a day or more away
+  // (intervals go up to 99 hours) says its weekday as well.
+  constexpr qint64 kDayMs = 24LL * 60 * 60 * 1000;
+  if (clock_().msecsTo(*next) >= kDayMs) {
+    const QLocale language(english ? QLocale::English : QLocale::German);
+    hint += language.dayName(next->date().dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ');
+  }
+  return hint + next->time().toString(QStringLiteral("HH:mm"));
+}
+
+void TfrmMain::UpdateTrayHint() {
+  try {
+    kitTrayIcon1->SetHint(TrayHint());
+  } catch (...) {
+    // The tooltip keeps what it said.
   }
 }
 

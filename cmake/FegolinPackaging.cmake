@@ -65,6 +65,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # them; without them the program cannot open a window or a tray icon.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# A Wayland session runs the program as a native client with it, through
+# XWayland without.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 if(WIN32)
   set(CPACK_GENERATOR "ZIP")

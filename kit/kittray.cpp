@@ -6,7 +6,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMetaObject>
 #include <QStyle>
@@ -23,6 +28,46 @@ namespace fegolin {
 namespace {
 
 using Opt = TkitTrayIconOption;
+
+// How long a start waits for a notification area that comes up after the
+// program (a panel still starting at log-in), and how often it looks.
+constexpr int kLatePanelMs = 3000;
+constexpr int kLatePanelPollMs = 250;
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+bool OnWayland() {
+  return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Whether a StatusNotifierItem host has registered with the watcher on the
+// session bus: asked on the bus itself, so that Qt's own choice stays open.
+bool StatusNotifierHostPresent() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || bus.interface() == nullptr ||
+      !bus.interface()->isServiceRegistered(kWatcherService).value()) {
+    return false;
+  }
+  QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                    QStringLiteral("Get"));
+  get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+  constexpr int kAnswerMs = 2000;
+  const QDBusMessage reply = bus.call(get, QDBus::Block, kAnswerMs);
+  return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+         qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
+
+// Qt settles between its D-Bus tray and the X11 one the first time a tray
+// icon is made or asked about, once per process, by the same question as
+// above. Asked just before that first time, this is the answer Qt got.
+bool QtUsesStatusNotifier() {
+  static const bool uses = [] {
+    const QString platform = QGuiApplication::platformName();
+    return (platform == QLatin1String("xcb") || OnWayland()) && StatusNotifierHostPresent();
+  }();
+  return uses;
+}
 
 TkitTrayIconOptions NormalizeOptions(TkitTrayIconOptions before, TkitTrayIconOptions value) {
   // Of two options that exclude each other, the one just added wins.
@@ -98,13 +143,25 @@ QAction* PickFromMenu(QMenu& menu, QPoint position) {
 
 TkitTrayIcon::TkitTrayIcon(QObject* owner)
     : TkitFormHook(owner),
-      tray_(new QSystemTrayIcon(this)),
       animateTimer_(new QTimer(this)),
-      monitorTimer_(new QTimer(this)) {
+      monitorTimer_(new QTimer(this)),
+      latePanelTimer_(new QTimer(this)) {
   animateTimer_->setInterval(static_cast<int>(animateInterval_));
   monitorTimer_->setInterval(static_cast<int>(monitorInterval_));
+  latePanelTimer_->setInterval(kLatePanelPollMs);
   connect(animateTimer_, &QTimer::timeout, this, &TkitTrayIcon::AnimateTick);
   connect(monitorTimer_, &QTimer::timeout, this, &TkitTrayIcon::MonitorTick);
+  connect(latePanelTimer_, &QTimer::timeout, this, &TkitTrayIcon::LatePanelTick);
+}
+
+void TkitTrayIcon::MakeTrayIcon() {
+  // Qt's D-Bus tray exports the menu; its X11 tray would pop the menu up
+  // by itself on top of the one DoContextPopup shows.
+  menuExported_ = QtUsesStatusNotifier();
+  tray_ = new QSystemTrayIcon(this);
+  if (menuExported_) {
+    tray_->setContextMenu(popupMenu_);
+  }
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     // Qt reports whole clicks; the notification area reports their parts.
     // A double click follows the click of its first press, and its second
@@ -142,6 +199,7 @@ TkitTrayIcon::TkitTrayIcon(QObject* owner)
 TkitTrayIcon::~TkitTrayIcon() {
   animateTimer_->stop();
   monitorTimer_->stop();
+  latePanelTimer_->stop();
   RemoveIcon();
   UnhookWindow();
 }
@@ -159,15 +217,19 @@ void TkitTrayIcon::SetAnimateInterval(std::uint32_t milliseconds) {
 }
 
 void TkitTrayIcon::SetHint(const QString& value) {
-  hint_ = CutHint(value);
-  if (added_) {
+  const QString hint = CutHint(value);
+  if (hint == hint_) {
+    return;  // a D-Bus host would be told of a new tooltip every time
+  }
+  hint_ = hint;
+  if (added_ && tray_ != nullptr) {
     tray_->setToolTip(hint_);
   }
 }
 
 void TkitTrayIcon::SetIcon(const QIcon& value) {
   icon_ = value;
-  if (added_) {
+  if (added_ && tray_ != nullptr) {
     tray_->setIcon(CurrentIcon());
   }
 }
@@ -204,6 +266,14 @@ void TkitTrayIcon::SetMonitorInterval(std::uint32_t milliseconds) {
 
 void TkitTrayIcon::SetOptions(TkitTrayIconOptions value) {
   options_ = NormalizeOptions(options_, value);
+  if (!options_.testFlag(Opt::atiShowWithoutTray) && latePanelTimer_->isActive()) {
+    // Nothing to wait for any more: the icon as Qt can give it.
+    latePanelTimer_->stop();
+    if (added_ && tray_ == nullptr) {
+      RemoveIcon();
+      AddIcon();
+    }
+  }
   if (added_) {
     if (options_.testFlag(Opt::atiMonitorTray)) {
       monitorTimer_->start();
@@ -219,6 +289,9 @@ QMenu* TkitTrayIcon::PopupMenu() const {
 
 void TkitTrayIcon::SetPopupMenu(QMenu* value) {
   popupMenu_ = value;
+  if (tray_ != nullptr && menuExported_) {
+    tray_->setContextMenu(value);
+  }
 }
 
 void TkitTrayIcon::SetVisible(bool value) {
@@ -254,15 +327,38 @@ void TkitTrayIcon::Loaded() {
   UpdateAnimation();
 }
 
+bool TkitTrayIcon::TrayHostPresent() const {
+  // On Wayland only a StatusNotifierItem host can show an icon. Until one
+  // is there, Qt is not asked: it would settle on "no tray" for good.
+  if ((tray_ == nullptr && OnWayland()) || QtUsesStatusNotifier()) {
+    return StatusNotifierHostPresent();
+  }
+  return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool TkitTrayIcon::TrayShowing() const {
+  return added_ && tray_ != nullptr && TrayHostPresent();
+}
+
 void TkitTrayIcon::AddIcon() {
   if (added_) {
     return;
   }
+  added_ = true;
+  const bool host = TrayHostPresent();
+  trayMissing_ = !host;
+  if (tray_ == nullptr && !host && options_.testFlag(Opt::atiShowWithoutTray)) {
+    // Made once a notification area is there (LatePanelTick, MonitorTick).
+    latePanelTicks_ = 0;
+    latePanelTimer_->start();
+    return;
+  }
+  if (tray_ == nullptr) {
+    MakeTrayIcon();
+  }
   tray_->setIcon(CurrentIcon());
   tray_->setToolTip(hint_);
   tray_->show();
-  added_ = true;
-  trayMissing_ = !QSystemTrayIcon::isSystemTrayAvailable();
   if (options_.testFlag(Opt::atiMonitorTray)) {
     monitorTimer_->start();
   }
@@ -272,9 +368,53 @@ void TkitTrayIcon::RemoveIcon() {
   if (!added_) {
     return;
   }
-  tray_->hide();
+  if (tray_ != nullptr) {
+    tray_->hide();
+  }
   added_ = false;
   monitorTimer_->stop();
+}
+
+void TkitTrayIcon::LatePanelTick() {
+  if (!added_) {
+    latePanelTimer_->stop();
+    return;
+  }
+  if (TrayHostPresent()) {
+    latePanelTimer_->stop();
+    TrayCameBack();
+    return;
+  }
+  if (++latePanelTicks_ * kLatePanelPollMs < kLatePanelMs) {
+    return;
+  }
+  latePanelTimer_->stop();
+  // The presence check goes on looking for one that comes later still.
+  if (options_.testFlag(Opt::atiMonitorTray)) {
+    monitorTimer_->start();
+  }
+  QWidget* form = Form();
+  if (form == nullptr || form->isVisible()) {
+    return;  // shown already (a first start): it stays as it is
+  }
+  const QPointer<TkitTrayIcon> alive(this);
+  ShowOwner();
+  if (alive != nullptr && OnTrayMissing) {
+    OnTrayMissing(*this);
+  }
+}
+
+void TkitTrayIcon::TrayCameBack() {
+  RemoveIcon();
+  AddIcon();
+  // A form that waits minimized on the task bar goes to the notification
+  // area, as if it had been minimized there.
+  QWidget* form = Form();
+  if (form != nullptr && form->isMinimized() && options_.testFlag(Opt::atiShowWithoutTray) &&
+      options_.testFlag(Opt::atiHideOnMinimize) && !trayMissing_) {
+    form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
+    form->hide();
+  }
 }
 
 QIcon TkitTrayIcon::CurrentIcon() const {
@@ -297,14 +437,13 @@ void TkitTrayIcon::MonitorTick() {
   if (!added_) {
     return;
   }
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+  if (!TrayHostPresent()) {
     trayMissing_ = true;
     return;
   }
-  if (trayMissing_) {
+  if (trayMissing_ || tray_ == nullptr) {
     monitorTimer_->stop();
-    RemoveIcon();
-    AddIcon();
+    TrayCameBack();
   }
 }
 
@@ -396,7 +535,8 @@ QAction* TkitTrayIcon::DoContextPopup(QPoint position) {
   if (OnContextPopup) {
     OnContextPopup(*this, position, handled);
   }
-  if (alive == nullptr || handled || popupMenu_ == nullptr) {
+  // An exported menu is the host's to show.
+  if (alive == nullptr || handled || popupMenu_ == nullptr || menuExported_) {
     return nullptr;
   }
   return PickFromMenu(*popupMenu_, position);
@@ -421,6 +561,18 @@ void TkitTrayIcon::ShowOwner() {
   form->activateWindow();
 }
 
+void TkitTrayIcon::HideOwner() {
+  QWidget* form = Form();
+  if (form == nullptr) {
+    return;
+  }
+  if (options_.testFlag(Opt::atiShowWithoutTray) && !TrayShowing()) {
+    form->showMinimized();
+  } else {
+    form->hide();
+  }
+}
+
 // --- Hook -------------------------------------------------------------------
 
 bool TkitTrayIcon::AppMessage(QEvent& message) {
@@ -436,13 +588,21 @@ bool TkitTrayIcon::FormMessage(QEvent& message) {
     // Closing or minimizing by the program itself is not affected.
     return false;
   }
+  // Without a notification area, the task bar is the one way back.
+  const auto noWayBack = [this] {
+    return options_.testFlag(Opt::atiShowWithoutTray) && !TrayShowing();
+  };
   if (message.type() == QEvent::Close && options_.testFlag(Opt::atiHideOnClose)) {
     message.ignore();
-    form->hide();
+    if (noWayBack()) {
+      form->showMinimized();
+    } else {
+      form->hide();
+    }
     return true;
   }
   if (message.type() == QEvent::WindowStateChange && form->isMinimized() &&
-      options_.testFlag(Opt::atiHideOnMinimize)) {
+      options_.testFlag(Opt::atiHideOnMinimize) && !noWayBack()) {
     // The window manager has minimized the window already. Hide it instead
     // and drop the minimized state, once this event is through, so that
     // showing it again brings it back as it was. The state goes first: on

@@ -17,7 +17,8 @@
 //                             TkitTrayIconOption::atiHideOnClose,
 //                             TkitTrayIconOption::atiWin95Service,
 //                             TkitTrayIconOption::atiTerminateOnLogoff,
-//                             TkitTrayIconOption::atiMonitorTray});
+//                             TkitTrayIconOption::atiMonitorTray,
+//                             TkitTrayIconOption::atiShowWithoutTray});
 //   kitTrayIcon1->SetPopupMenu(mnuPopupMain);
 //   kitTrayIcon1->OnClick = [this](TkitTrayIcon&) { kitTrayIcon1DblClick(); };
 //   kitTrayIcon1->OnDblClick = kitTrayIcon1->OnClick;
@@ -28,6 +29,11 @@
 // OnMouseUp, OnContextPopup, shows PopupMenu at the cursor and waits until
 // it closes, raises OnClick, and only then runs the command picked in the
 // menu. A double click adds OnDblClick and a second OnMouseUp and OnClick.
+//
+// Where the notification area is a D-Bus StatusNotifierItem host (Plasma,
+// GNOME's AppIndicator extension, waybar), Qt exports the icon, its
+// tooltip and PopupMenu on the session bus and the host shows the menu
+// itself: a pick there runs the command, and no OnClick follows it.
 
 #include "kit/kitcompf.h"
 
@@ -68,6 +74,12 @@ enum class TkitTrayIconOption : std::uint16_t {
   atiWin95Service = 1u << 6,
   atiTerminateOnLogoff = 1u << 7,
   atiMonitorTray = 1u << 8,            // the presence check runs
+  // Without a notification area (stock GNOME, a bare Wayland compositor)
+  // a hidden form could never be reached. With this option, when none has
+  // come up within a few seconds of the start, the form shows (OnTrayMissing
+  // follows), and while there is none the close and minimize boxes minimize
+  // it to the task bar instead of hiding it. One that comes later takes over.
+  atiShowWithoutTray = 1u << 9,
 };
 Q_DECLARE_FLAGS(TkitTrayIconOptions, TkitTrayIconOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TkitTrayIconOptions)
@@ -169,6 +181,9 @@ public:
   TkitTrayMouseEvent OnMouseUp;
   TkitTrayMouseMoveEvent OnMouseMove;
   TkitTrayContextPopupEvent OnContextPopup;
+  // atiShowWithoutTray: no notification area came up in time; the form has
+  // been shown.
+  TkitTrayNotifyEvent OnTrayMissing;
 
   // Adds the icon (when Visible); with atiHideApp keeps the form hidden and
   // tells main() not to show it (TkitApplication::ShowMainForm).
@@ -176,16 +191,24 @@ public:
 
   // Shows the form, brings it to the front and restores it.
   void ShowOwner();
+  // Hides the form; with atiShowWithoutTray and no notification area to
+  // bring it back from, minimizes it instead.
+  void HideOwner();
 
   // One notification from the notification area. QSystemTrayIcon reports
   // whole clicks only; they arrive here as the button messages a click is
   // made of. The mouse moving over the icon is not reported by Qt.
   void MouseNotification(TkitTrayMouseMessage message, Qt::MouseButton button);
 
-  // Whether the icon is in the notification area now.
+  // Whether the icon is in the notification area now (or waits there for
+  // one to come up).
   [[nodiscard]] bool IsIconAdded() const { return added_; }
 
-  // The Qt icon behind the component.
+  // Whether a notification area shows the icon now.
+  [[nodiscard]] bool TrayShowing() const;
+
+  // The Qt icon behind the component. With atiShowWithoutTray it is made
+  // only once a notification area is there, null before.
   [[nodiscard]] QSystemTrayIcon* SystemTrayIcon() const { return tray_; }
 
 protected:
@@ -195,6 +218,10 @@ protected:
 private:
   void AddIcon();
   void RemoveIcon();
+  void MakeTrayIcon();
+  [[nodiscard]] bool TrayHostPresent() const;
+  void LatePanelTick();
+  void TrayCameBack();
   [[nodiscard]] QIcon CurrentIcon() const;
   void DoClick(Qt::MouseButton button);
   void DoDblClick(Qt::MouseButton button);
@@ -204,9 +231,14 @@ private:
   void AnimateTick();
   void MonitorTick();
 
-  QSystemTrayIcon* tray_;
+  QSystemTrayIcon* tray_ = nullptr;
   QTimer* animateTimer_;
   QTimer* monitorTimer_;
+  // Polls for a notification area that starts after the program.
+  QTimer* latePanelTimer_;
+  int latePanelTicks_ = 0;
+  // The menu goes to a StatusNotifierItem host, which shows it itself.
+  bool menuExported_ = false;
 
   bool animated_ = false;
   std::uint32_t animateInterval_ = 700;

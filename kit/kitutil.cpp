@@ -315,14 +315,15 @@ void TkitSingleInstance::ActivateThisInstance() {
       main = owner->window();
     }
   }
-  if (main != nullptr && main->isMinimized()) {
+  // A start from the menu is how a user looks for a program whose window
+  // sits in the notification area (or whose notification area has gone):
+  // a minimized or hidden main window comes back.
+  if (main != nullptr && (main->isMinimized() || !main->isVisible())) {
     main->showNormal();
     main->raise();
     main->activateWindow();
     return;
   }
-  // A window hidden in the notification area stays hidden: nothing visible
-  // happens then.
   QWidget* last = lastActive_ != nullptr ? lastActive_.data() : main;
   if (last != nullptr && last->isVisible() && last->isEnabled()) {
     last->raise();

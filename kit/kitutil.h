@@ -25,8 +25,9 @@
 //   kitSingleInstance1->Loaded();
 //
 // A second start then finds the running instance, asks it to come forward
-// (restore when minimized, else raise its last active window if that is
-// visible) and ends itself without showing a window or a message.
+// (show and restore the main window when it is minimized or hidden, else
+// raise its last active window if that is visible) and ends itself without
+// showing a window or a message.
 
 #include <QObject>
 #include <QPointer>

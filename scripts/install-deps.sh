@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev libgtest-dev libjpeg-dev libsimpleini-dev
   qt6-base-dev libgl-dev libxkbcommon-dev
   xvfb xauth trayer xdotool x11-utils imagemagick libx11-dev openbox
+  dbus-daemon weston qt6-wayland
   appstream desktop-file-utils dpkg-dev file libglib2.0-bin
 )
 if (($#)); then

@@ -10,6 +10,7 @@
 #include "app/ufrmSplash.h"
 #include "app/ufrmTipps.h"
 #include "common/uCommon.h"
+#include "common/uConst.h"
 #include "kit/kitcompf.h"
 #include "kit/kitctl32.h"
 #include "kit/kitfspla.h"
@@ -27,6 +28,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -104,6 +106,13 @@ protected:
     return false;
   }
 };
+
+// The offscreen platform has no notification area, where the program keeps
+// its window on the task bar; these tests are about life with one.
+void AsWithANotificationArea(TfrmMain& form) {
+  TkitTrayIconOptions options = form.kitTrayIcon1->Options();
+  form.kitTrayIcon1->SetOptions(options.setFlag(TkitTrayIconOption::atiShowWithoutTray, false));
+}
 
 TkitsfTip* VisibleTipWindow() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -236,6 +245,7 @@ TEST_F(MainWindowKit, ARestoredSizeIsHeldToTheLimits) {
 TEST_F(MainWindowKit, AnOrdinaryStartLeavesOnlyTheIconAndAClickShowsTheInfoPage) {
   LaterStart(false, false);
   TfrmMain form;
+  AsWithANotificationArea(form);
   EXPECT_FALSE(form.isVisible());
   EXPECT_FALSE(TkitApplication::ShowMainForm());
   EXPECT_TRUE(form.kitTrayIcon1->IsIconAdded());
@@ -258,6 +268,7 @@ TEST_F(MainWindowKit, AFirstStartStillOpensOnTheFolderPage) {
 TEST_F(MainWindowKit, TheCloseBoxAndMinimizingHideTheWindowAndOnlyExitCloses) {
   LaterStart(false, false);
   TfrmMain form;
+  AsWithANotificationArea(form);
   QSignalSpy closed(&form, &TfrmMain::Closed);
   form.actAbout->trigger();
   QCoreApplication::processEvents();
@@ -280,6 +291,57 @@ TEST_F(MainWindowKit, TheCloseBoxAndMinimizingHideTheWindowAndOnlyExitCloses) {
   form.actExit->trigger();
   EXPECT_EQ(closed.count(), 1);
 }
+
+// Offscreen there is no notification area at all, as on a stock GNOME.
+TEST_F(MainWindowKit, WithoutANotificationAreaTheWindowComesUpAndStaysOnTheTaskBar) {
+  LaterStart(false, false);
+  TfrmMain form;
+  QSignalSpy closed(&form, &TfrmMain::Closed);
+  EXPECT_FALSE(form.isVisible());  // a panel still starting gets its chance
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 10000));
+  EXPECT_EQ(form.pgeMain->currentWidget(), form.tabAbout);
+
+  form.btnHide->click();
+  EXPECT_TRUE(form.isMinimized());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(closed.count(), 0);
+}
+
+struct HintCase {
+  const char* name;
+  int language;
+  int intervalHours;
+  const char* hint;
+};
+
+class TrayHint : public MainWindowKit, public ::testing::WithParamInterface<HintCase> {
+protected:
+  ~TrayHint() override { SetCurrentLanguage(0); }
+};
+
+TEST_P(TrayHint, NamesTheNextRunInTheLanguageAndFollowsTheTimer) {
+  LaterStart(false, false);
+  TfrmMain form;
+  AsWithANotificationArea(form);
+  SetCurrentLanguage(GetParam().language);
+  // A Friday morning.
+  form.SetClock([] { return QDateTime(QDate(2024, 5, 24), QTime(10, 0, 30)); });
+  form.timCleanTimer->start(GetParam().intervalHours * 3600 * 1000);
+  QMetaObject::invokeMethod(form.timAktual, "timeout", Qt::DirectConnection);
+  EXPECT_EQ(form.kitTrayIcon1->Hint(), QString::fromUtf8(GetParam().hint));
+
+  // While a run holds the timer, there is no next run to name.
+  form.timCleanTimer->stop();
+  QMetaObject::invokeMethod(form.timAktual, "timeout", Qt::DirectConnection);
+  EXPECT_EQ(form.kitTrayIcon1->Hint(), QStringLiteral("Fegolin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TrayHint,
+                         ::testing::Values(HintCase{"German", 2, 1, "Fegolin – nächster Lauf 11:00"},
+                                           HintCase{"English", 1, 1, "Fegolin – next run 11:00"},
+                                           HintCase{"ADayAwayWithItsWeekday", 1, 30, "Fegolin – next run Sat 16:00"},
+                                           HintCase{"ADayAwayInGerman", 2, 30, "Fegolin – nächster Lauf Sa. 16:00"}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
   LaterStart(false, false);

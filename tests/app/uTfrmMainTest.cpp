@@ -14,6 +14,7 @@
 #include "common/uCommon.h"
 #include "common/uConst.h"
 #include "kit/kitlist.h"
+#include "kit/kittray.h"
 #include "platform/Registry.h"
 #include "settings/uTcSettings.h"
 #include "tests/support/ScopedHive.h"
@@ -66,6 +67,13 @@ int CountOptionValues() {
     ++count;
   }
   return count;
+}
+
+// The offscreen platform has no notification area, where the program keeps
+// its window on the task bar; these tests are about life with one.
+void AsWithANotificationArea(TfrmMain& form) {
+  TkitTrayIconOptions options = form.kitTrayIcon1->Options();
+  form.kitTrayIcon1->SetOptions(options.setFlag(TkitTrayIconOption::atiShowWithoutTray, false));
 }
 
 class MainWindow : public ::testing::Test {
@@ -200,6 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, PageActions,
 
 TEST_F(MainWindow, HideKeepsTheProgramAndItsTimersRunning) {
   TfrmMain form;
+  AsWithANotificationArea(form);
   form.btnHide->click();
   EXPECT_FALSE(form.isVisible());
   EXPECT_NE(form.Settings(), nullptr);
@@ -212,6 +221,7 @@ TEST_F(MainWindow, HideKeepsTheProgramAndItsTimersRunning) {
 
 TEST_F(MainWindow, EnterRunsTheDefaultButtonUnlessAButtonHasTheFocus) {
   TfrmMain form;
+  AsWithANotificationArea(form);
   QSignalSpy closed(&form, &TfrmMain::Closed);
   form.activateWindow();
 

@@ -30,15 +30,39 @@ bool SameColour(QRgb a, QRgb b) {
   return qRed(a) == qRed(b) && qGreen(a) == qGreen(b) && qBlue(a) == qBlue(b);
 }
 
+// Pixels of the picture that are not wholly opaque are left out: what
+// shines through them depends on what lies below.
 bool PictureAt(const QImage& screen, const QImage& picture, int left, int top) {
   for (int y = 0; y < picture.height(); ++y) {
     for (int x = 0; x < picture.width(); ++x) {
-      if (!SameColour(screen.pixel(left + x, top + y), picture.pixel(x, y))) {
+      const QRgb want = picture.pixel(x, y);
+      if (qAlpha(want) == 255 && !SameColour(screen.pixel(left + x, top + y), want)) {
         return false;
       }
     }
   }
   return true;
+}
+
+bool PictureInArea(const QImage& screen, const QImage& picture, const ScreenRect& area) {
+  if (screen.isNull() || picture.isNull()) {
+    return false;
+  }
+  const int right = std::min(area.x + area.width, screen.width()) - picture.width();
+  const int bottom = std::min(area.y + area.height, screen.height()) - picture.height();
+  for (int top = std::max(area.y, 0); top <= bottom; ++top) {
+    for (int left = std::max(area.x, 0); left <= right; ++left) {
+      if (PictureAt(screen, picture, left, top)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool PictureIn(const std::filesystem::path& screenshot, const QImage& picture) {
+  const QImage screen(QString::fromStdString(screenshot.string()));
+  return PictureInArea(screen, picture, {0, 0, screen.width(), screen.height()});
 }
 
 } // namespace
@@ -149,21 +173,31 @@ DesktopProcess StartWindowManager(DesktopSession& session) {
 bool InfoPictureShows(const DesktopSession& session, const ScreenRect& area) {
   const auto file = session.tree().path("info-check.png");
   session.screenshot(file);
-  const QImage screen(QString::fromStdString(file.string()));
-  const QImage picture = InfoPicture();
-  if (screen.isNull() || picture.isNull()) {
-    return false;
+  return PictureInArea(QImage(QString::fromStdString(file.string())), InfoPicture(), area);
+}
+
+bool InfoPictureIn(const std::filesystem::path& screenshot) {
+  return PictureIn(screenshot, InfoPicture());
+}
+
+bool FolderPageIn(const std::filesystem::path& screenshot) {
+  return PictureIn(screenshot,
+                   QImage(QStringLiteral(FEGOLIN_SOURCE_DIR "/resources/images/0_add_directory.png"))
+                       .convertToFormat(QImage::Format_ARGB32));
+}
+
+void StoreFolders(DesktopSession& session, const std::vector<StoredFolder>& folders) {
+  std::ostringstream text;
+  text << "Windows Registry Editor Version 5.00\r\n\r\n" << kRegKey << "\r\n\r\n"
+       << R"([HKEY_CURRENT_USER\Software\Norvalt\Fegolin\Paths])" << "\r\n";
+  // Test folders hold no backslashes or quotes: no escaping needed.
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    text << "\"Display Name " << i << "\"=\"" << folders[i].displayName << "\"\r\n"
+         << "\"Directory " << i << "\"=\"" << folders[i].directory << "\"\r\n"
+         << "\"State " << i << "\"=dword:0000000" << (folders[i].ticked ? 1 : 0) << "\r\n";
   }
-  const int right = std::min(area.x + area.width, screen.width()) - picture.width();
-  const int bottom = std::min(area.y + area.height, screen.height()) - picture.height();
-  for (int top = std::max(area.y, 0); top <= bottom; ++top) {
-    for (int left = std::max(area.x, 0); left <= right; ++left) {
-      if (PictureAt(screen, picture, left, top)) {
-        return true;
-      }
-    }
-  }
-  return false;
+  const auto file = session.tree().file("folders.reg", text.str());
+  Run(session, FEGOLIN_PROGRAM_FEGOLIN, {"--reg-import", file.string()});
 }
 
 std::optional<ScreenRect> WaitForOneIcon(const DesktopSession& session) {

@@ -8,6 +8,7 @@
 #include "tests/support/DesktopSession.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,6 +50,22 @@ DesktopProcess StartWindowManager(DesktopSession& session);
 
 // The Info page's picture shows, pixel for pixel, inside `area`.
 bool InfoPictureShows(const DesktopSession& session, const ScreenRect& area);
+
+// The same, in a picture of the screen taken before (weston's own).
+bool InfoPictureIn(const std::filesystem::path& screenshot);
+// The folder page's "add a folder" image shows in the picture, pixel for
+// pixel where it is opaque.
+bool FolderPageIn(const std::filesystem::path& screenshot);
+
+// One folder-list entry as the program stores it.
+struct StoredFolder {
+  std::string displayName;
+  std::string directory;
+  bool ticked = false;
+};
+
+// The folder list, stored through the program's registry import.
+void StoreFolders(DesktopSession& session, const std::vector<StoredFolder>& folders);
 
 // Waits for exactly one icon in the notification area and returns where it is.
 std::optional<ScreenRect> WaitForOneIcon(const DesktopSession& session);

@@ -123,6 +123,22 @@ TEST(FegolinTrayE2ETest, ASecondStartBringsTheFirstForwardAndEnds) {
   EXPECT_TRUE(WaitForOneIcon(session));
 }
 
+// Starting the program from the menu while it sits in the notification
+// area is how a user looks for its window.
+TEST(FegolinTrayE2ETest, ASecondStartShowsTheWindowHiddenInTheIcon) {
+  DesktopSession session;
+  StoreOptions(session, kQuietStart);
+  const DesktopProcess first = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
+  ASSERT_TRUE(WaitForOneIcon(session)) << first.output();
+  EXPECT_TRUE(VisibleWindows(session, "Fegolin").empty());
+
+  const DesktopProcess second = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
+  ASSERT_TRUE(second.waitForExit()) << second.output();
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_TRUE(WaitForVisibleWindow(session, "Fegolin", kWidth, kHeight)) << first.output();
+  EXPECT_TRUE(WaitForOneIcon(session));
+}
+
 TEST(FegolinTrayE2ETest, ASecondStartWithItsSplashStillEnds) {
   DesktopSession session;
   StoreOptions(session, {{"Show Splash", 1}});

@@ -246,6 +246,34 @@ TEST_F(TrayForm, MinimizingByTheProgramIsNotHidden) {
   EXPECT_TRUE(form.isVisible());
 }
 
+// Offscreen there is no notification area at all, as on a stock GNOME.
+TEST_F(TrayForm, WithoutANotificationAreaTheFormComesUpAndMinimizesInsteadOfHiding) {
+  int missing = 0;
+  tray->OnTrayMissing = [&](TkitTrayIcon&) { ++missing; };
+  tray->SetOptions(kProgram | Opt::atiShowWithoutTray);
+  tray->Loaded();
+  EXPECT_FALSE(form.isVisible());  // a panel still starting gets its chance
+  EXPECT_EQ(tray->SystemTrayIcon(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 10000));
+  EXPECT_EQ(missing, 1);
+  EXPECT_FALSE(tray->TrayShowing());
+
+  CloseBoxClicked();
+  EXPECT_TRUE(form.isMinimized());
+  EXPECT_EQ(form.closes, 0);
+  form.showNormal();
+  QCoreApplication::processEvents();
+  form.windowHandle()->showMinimized();  // as the window manager reports it
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form.isMinimized());
+  EXPECT_TRUE(form.isVisible());
+  form.showNormal();
+  tray->HideOwner();
+  EXPECT_TRUE(form.isMinimized());
+  EXPECT_TRUE(form.isVisible());
+}
+
 // --- Clicks -----------------------------------------------------------------
 
 class TrayClicks : public TrayForm {

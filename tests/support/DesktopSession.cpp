@@ -23,10 +23,12 @@ namespace {
 
 using detail::KillGroup;
 using detail::ReadFile;
+using detail::Reap;
 
 constexpr auto kStartTimeout = 15s;
 constexpr auto kToolTimeout = 20s;
 constexpr const char* kTraySelection = "_NET_SYSTEM_TRAY_S0";
+constexpr const char* kWaylandSocket = "wayland-fegolin";
 
 // Variables of the desktop around the tests that would let a program in the
 // session reach out of it.
@@ -83,13 +85,40 @@ std::string CurrentTestName() {
 
 } // namespace
 
+// A folder of its own in /tmp, mode 0700, removed again with everything in
+// it; links are not followed.
+class ShortFolder {
+public:
+  ShortFolder() {
+    std::string name = "/tmp/fegolin-e2e-XXXXXX";
+    if (::mkdtemp(name.data()) == nullptr) {
+      throw std::runtime_error("cannot create a runtime folder in /tmp");
+    }
+    path_ = name;
+  }
+  ~ShortFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ShortFolder(const ShortFolder&) = delete;
+  ShortFolder& operator=(const ShortFolder&) = delete;
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+
+private:
+  std::filesystem::path path_;
+};
+
 struct DesktopSession::Impl {
   explicit Impl(Options opts) : options(opts) {}
 
   Options options;
   TempTree tree;
+  ShortFolder runtime;
   std::string display;
+  std::string busAddress;
   std::shared_ptr<DesktopProcess::State> xserver;
+  std::shared_ptr<DesktopProcess::State> bus;
+  std::shared_ptr<DesktopProcess::State> compositor;
   std::shared_ptr<DesktopProcess::State> tray;
   std::vector<std::shared_ptr<DesktopProcess::State>> launched;
   std::unique_ptr<detail::XConnection> x;
@@ -117,10 +146,14 @@ struct DesktopSession::Impl {
     }
   }
 
-  void startXServer(const Environment& environment) {
+  // Starts a server that writes a line to its descriptor 3 once it takes
+  // connections (Xvfb's display number, dbus-daemon's address), and returns
+  // that line.
+  std::string startWithReadyLine(std::shared_ptr<DesktopProcess::State>& server, const std::string& program,
+                                 std::vector<std::string> args, const Environment& environment) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
-      throw std::runtime_error("cannot create a pipe for Xvfb");
+      throw std::runtime_error("cannot create a pipe for " + program);
     }
     Fd reader(ends[0]);
     // Moved above the descriptors a child gets by number, so that handing
@@ -128,19 +161,14 @@ struct DesktopSession::Impl {
     Fd writer(::fcntl(ends[1], F_DUPFD_CLOEXEC, 10));
     ::close(ends[1]);
     if (writer.get() < 0) {
-      throw std::runtime_error("cannot move the pipe for Xvfb");
+      throw std::runtime_error("cannot move the pipe for " + program);
     }
-    const std::string screen = std::to_string(options.width) + 'x' + std::to_string(options.height) + 'x' +
-                               std::to_string(options.depth);
-    xserver = spawn("Xvfb",
-                    {"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-dpi", "96", "-noreset"},
-                    environment, writer.get());
+    server = spawn(program, std::move(args), environment, writer.get());
     writer.reset();
 
-    // Xvfb writes the display number once it takes connections.
-    std::string number;
+    std::string line;
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (number.empty() || number.back() != '\n') {
+    while (line.empty() || line.back() != '\n') {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
       pollfd wait{reader.get(), POLLIN, 0};
@@ -148,16 +176,61 @@ struct DesktopSession::Impl {
       if (ready < 0 && errno == EINTR) {
         continue;
       }
-      char buffer[32];
+      char buffer[256];
       const ssize_t got = ready > 0 ? ::read(reader.get(), buffer, sizeof buffer) : 0;
       if (got <= 0) {
-        throw std::runtime_error("Xvfb did not start:\n" + Tail(ReadFile(xserver->log)));
+        throw std::runtime_error(program + " did not start:\n" + Tail(ReadFile(server->log)));
       }
-      number.append(buffer, static_cast<std::size_t>(got));
+      line.append(buffer, static_cast<std::size_t>(got));
     }
-    number.pop_back();
-    display = ':' + number;
+    line.pop_back();
+    return line;
+  }
+
+  void startXServer(const Environment& environment) {
+    const std::string screen = std::to_string(options.width) + 'x' + std::to_string(options.height) + 'x' +
+                               std::to_string(options.depth);
+    display = ':' + startWithReadyLine(xserver, "Xvfb",
+                                       {"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-dpi",
+                                        "96", "-noreset"},
+                                       environment);
     x = std::make_unique<detail::XConnection>(display);
+  }
+
+  // A bus that knows no services to start on demand: nothing from the
+  // machine joins it.
+  void startBus(const Environment& environment) {
+    const auto config = tree.file("bus.conf", R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=)" + (runtime.path() / "bus").string() + R"(</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)");
+    busAddress = startWithReadyLine(
+        bus, "dbus-daemon", {"--config-file=" + config.string(), "--nofork", "--nopidfile", "--print-address=3"},
+        environment);
+  }
+
+  void startCompositor(const Environment& environment) {
+    const bool nested = options.wayland == Compositor::Nested;
+    // The pixman renderer draws without a GPU; --debug lets
+    // weston-screenshooter take its pictures.
+    compositor = spawn("weston",
+                       {nested ? "--backend=x11-backend.so" : "--backend=headless-backend.so", "--use-pixman",
+                        "--width=" + std::to_string(options.width), "--height=" + std::to_string(options.height),
+                        std::string("--socket=") + kWaylandSocket, "--idle-time=0", "--no-config", "--debug"},
+                       environment);
+    const auto socket = runtime.path() / kWaylandSocket;
+    if (!WaitUntil([&] { return std::filesystem::exists(socket) && !Reap(*compositor); }, kStartTimeout)) {
+      throw std::runtime_error("weston did not start:\n" + Tail(ReadFile(compositor->log)));
+    }
   }
 
   // trayer's panel window, when it shows.
@@ -248,17 +321,23 @@ DesktopSession::DesktopSession(Options options) : impl_(std::make_unique<Impl>(o
   impl_->tree.dir("config");
   impl_->tree.dir("home");
   impl_->tree.dir("tmp");
-  std::filesystem::permissions(impl_->tree.dir("run"), std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::replace);
   try {
     impl_->startXServer(environment());
+    if (options.sessionBus) {
+      impl_->startBus(environment());
+    }
+    if (options.wayland != Compositor::None) {
+      impl_->startCompositor(environment());
+    }
     if (options.tray) {
       startTray();
     }
   } catch (...) {
     // The destructor does not run for a half-made object.
-    if (impl_->tray) {
-      KillGroup(*impl_->tray);
+    for (const auto& server : {impl_->tray, impl_->compositor, impl_->bus}) {
+      if (server) {
+        KillGroup(*server);
+      }
     }
     if (impl_->xserver) {
       impl_->x.reset();
@@ -279,6 +358,12 @@ DesktopSession::~DesktopSession() {
   }
   if (impl_->tray) {
     KillGroup(*impl_->tray);
+  }
+  if (impl_->compositor) {
+    detail::Stop(*impl_->compositor, 5s);
+  }
+  if (impl_->bus) {
+    KillGroup(*impl_->bus);
   }
   impl_->x.reset();
   // A polite end lets Xvfb remove its lock file and socket.
@@ -310,7 +395,11 @@ std::filesystem::path DesktopSession::configHome() const {
 }
 
 std::filesystem::path DesktopSession::runtimeDir() const {
-  return impl_->tree.path("run");
+  return impl_->runtime.path();
+}
+
+const std::string& DesktopSession::busAddress() const {
+  return impl_->busAddress;
 }
 
 Environment DesktopSession::environment() const {
@@ -334,9 +423,40 @@ Environment DesktopSession::environment() const {
   result["XDG_RUNTIME_DIR"] = runtimeDir().string();
   result["TMPDIR"] = impl_->tree.path("tmp").string();
   result["HOME"] = impl_->tree.path("home").string();
+  if (!impl_->busAddress.empty()) {
+    result["DBUS_SESSION_BUS_ADDRESS"] = impl_->busAddress;
+  }
+  if (impl_->compositor) {
+    result["WAYLAND_DISPLAY"] = kWaylandSocket;
+  }
   // GTK's accessibility bridge would look for a session bus.
   result["NO_AT_BRIDGE"] = "1";
   return result;
+}
+
+Environment DesktopSession::waylandClient() const {
+  if (!impl_->compositor) {
+    throw std::logic_error("the session has no Wayland compositor");
+  }
+  return {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ""}};
+}
+
+void DesktopSession::waylandScreenshot(const std::filesystem::path& file) const {
+  if (!impl_->compositor) {
+    throw std::logic_error("the session has no Wayland compositor");
+  }
+  // weston-screenshooter writes into the folder it runs in, under a name
+  // of its own.
+  static int count = 0;
+  const auto folder = impl_->tree.dir("screenshots/" + std::to_string(++count));
+  impl_->run("sh", {"-c", "cd \"$1\" && exec weston-screenshooter", "sh", folder.string()}, environment());
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".png") {
+      std::filesystem::copy_file(entry.path(), file, std::filesystem::copy_options::overwrite_existing);
+      return;
+    }
+  }
+  throw std::runtime_error("weston-screenshooter left no picture");
 }
 
 DesktopProcess DesktopSession::launch(const std::string& program, const std::vector<std::string>& args,

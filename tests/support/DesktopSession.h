@@ -4,7 +4,9 @@
 //
 // It starts Xvfb on a free display, trayer as the notification area (a
 // panel at the top right of the screen), and the programs a test launches
-// into it. The programs share the session's own registry hive,
+// into it. On request it adds a private D-Bus session bus (dbus-daemon),
+// and a Wayland compositor (weston) either headless or nested in the X
+// display, where its output and input go through one X window. The programs share the session's own registry hive,
 // configuration, runtime and temp folders, so a second instance finds the
 // first. Everything it started ends with it. A test that fails leaves a
 // screenshot and the programs' output in
@@ -119,12 +121,24 @@ private:
 
 class DesktopSession {
 public:
+  enum class Compositor {
+    None,
+    // weston --backend=headless-backend.so: no X at all, and no input.
+    Headless,
+    // weston --backend=x11-backend.so in a window of the X display: what is
+    // typed and clicked there reaches the Wayland clients.
+    Nested,
+  };
+
   struct Options {
     int width = 1024;
     int height = 768;
     int depth = 24;
     // Start trayer at once; without it, startTray() brings it up later.
     bool tray = true;
+    // A session bus of the session's own, its address in the environment.
+    bool sessionBus = false;
+    Compositor wayland = Compositor::None;
   };
 
   DesktopSession();
@@ -139,17 +153,30 @@ public:
   [[nodiscard]] int height() const;
 
   // The session's own folders, below one TempTree: the registry hive file
-  // (not created), XDG_CONFIG_HOME, XDG_RUNTIME_DIR (0700), TMPDIR and HOME.
+  // (not created), XDG_CONFIG_HOME, TMPDIR and HOME. XDG_RUNTIME_DIR (0700)
+  // is a folder of its own in /tmp, removed with the session: the sockets
+  // in it (the single instance's, the bus, the Wayland display) must fit the
+  // 108 bytes of a socket address, which a build folder's path may not.
   [[nodiscard]] const TempTree& tree() const;
   [[nodiscard]] std::filesystem::path registryPath() const;
   [[nodiscard]] std::filesystem::path configHome() const;
   [[nodiscard]] std::filesystem::path runtimeDir() const;
 
   // The environment programs in the session get: this process's, with
-  // DISPLAY, QT_QPA_PLATFORM=xcb, FEGOLIN_REGISTRY and the folders above;
-  // without D-Bus, Wayland and X authority variables of the surrounding
+  // DISPLAY, QT_QPA_PLATFORM=xcb, FEGOLIN_REGISTRY and the folders above,
+  // and the session's own bus and Wayland display when it has them;
+  // without the D-Bus, Wayland and X authority variables of the surrounding
   // desktop, so nothing can reach outside the session.
   [[nodiscard]] Environment environment() const;
+
+  // The private bus's address; empty without one.
+  [[nodiscard]] const std::string& busAddress() const;
+
+  // The overrides for launch() that make a Qt program a native client of
+  // the session's Wayland compositor, with no X display to fall back on.
+  [[nodiscard]] Environment waylandClient() const;
+  // The compositor's own picture of its output (weston-screenshooter).
+  void waylandScreenshot(const std::filesystem::path& file) const;
 
   // Starts `program` (a path, or a name looked up in PATH) with `args` in
   // the environment above; `overrides` replaces or adds variables (an empty
