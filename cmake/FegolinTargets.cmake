@@ -34,8 +34,9 @@ endfunction()
 # own scratch folder as TMPDIR, its own XDG folders and an in-memory hive, so
 # a test can never reach the user's real configuration or temp folders.
 # QT tests get the offscreen platform and a QApplication from the Qt main.
+# BOTH_ENGINES runs the test a second time with the sequential cleaning walk.
 function(fegolin_add_test name)
-  cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;BOTH_ENGINES" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   fegolin_target_defaults(${name})
   if(ARG_QT)
@@ -60,6 +61,21 @@ function(fegolin_add_test name)
   endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
+  endif()
+  if(ARG_BOTH_ENGINES)
+    # Tests of the cleaning engine run twice: with four threads sharing each
+    # run, whatever the machine, and as <name>Sequential with the plain
+    # one-thread walk the engine falls back to.
+    set(sequential "${scratch}-sequential")
+    add_test(NAME ${name}Sequential COMMAND ${name} ${ARG_ARGS})
+    set(sequential_env "${env}")
+    list(TRANSFORM sequential_env REPLACE "${scratch}" "${sequential}")
+    list(APPEND sequential_env "FEGOLIN_CLEAN_THREADS=1")
+    set_tests_properties(${name}Sequential PROPERTIES
+      ENVIRONMENT "${sequential_env}"
+      LABELS "${ARG_LABELS}"
+      TIMEOUT ${ARG_TIMEOUT})
+    list(APPEND env "FEGOLIN_CLEAN_THREADS=4")
   endif()
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${env}"
