@@ -37,6 +37,11 @@ endfunction()
 # BOTH_ENGINES runs the test a second time with the sequential cleaning walk.
 function(fegolin_add_test name)
   cmake_parse_arguments(ARG "QT;BOTH_ENGINES" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
+  # Every test has a kind (unit, gui, e2e, bench), so `ctest -L unit` and
+  # the like find them all.
+  if(NOT ARG_LABELS)
+    message(FATAL_ERROR "fegolin_add_test(${name}): LABELS missing")
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   fegolin_target_defaults(${name})
   if(ARG_QT)
@@ -44,6 +49,10 @@ function(fegolin_add_test name)
   else()
     target_link_libraries(${name} PRIVATE fegolin_test_support ${ARG_LIBS})
   endif()
+  # The versions the build stamps into the program, for tests that read them.
+  target_compile_definitions(${name} PRIVATE
+    FEGOLIN_FILE_VERSION="${PROJECT_VERSION}"
+    FEGOLIN_PRODUCT_VERSION="${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
   # Paths as the build machine writes them; under Wine the test support
   # translates them for the program.
   set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j 2 --target fegolin
+cmake --preset development -DFEGOLIN_WERROR=OFF
+cmake --build --preset development --target fegolin
 exec ./build/app/fegolin "$@"

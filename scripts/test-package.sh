@@ -48,8 +48,7 @@ trap cleanup EXIT
 # The test command hands over its own finished build, so the program is not
 # compiled a second time; run alone, the script makes a Release build.
 if [ -z "${FEGOLIN_PACKAGE_REUSE_BUILD:-}" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFEGOLIN_WERROR=ON \
-    -DFEGOLIN_TESTS=OFF >/dev/null
+  cmake --preset release -B "$build" -DFEGOLIN_WERROR=ON >/dev/null
 fi
 cmake --build "$build" -j 2
 rm -rf "$build/package"

@@ -9,13 +9,11 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 \
   googletest
 
-jobs=2
-build=${FEGOLIN_WINDOWS_BUILD_DIR:-build-windows}
-build=$(realpath -m "$build")
+build=$(realpath -m build-windows)
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFEGOLIN_WERROR=ON \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DFEGOLIN_GUI=OFF
-cmake --build "$build" -j "$jobs"
+# The mingw preset of CMakePresets.json.
+cmake --preset mingw
+cmake --build --preset mingw
 
 # A fresh prefix per run, with one wineserver for the whole run that every
 # test process shares (scripts/wine-run.sh keeps TMPDIR the same for Wine).
@@ -44,4 +42,4 @@ trap stop_wine EXIT
 # that order says so in its name.
 export GTEST_FILTER="-*ExceptUnderWine"
 
-ctest --test-dir "$build" -j "$jobs" --output-on-failure
+ctest --preset mingw

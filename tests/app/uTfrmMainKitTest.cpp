@@ -348,7 +348,7 @@ TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
   TfrmMain form;
   TcAboutPage& page = *form.tabAbout;
   EXPECT_EQ(page.kitVersionLabel->Caption(),
-            QStringLiteral("Product Version:\t1.0.0.0\r\nFile Version:\t1.0.0.75\r\n"));
+            QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION "\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n"));
   EXPECT_EQ(page.kitVersionLabel1->Caption(),
             QStringLiteral("File Description:\tLöscht Temporäre Dateien\r\nComments:\tFinal Version\r\n"));
   for (const TkitVersionLabel* label : {page.kitVersionLabel, page.kitVersionLabel1}) {

@@ -13,7 +13,7 @@
 namespace fegolin {
 namespace {
 
-const QString kProductAndFile = QStringLiteral("Product Version:\t1.0.0.0\r\nFile Version:\t1.0.0.75\r\n");
+const QString kProductAndFile = QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION "\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n");
 
 // The two version labels of the Info page, set up the way the page sets them.
 void SetUpLikeInfoPage(TkitVersionLabel& label, const QString& key1, const QString& caption1,
@@ -46,7 +46,7 @@ TEST(TkitVersionLabel, DefaultsAreDoubleSpacedWithTabStopTen) {
   label.VersionInfo().Add("FileVersion", "File Version:");
   // Four lines, every second one empty.
   EXPECT_EQ(label.Caption(),
-            QStringLiteral("Product Version:\t1.0.0.0\r\n\r\nFile Version:\t1.0.0.75\r\n\r\n"));
+            QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION "\r\n\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n\r\n"));
 }
 
 TEST(TkitVersionLabel, TabStopZeroJoinsCaptionAndValue) {
@@ -54,7 +54,7 @@ TEST(TkitVersionLabel, TabStopZeroJoinsCaptionAndValue) {
   label.SetDoubleSpaced(false);
   label.SetTabStop(0);
   label.VersionInfo().Add("ProductVersion", "P&V:");
-  EXPECT_EQ(label.Caption(), QStringLiteral("P&V:1.0.0.0\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("P&V:" FEGOLIN_PRODUCT_VERSION "\r\n"));
 }
 
 TEST(TkitVersionLabel, HiddenItemsAreSkippedAndOthersKeepTheirOrder) {
@@ -66,7 +66,7 @@ TEST(TkitVersionLabel, HiddenItemsAreSkippedAndOthersKeepTheirOrder) {
   hidden.SetVisible(false);
   EXPECT_EQ(label.Caption(), QStringLiteral("C:\tFinal Version\r\nN:\tFegolin\r\n"));
   hidden.SetVisible(true);
-  EXPECT_EQ(label.Caption(), QStringLiteral("C:\tFinal Version\r\nF:\t1.0.0.75\r\nN:\tFegolin\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("C:\tFinal Version\r\nF:\t" FEGOLIN_FILE_VERSION "\r\nN:\tFegolin\r\n"));
 }
 
 TEST(TkitVersionLabel, MissingKeyShowsCaptionAndSeparatorOnly) {
@@ -74,7 +74,7 @@ TEST(TkitVersionLabel, MissingKeyShowsCaptionAndSeparatorOnly) {
   label.SetDoubleSpaced(false);
   label.VersionInfo().Add("PrivateBuild", "Private:");
   label.VersionInfo().Add("ProductVersion", "Product Version:");
-  EXPECT_EQ(label.Caption(), QStringLiteral("Private:\t\r\nProduct Version:\t1.0.0.0\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("Private:\t\r\nProduct Version:\t" FEGOLIN_PRODUCT_VERSION "\r\n"));
 }
 
 TEST(TkitVersionLabel, ChangingAnItemReadsValuesAgainBeforeTheTextIsRebuilt) {
@@ -88,9 +88,9 @@ TEST(TkitVersionLabel, ChangingAnItemReadsValuesAgainBeforeTheTextIsRebuilt) {
     captionSeen = label.Caption();
   });
   item.SetKey("FileVersion");
-  EXPECT_EQ(valueSeen, QStringLiteral("1.0.0.75"));
-  EXPECT_EQ(captionSeen, QStringLiteral("V:\t1.0.0.0\r\n"));
-  EXPECT_EQ(label.Caption(), QStringLiteral("V:\t1.0.0.75\r\n"));
+  EXPECT_EQ(valueSeen, QStringLiteral(FEGOLIN_FILE_VERSION));
+  EXPECT_EQ(captionSeen, QStringLiteral("V:\t" FEGOLIN_PRODUCT_VERSION "\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("V:\t" FEGOLIN_FILE_VERSION "\r\n"));
 }
 
 TEST(TkitVersionLabel, BatchedChangesUpdateOnce) {
@@ -104,7 +104,7 @@ TEST(TkitVersionLabel, BatchedChangesUpdateOnce) {
   EXPECT_EQ(label.Caption(), QString());
   label.VersionInfo().EndUpdate();
   EXPECT_EQ(updates.count(), 1);
-  EXPECT_EQ(label.Caption(), QStringLiteral("Product:\t1.0.0.0\r\n\r\nF:\t1.0.0.75\r\n\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("Product:\t" FEGOLIN_PRODUCT_VERSION "\r\n\r\nF:\t" FEGOLIN_FILE_VERSION "\r\n\r\n"));
 }
 
 TEST(TkitVersionLabel, SetVersionInfoCopiesTheItems) {
@@ -127,7 +127,7 @@ TEST(TkitVersionLabel, RemovingItems) {
   label.VersionInfo().Add("ProductVersion", "P:");
   label.VersionInfo().Add("FileVersion", "F:");
   label.VersionInfo().Delete(0);
-  EXPECT_EQ(label.Caption(), QStringLiteral("F:\t1.0.0.75\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("F:\t" FEGOLIN_FILE_VERSION "\r\n"));
   EXPECT_THROW(label.VersionInfo().Delete(1), std::out_of_range);
   label.VersionInfo().Clear();
   EXPECT_EQ(label.Caption(), QString());
@@ -142,7 +142,7 @@ TEST(ReadVersionStrings, OneValuePerKeyInOrder) {
   ASSERT_TRUE(values);
   // The program's flags are 0; the pseudo key is case-sensitive, the
   // string keys are not.
-  EXPECT_EQ(*values, QStringList({"1.0.0.75", "", "", "", "1.0.0.0"}));
+  EXPECT_EQ(*values, QStringList({FEGOLIN_FILE_VERSION, "", "", "", FEGOLIN_PRODUCT_VERSION}));
 }
 
 TEST(ReadVersionStrings, FileWithoutVersionInformationFails) {

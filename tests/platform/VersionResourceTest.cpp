@@ -28,8 +28,8 @@ TEST(VersionResource, RunningProgramCarriesTheProgramsStrings) {
   const auto resource = LoadVersionResource(OwnExecutable());
   ASSERT_NE(resource, nullptr);
   const std::string block = "\\StringFileInfo\\080704E4\\";
-  EXPECT_EQ(QueryString(*resource, block + "ProductVersion"), "1.0.0.0");
-  EXPECT_EQ(QueryString(*resource, block + "FileVersion"), "1.0.0.75");
+  EXPECT_EQ(QueryString(*resource, block + "ProductVersion"), FEGOLIN_PRODUCT_VERSION);
+  EXPECT_EQ(QueryString(*resource, block + "FileVersion"), FEGOLIN_FILE_VERSION);
   EXPECT_EQ(QueryString(*resource, block + "FileDescription"),
             test::NarrowFromUtf8("Löscht Temporäre Dateien"));
   EXPECT_EQ(QueryString(*resource, block + "Comments"), "Final Version");
@@ -37,7 +37,7 @@ TEST(VersionResource, RunningProgramCarriesTheProgramsStrings) {
   EXPECT_EQ(QueryString(*resource, block + "CompanyName"), "Norvalt");
   EXPECT_EQ(QueryString(*resource, block + "File"), "Cleans Folders defined by Users");
   // Paths compare without regard to case, as in a real resource.
-  EXPECT_EQ(QueryString(*resource, "\\stringfileinfo\\080704e4\\productversion"), "1.0.0.0");
+  EXPECT_EQ(QueryString(*resource, "\\stringfileinfo\\080704e4\\productversion"), FEGOLIN_PRODUCT_VERSION);
 }
 
 TEST(VersionResource, MissingValuesAndOtherBlocksAnswerNothing) {
