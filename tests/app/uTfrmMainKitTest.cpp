@@ -59,7 +59,7 @@ struct Progress {
   bool titleSet = false;         // step 3
   bool settingsMade = false;     // step 6
   int unitItems = 0;             // step 10 fills three
-  bool nextRunShown = false;     // step 13
+  bool listActionsOn = false;    // step 14
   int widthMin = 0;              // step 4 raises it to 452
   bool formVisible = true;       // the tray icon hid it before FormCreate
   bool iconAdded = false;
@@ -69,7 +69,7 @@ Progress ProgressOf(TfrmMain& form) {
   return {!form.tabAbout->lblAppTitle->text().isEmpty(),
           form.Settings() != nullptr,
           form.tabOptions->cbxInterval->count(),
-          form.tabStatus->lblNextRun->text().trimmed().size() > 0,
+          form.actDeleteEntry->isEnabled(),
           form.kitFormSizer->WidthMin(),
           form.isVisible(),
           form.kitTrayIcon1->IsIconAdded()};
@@ -156,11 +156,11 @@ TEST_P(StartUp, ShowsSplashAndTipsInTheirPlaceOfTheSequence) {
     EXPECT_FALSE(form.SplashForm()->isVisible());
   }
   if (GetParam().tips) {
-    // Step 12: after the unit names (10), before the next-run label (13).
+    // Step 12: after the unit names (10), before the list actions (14).
     const Progress& at = *watch.atTips;
     EXPECT_TRUE(at.settingsMade);
     EXPECT_EQ(at.unitItems, 3);
-    EXPECT_FALSE(at.nextRunShown);
+    EXPECT_FALSE(at.listActionsOn);
     TkitsfTip* tip = VisibleTipWindow();
     ASSERT_NE(tip, nullptr);
     EXPECT_FALSE(tip->isModal());

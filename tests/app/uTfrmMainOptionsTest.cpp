@@ -13,7 +13,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -187,6 +191,86 @@ TEST_F(OptionsPage, ChangesNotAppliedAreGoneWhenThePageIsShownAgainAndTheTimerFo
   EXPECT_EQ(page().cbxInterval->currentIndex(), kHours);
   EXPECT_TRUE(form().timCleanTimer->isActive());
   EXPECT_EQ(form().timCleanTimer->interval(), 5 * 3600000);
+}
+
+// --- The next run follows the timer ------------------------------------------------
+
+struct NextRunCase {
+  const char* name;
+  std::function<void()> storeFirst;
+  std::function<void(OptionsPage&)> step;
+  const char* nextRun;  // the clock stands at 01.03.24 12:00:00
+};
+
+class NextRun : public OptionsPage, public ::testing::WithParamInterface<NextRunCase> {};
+
+TEST_P(NextRun, FollowsEveryReArmingOfTheCleanTimer) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  if (GetParam().storeFirst) {
+    GetParam().storeFirst();
+  }
+  Start();
+  form().SetClock([] { return QDateTime(QDate(2024, 3, 1), QTime(12, 0)); });
+  GetParam().step(*this);
+  EXPECT_EQ(form().tabStatus->lblNextRun->text(), QString::fromUtf8(GetParam().nextRun));
+  QLocale::setDefault(QLocale::system());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interval, NextRun,
+    ::testing::Values(
+        NextRunCase{"ANewValue", {},
+                    [](OptionsPage& fixture) { QTest::keyClick(fixture.page().edtIntervalValue, Qt::Key_Up); },
+                    "01.03.24 18:00:00"},
+        NextRunCase{"ANewUnit", {}, [](OptionsPage& fixture) { PickUnit(fixture.page().cbxInterval, kMinutes); },
+                    "01.03.24 12:05:00"},
+        NextRunCase{"ThePageReloadingTheStoredInterval", {},
+                    [](OptionsPage& fixture) {
+                      PickUnit(fixture.page().cbxInterval, kSeconds);
+                      fixture.form().SetClock([] { return QDateTime(QDate(2024, 3, 1), QTime(13, 0)); });
+                      fixture.ShowPageAgain();
+                    },
+                    "01.03.24 18:00:00"},
+        NextRunCase{"Defaults", [] { Store("Run Interval Value", 17); },
+                    [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); }, "01.03.24 17:00:00"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// --- A store that fails ------------------------------------------------------------
+
+// From the call on, the hive refuses every write of the value `name`, as a
+// full disk or a read-only hive would.
+void RefuseWritesOf(const test::ScopedHive& hive, const std::string& name) {
+  for (const char* change : {"INSERT", "UPDATE"}) {
+    hive.ExecuteSql(std::string("CREATE TRIGGER refuse_") + change + " BEFORE " + change +
+                    " ON reg_value WHEN NEW.name = '" + name +
+                    "' BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+  }
+}
+
+void AllowWritesAgain(const test::ScopedHive& hive) {
+  hive.ExecuteSql("DROP TRIGGER refuse_INSERT; DROP TRIGGER refuse_UPDATE;");
+}
+
+TEST_F(OptionsPage, AFailedApplyKeepsApplyOnStoresNothingAndSaysWhyInTheStatusBar) {
+  Start();
+  Click(page().cbxOptionSplash);
+  page().edtIntervalValue->setValue(9);
+  RefuseWritesOf(hive_, "Run Interval Value");
+
+  form().actApply->trigger();
+  EXPECT_TRUE(ApplyOn());
+  EXPECT_EQ(Stored("Run Interval Value"), 5);
+  EXPECT_EQ(Stored("Show Splash"), 1) << "the values before the refused one are not kept either";
+  const QString message = form().StatusBar1->currentMessage();
+  EXPECT_TRUE(message.startsWith(QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) << message.toStdString();
+  EXPECT_TRUE(message.endsWith(QStringLiteral("database or disk is full"))) << message.toStdString();
+
+  AllowWritesAgain(hive_);
+  form().actApply->trigger();
+  EXPECT_FALSE(ApplyOn());
+  EXPECT_EQ(Stored("Run Interval Value"), 9);
+  EXPECT_EQ(Stored("Show Splash"), 0);
+  EXPECT_EQ(form().StatusBar1->currentMessage(), QString());
 }
 
 // --- Stored values out of range ---------------------------------------------------
