@@ -20,13 +20,16 @@
 
 #include <QAction>
 #include <QDir>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPoint>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 namespace fegolin {
 namespace {
@@ -122,6 +125,22 @@ void TfrmMain::ConnectSelectPage() {
     cbxKitDirectoryListContextPopup(pos);
     mnuPopUp->popup(list->viewport()->mapToGlobal(pos));
   });
+  // The keys file lists take for renaming and removing an entry, while the
+  // list has the focus; the menu shows them.
+  for (auto [key, action, item] :
+       {std::tuple{QKeySequence(Qt::Key_F2), actRenameEntry, "ShowStatus1"},
+        std::tuple{QKeySequence(QKeySequence::Delete), actDeleteEntry, "SelectDirectory1"}}) {
+    auto* shortcut = new QShortcut(key, list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, action, [action] {
+      if (action->isEnabled()) {
+        action->trigger();
+      }
+    });
+    if (auto* entry = mnuPopUp->findChild<QAction*>(QLatin1String(item))) {
+      entry->setShortcut(key);
+      entry->setShortcutContext(Qt::WidgetShortcut);
+    }
+  }
 }
 
 void TfrmMain::actAddDirectoryExecute() {

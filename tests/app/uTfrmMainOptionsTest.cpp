@@ -5,17 +5,22 @@
 #include "app/uTfrmMain.h"
 
 #include "app/pages/uOptionsPage.h"
+#include "app/pages/uRadioGroup.h"
 #include "app/pages/uStatusPage.h"
 #include "common/uCommon.h"
+#include "common/uConst.h"
 #include "settings/uTcSettings.h"
 #include "tests/support/ScopedHive.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -23,11 +28,14 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace fegolin {
 namespace {
@@ -237,25 +245,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- A store that fails ------------------------------------------------------------
 
-// From the call on, the hive refuses every write of the value `name`, as a
-// full disk or a read-only hive would.
-void RefuseWritesOf(const test::ScopedHive& hive, const std::string& name) {
-  for (const char* change : {"INSERT", "UPDATE"}) {
-    hive.ExecuteSql(std::string("CREATE TRIGGER refuse_") + change + " BEFORE " + change +
-                    " ON reg_value WHEN NEW.name = '" + name +
-                    "' BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
-  }
-}
-
-void AllowWritesAgain(const test::ScopedHive& hive) {
-  hive.ExecuteSql("DROP TRIGGER refuse_INSERT; DROP TRIGGER refuse_UPDATE;");
-}
-
 TEST_F(OptionsPage, AFailedApplyKeepsApplyOnStoresNothingAndSaysWhyInTheStatusBar) {
   Start();
   Click(page().cbxOptionSplash);
   page().edtIntervalValue->setValue(9);
-  RefuseWritesOf(hive_, "Run Interval Value");
+  test::RefuseWritesOf(hive_, "Run Interval Value");
 
   form().actApply->trigger();
   EXPECT_TRUE(ApplyOn());
@@ -265,12 +259,45 @@ TEST_F(OptionsPage, AFailedApplyKeepsApplyOnStoresNothingAndSaysWhyInTheStatusBa
   EXPECT_TRUE(message.startsWith(QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) << message.toStdString();
   EXPECT_TRUE(message.endsWith(QStringLiteral("database or disk is full"))) << message.toStdString();
 
-  AllowWritesAgain(hive_);
+  test::AllowWrites(hive_);
   form().actApply->trigger();
   EXPECT_FALSE(ApplyOn());
   EXPECT_EQ(Stored("Run Interval Value"), 9);
   EXPECT_EQ(Stored("Show Splash"), 0);
   EXPECT_EQ(form().StatusBar1->currentMessage(), QString());
+}
+
+// --- The keyboard -------------------------------------------------------------------
+
+// Tab walks every control of the page; in the language group it lands on
+// the item that is chosen, as in any group of radio buttons.
+TEST_F(OptionsPage, TabReachesEveryControlAndTheChosenLanguage) {
+  Store("Language", 1);
+  Start();
+  form().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  const auto languages = page().grpLanguage->findChildren<QRadioButton*>();
+  ASSERT_EQ(languages.size(), 2);
+  page().edtIntervalValue->setValue(6);  // gives Apply something to do
+  page().edtIntervalValue->setFocus();
+  std::vector<QWidget*> reached;
+  for (int i = 0; i < 12; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(std::find(reached.begin(), reached.end(), languages[0]), reached.end()) << "German is not chosen";
+  EXPECT_NE(std::find(reached.begin(), reached.end(), languages[1]), reached.end());
+  for (QWidget* control : std::initializer_list<QWidget*>{page().cbxInterval, page().cbxAutoStart,
+                                                          page().cbxOptionWindowSize, page().cbxOptionSplash,
+                                                          page().btnDefaults, page().btnApply}) {
+    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end()) << control->objectName().toStdString();
+  }
+  // The arrow keys pick the other language.
+  languages[1]->setFocus();
+  QTest::keyClick(languages[1], Qt::Key_Left);
+  EXPECT_EQ(QApplication::focusWidget(), languages[0]);
+  EXPECT_EQ(page().grpLanguage->ItemIndex(), 0);
+  EXPECT_EQ(CurrentLanguage(), kLanguageGerman);
 }
 
 // --- Stored values out of range ---------------------------------------------------
