@@ -82,6 +82,8 @@ TcSelectPage::TcSelectPage(QWidget* parent) : QWidget(parent) {
   cbxKitDirectoryList = new TkitCheckListBox(grpDirectories);
   cbxKitDirectoryList->setObjectName(QStringLiteral("cbxKitDirectoryList"));
   cbxKitDirectoryList->SetExpandTabs(true);
+  // Names and folders in two columns, whatever their lengths.
+  cbxKitDirectoryList->SetTabColumns(true);
   cbxKitDirectoryList->SetGlyphStyle(TkitCheckStyle::csTick3D);
   // The space bar ticks the current entry, as a click on its glyph does.
   cbxKitDirectoryList->SetOptions(TCheckOption::chClickGlyph | TCheckOption::chSpaceKey |
