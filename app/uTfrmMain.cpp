@@ -249,10 +249,13 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 bool TfrmMain::ReportStore(const StoreResult& result, const QString& failure) {
   if (result.stored) {
     StatusBar1->clearMessage();
+    StatusBar1->setToolTip({});
     return true;
   }
-  StatusBar1->showMessage(failure + QStringLiteral(": ") +
-                          QString::fromStdString(result.reason));
+  // The whole text also as the hint: a narrow window cuts the bar short.
+  const QString message = failure + QStringLiteral(": ") + QString::fromStdString(result.reason);
+  StatusBar1->showMessage(message);
+  StatusBar1->setToolTip(message);
   return false;
 }
 
