@@ -125,8 +125,8 @@ void TfrmMain::ConnectSelectPage() {
     cbxKitDirectoryListContextPopup(pos);
     mnuPopUp->popup(list->viewport()->mapToGlobal(pos));
   });
-  // The keys file lists take for renaming and removing an entry, while the
-  // list has the focus; the menu shows them.
+  // F2 renames and Del removes the current entry while the list has the
+  // focus, as in a file manager; the list's menu shows the keys.
   for (auto [key, action, item] :
        {std::tuple{QKeySequence(Qt::Key_F2), actRenameEntry, "ShowStatus1"},
         std::tuple{QKeySequence(QKeySequence::Delete), actDeleteEntry, "SelectDirectory1"}}) {

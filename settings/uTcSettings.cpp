@@ -162,13 +162,6 @@ StoreResult TcSettings::ResetOptions() {
   return result;
 }
 
-StoreResult TcSettings::SetAutoStart(bool on) {
-  if (!WriteRunValue(on)) {
-    return RegistryFailure();
-  }
-  return FollowRunValue(on);
-}
-
 bool TcSettings::WriteRunValue(bool on) {
   if (on) {
     return WriteRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, RegVariant(ExecutablePath()),

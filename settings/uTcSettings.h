@@ -131,9 +131,6 @@ public:
   // Stores the defaults (the window size stays) and starting with Windows,
   // then loads what is stored: after a failure that is the old values.
   StoreResult ResetOptions();
-  // Writes (on) or deletes (off) the Run value, and the desktop session's
-  // autostart entry with it.
-  StoreResult SetAutoStart(bool on);
   // A language picked in the options page's language group (0 German,
   // 1 English) becomes the current language; other indexes change nothing.
   // SaveOptions stores it.
@@ -157,7 +154,8 @@ public:
 
 private:
   [[nodiscard]] bool WriteDirectoryList();
-  // The Run value alone, joining an open transaction.
+  // Writes (on) or deletes (off) the Run value, joining the open
+  // transaction.
   [[nodiscard]] static bool WriteRunValue(bool on);
   // The desktop session's entry, after the Run value is stored.
   [[nodiscard]] static StoreResult FollowRunValue(bool on);
