@@ -35,9 +35,10 @@ TkitCustomCheckListBox::TkitCustomCheckListBox(QWidget* parent) : TkitCustomSync
   modelConnections_.push_back(
       connect(model(), &QAbstractItemModel::modelReset, this, [this] { ContentReset(); }));
   // Any change of the texts may change the widths of the tab columns.
-  modelConnections_.push_back(connect(model(), &QAbstractItemModel::rowsInserted, this, [this] { ForgetColumns(); }));
-  modelConnections_.push_back(connect(model(), &QAbstractItemModel::rowsRemoved, this, [this] { ForgetColumns(); }));
-  modelConnections_.push_back(connect(model(), &QAbstractItemModel::dataChanged, this, [this] { ForgetColumns(); }));
+  const auto forget = [this] { ForgetColumns(); };
+  modelConnections_.push_back(connect(model(), &QAbstractItemModel::rowsInserted, this, forget));
+  modelConnections_.push_back(connect(model(), &QAbstractItemModel::rowsRemoved, this, forget));
+  modelConnections_.push_back(connect(model(), &QAbstractItemModel::dataChanged, this, forget));
   // Loading the default style also lays the items out for their height.
   LoadStyleGlyph();
 }
