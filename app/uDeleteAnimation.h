@@ -4,10 +4,10 @@
 // a sheet of paper after another flying out of a folder into a waste bin.
 // Frames 0 to 24, over and over.
 //
-// A run is synchronous and processes no events, so nothing would ever paint
-// a timer-driven film. Instead the run calls Progress() for every entry the
-// engine disposes of; at most every FrameInterval the film steps one frame
-// and paints itself at once.
+// The film moves while entries go: the run looks, a frame's time apart,
+// whether the engine (on a thread of its own) disposed of some, and calls
+// Progress() when it did. At most every FrameInterval the film steps one
+// frame and paints itself at once.
 
 #include <QWidget>
 

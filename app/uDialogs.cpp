@@ -15,6 +15,28 @@ TcDialogScript* gActiveScript = nullptr;
 
 namespace Dialogs {
 
+DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
+  if (TcDialogScript* script = TcDialogScript::Active()) {
+    const auto answer = script->Take({DialogRequest::Kind::Question, title, text, {}});
+    if (!answer || answer->cancelled) {
+      return DialogAnswer::Cancel;
+    }
+    return answer->accepted ? DialogAnswer::Yes : DialogAnswer::No;
+  }
+  QMessageBox box(QMessageBox::Question, title, text,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+  box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Abbrechen"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+  case QMessageBox::Yes: return DialogAnswer::Yes;
+  case QMessageBox::No: return DialogAnswer::No;
+  default: return DialogAnswer::Cancel;
+  }
+}
+
 bool ConfirmWarning(QWidget* parent, const QString& text) {
   if (TcDialogScript* script = TcDialogScript::Active()) {
     const auto answer = script->Take({DialogRequest::Kind::Confirm, QStringLiteral("Warning"), text, {}});
@@ -77,7 +99,7 @@ void TcDialogScript::AnswerNo() { answers_.push_back({false, {}, {}}); }
 
 void TcDialogScript::AnswerText(const QString& text) { answers_.push_back({true, text, {}}); }
 
-void TcDialogScript::AnswerCancel() { answers_.push_back({false, {}, {}}); }
+void TcDialogScript::AnswerCancel() { answers_.push_back({false, {}, {}, true}); }
 
 void TcDialogScript::AnswerFolder(const FolderChoice& choice) {
   answers_.push_back({true, {}, choice});

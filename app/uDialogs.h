@@ -23,7 +23,14 @@ struct FolderChoice {
   QString displayName;
 };
 
+// The user's answer to a question that can also be called off.
+enum class DialogAnswer { Yes, No, Cancel };
+
 namespace Dialogs {
+
+// A question titled `title` with the buttons "&Ja", "&Nein" and
+// "&Abbrechen"; closing it counts as Abbrechen.
+DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text);
 
 // A warning message box titled "Warning" with the buttons "&Yes" and "&No".
 // True only for Yes.
@@ -45,7 +52,7 @@ std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString
 
 // One dialog as it was asked for while a script was installed.
 struct DialogRequest {
-  enum class Kind { Confirm, Message, Input, Folder };
+  enum class Kind { Confirm, Question, Message, Input, Folder };
   Kind kind;
   QString title;
   QString text;     // message, prompt
@@ -53,8 +60,9 @@ struct DialogRequest {
 };
 
 // Answers the program's dialogs in order. A call with no answer left is
-// answered as if the user cancelled (No, the initial text, no folder). A
-// message box has nothing to answer: it is only recorded.
+// answered as if the user cancelled (No, Cancel, the initial text, no
+// folder). A message box has nothing to answer: it is only recorded. A
+// confirmation takes Cancel as No.
 class TcDialogScript final {
 public:
   TcDialogScript();
@@ -76,6 +84,7 @@ public:
     bool accepted = false;
     QString text;
     FolderChoice folder;
+    bool cancelled = false;
   };
   [[nodiscard]] static TcDialogScript* Active();
   std::optional<Answer> Take(DialogRequest request);

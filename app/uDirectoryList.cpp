@@ -52,4 +52,15 @@ void TcDirectoryList::Delete(int index) {
   std::erase_if(entries_, [entry](const auto& owned) { return owned.get() == entry; });
 }
 
+TcDirectoryList::Content TcDirectoryList::StoredContent() const {
+  Content content;
+  for (int i = 0; i < Count(); ++i) {
+    if (const TcPathData* entry = Entry(i)) {
+      content.emplace_back(entry->DisplayName(), entry->Directory(), entry->State());
+    }
+  }
+  std::sort(content.begin(), content.end());
+  return content;
+}
+
 } // namespace fegolin

@@ -8,7 +8,9 @@
 #include "settings/uTcSettings.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace fegolin {
@@ -17,6 +19,11 @@ class TkitCheckListBox;
 
 class TcDirectoryList final : public TcDirectoryListView {
 public:
+  // Display name, directory and state of every entry, as Save stores them,
+  // in an order of their own: lists holding the same entries compare
+  // equal whatever the order of their items.
+  using Content = std::vector<std::tuple<std::string, std::string, bool>>;
+
   explicit TcDirectoryList(TkitCheckListBox& list);
   ~TcDirectoryList() override;
   TcDirectoryList(const TcDirectoryList&) = delete;
@@ -32,6 +39,8 @@ public:
   // Removes the item at `index` (a checked one reports its uncheck first)
   // and releases its entry.
   void Delete(int index);
+
+  [[nodiscard]] Content StoredContent() const;
 
 private:
   TkitCheckListBox& list_;

@@ -8,6 +8,7 @@
 #include "app/pages/uSelectPage.h"
 #include "app/pages/uStatusPage.h"
 #include "app/uActionLink.h"
+#include "app/uDialogs.h"
 #include "app/uDirectoryList.h"
 #include "app/uOptionsView.h"
 #include "app/ufrmSplash.h"
@@ -22,7 +23,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -129,8 +129,10 @@ void TfrmMain::BuildLayout() {
   buttons->setContentsMargins(0, 0, 0, 0);
   btnClean = BottomButton("btnClean");
   btnHide = BottomButton("btnHide");
+  // No default button: Enter belongs to the control that has the focus (a
+  // value typed into the interval box, the folder list), and ending the
+  // program takes "&Ende" itself, clicked or focused.
   btnCancel = BottomButton("btnCancel");
-  btnCancel->setDefault(true);
   buttons->addWidget(btnClean);
   buttons->addWidget(btnHide);
   buttons->addWidget(btnCancel);
@@ -188,9 +190,6 @@ void TfrmMain::FormCreate() {
     //    minimum widens the window at once.
     kitFormSizer->SetHeightMin(305);
     kitFormSizer->SetWidthMin(452);
-    // 5. Past the last item: the group shows "English"; the language is
-    //    the stored one regardless.
-    tabOptions->grpLanguage->SetItemIndex(2);
     // 6. Loads the options into the options page and restores the size.
     settings_ = std::make_unique<TcSettings>(*optionsView_, *directoryList_);
     // 7. Arms the clean timer from the unit and value just loaded.
@@ -199,8 +198,12 @@ void TfrmMain::FormCreate() {
     settings_->LoadDirectoryList();
     // 9.
     AddDefaultEntries();
-    // 10. The unit names in the language just loaded.
-    FillIntervalUnits();
+    // What this start shows is what the next one would: the list as
+    // stored, or the defaults in place of an empty one.
+    listStored_ = directoryList_->StoredContent();
+    // 10. The unit names, the status caption and the language group in
+    //     the language just loaded, before anything is painted.
+    ShowLanguage();
     // 11. A selection from code, not the user's: no change handler runs.
     {
       const QSignalBlocker quiet(tabOptions->cbxInterval);
@@ -212,8 +215,9 @@ void TfrmMain::FormCreate() {
     }
     // 13.
     UpdateNextRunLabel();
-    // 14.
+    // 14. The marks set while loading changed nothing that is stored.
     RefreshListActions();
+    RefreshSaveDirState();
     // 15.
     if (firstRun) {
       AddDefaultEntries();
@@ -235,24 +239,28 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    // The run still reads the entries FormClose releases: the window
+    // closes once the run is over.
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
   FormClose();
   event->accept();
 }
 
-void TfrmMain::keyPressEvent(QKeyEvent* event) {
-  // Enter that no focused control took runs the default button.
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-      btnCancel->isEnabled() && btnCancel->isVisible()) {
-    btnCancel->click();
-    return;
+bool TfrmMain::ReportStore(const StoreResult& result, const QString& failure) {
+  if (result.stored) {
+    StatusBar1->clearMessage();
+    StatusBar1->setToolTip({});
+    return true;
   }
-  QWidget::keyPressEvent(event);
-}
-
-void TfrmMain::ClearDirectoryList() {
-  if (settings_) {
-    settings_->ClearDirectoryList();
-  }
+  // The whole text also as the hint: a narrow window cuts the bar short.
+  const QString message = failure + QStringLiteral(": ") + QString::fromStdString(result.reason);
+  StatusBar1->showMessage(message);
+  StatusBar1->setToolTip(message);
+  return false;
 }
 
 void TfrmMain::AddDefaultEntries() {
@@ -284,7 +292,33 @@ void TfrmMain::actShowExecute() {
 // Without a notification area to come back from, the task bar keeps it.
 void TfrmMain::actHideExecute() { kitTrayIcon1->HideOwner(); }
 
-void TfrmMain::actExitExecute() { close(); }
+void TfrmMain::actExitExecute() {
+  try {
+    // Only the user's end asks; an end the session or a signal asks for
+    // closes the window directly and never writes the list.
+    if (ListChanged()) {
+      switch (Dialogs::AskYesNoCancel(this, windowTitle(),
+                                      QStringLiteral("Die Verzeichnisliste wurde geändert.\n"
+                                                     "Sollen die Änderungen gespeichert werden?"))) {
+      case DialogAnswer::Cancel:
+        return;
+      case DialogAnswer::Yes:
+        if (!SaveListReporting()) {
+          // The program stays, showing why, rather than end and lose the
+          // list.
+          actSelectExecute();
+          return;
+        }
+        break;
+      case DialogAnswer::No:
+        break;
+      }
+    }
+  } catch (...) {
+    // Whatever went wrong with the question, the user asked to end.
+  }
+  close();
+}
 
 void TfrmMain::grpLanguageClick() {
   try {

@@ -7,6 +7,7 @@
 // Construction builds the layout, the actions, the menus and the timers,
 // then runs FormCreate, the fixed start-up sequence.
 
+#include "app/uDirectoryList.h"
 #include "app/uImageList.h"
 
 #include <QDateTime>
@@ -34,12 +35,12 @@ class TkitFormSizer;
 class TkitSingleInstance;
 class TkitTrayIcon;
 class TkitWelcomeTips;
-class TcDirectoryList;
 class TcHelpPage;
 class TcOptionsPage;
 class TcOptionsView;
 class TcSelectPage;
 class TcSettings;
+struct StoreResult;
 class TcStatusPage;
 class TkitFolderDialog;
 
@@ -109,10 +110,11 @@ public:
   // Null before FormCreate has created it and after FormClose released it.
   [[nodiscard]] TcSettings* Settings() { return settings_.get(); }
 
-  // Releases all entries, empties the list and stores the empty list.
-  void ClearDirectoryList();
   // Adds the default entries to an empty list (not stored).
   void AddDefaultEntries();
+  // Whether the folder list differs from the one stored (or, where nothing
+  // is stored, from the defaults a start shows).
+  [[nodiscard]] bool ListChanged() const;
 
   // --- Page and visibility handlers
   void actAboutExecute();
@@ -129,14 +131,22 @@ public:
   void timCleanTimerTimer();
   // One clean run of every ticked folder, with the status page following.
   void RunClean();
+  // True while RunClean is under way.
+  [[nodiscard]] bool Running() const { return running_; }
   [[nodiscard]] bool HasCheckedEntries() const;
   void CleanCheckedDirectories();
   void UpdateNextRunLabel();
+  // Restarts the clean timer, with `interval` (ms) when given, so that its
+  // countdown begins anew, and shows when it will fire.
+  void RearmCleanTimer(std::optional<std::uint32_t> interval = std::nullopt);
   void timAktualTimer();
   void FillIntervalUnits();
   // The unit names (keeping the selected unit) and the status caption in
   // the current language.
   void RefreshLanguageTexts();
+  // The language group, the unit names and the status caption as the
+  // current language has them.
+  void ShowLanguage();
   // "Now" for the status labels and the run's duration; the system clock
   // unless a test sets another.
   using Clock = std::function<QDateTime()>;
@@ -163,6 +173,8 @@ public:
   void btnApplyDirClick();
   void tabSelectShow();
   void P_ChangeSaveDirState(bool enabled);
+  // Save is on exactly while the list differs from the stored one.
+  void RefreshSaveDirState();
   // Rename, delete and delete all are there only while the list has items.
   void RefreshListActions();
 
@@ -173,7 +185,6 @@ signals:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
 private:
@@ -195,6 +206,12 @@ private:
   // Re-arms the clean timer when the page shows another interval than the
   // one it runs with.
   void FollowPageInterval();
+  // True when `result` says stored (a message of an earlier failure goes);
+  // otherwise the status bar says `failure` and why.
+  bool ReportStore(const StoreResult& result, const QString& failure);
+  // Stores the folder list and takes it as the stored one; false (and the
+  // reason in the status bar) when it could not be stored.
+  bool SaveListReporting();
 
   std::unique_ptr<TcOptionsView> optionsView_;
   std::unique_ptr<TcDirectoryList> directoryList_;
@@ -204,6 +221,11 @@ private:
   TfrmSplash* splashForm_ = nullptr;
   TfrmTipps* tipsForm_ = nullptr;
   bool centred_ = false;
+  // The list as stored, to tell pending changes by.
+  TcDirectoryList::Content listStored_;
+  bool running_ = false;
+  // A close that came while a run was under way, carried out after it.
+  bool closeAfterRun_ = false;
 };
 
 } // namespace fegolin

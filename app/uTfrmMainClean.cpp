@@ -7,6 +7,7 @@
 #include "app/pages/uSelectPage.h"
 #include "app/pages/uStatusPage.h"
 #include "app/uDeleteAnimation.h"
+#include "app/uRunAside.h"
 #include "common/uCommon.h"
 #include "common/uConst.h"
 #include "kit/kitlist.h"
@@ -19,6 +20,9 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -31,31 +35,82 @@ QString MessageText(std::string_view name) {
   return QString::fromStdU16String(GetConstString(name));
 }
 
-// The system's short date and long time; a value at exactly midnight shows
-// its date alone.
+// The locale's long time format without the time zone: "14:03:59", not
+// "14:03:59 MEZ". The zone letters (runs of 't' outside quoted text) go,
+// with the blanks and the brackets that set them off ("(t)", "[t]").
+QString TimeFormatWithoutZone(const QLocale& locale) {
+  const QString format = locale.timeFormat(QLocale::LongFormat);
+  QString kept;
+  bool quoted = false;
+  bool closeBracket = false;
+  const auto dropTrailingBlanks = [&kept] {
+    while (!kept.isEmpty() && kept.back().isSpace()) {
+      kept.chop(1);
+    }
+  };
+  for (const QChar c : format) {
+    if (c == QLatin1Char('\'')) {
+      quoted = !quoted;
+    } else if (!quoted && c == QLatin1Char('t')) {
+      dropTrailingBlanks();
+      if (!kept.isEmpty() && (kept.back() == QLatin1Char('(') || kept.back() == QLatin1Char('['))) {
+        kept.chop(1);
+        dropTrailingBlanks();
+        closeBracket = true;
+      }
+      continue;
+    } else if (closeBracket && (c == QLatin1Char(')') || c == QLatin1Char(']'))) {
+      closeBracket = false;
+      continue;
+    }
+    closeBracket = false;
+    kept += c;
+  }
+  return kept.trimmed();
+}
+
+QString TimeText(const QTime& value) {
+  const QLocale locale;
+  return locale.toString(value, TimeFormatWithoutZone(locale));
+}
+
+// The short date and the time; a value at exactly midnight shows its date
+// alone.
 QString DateTimeText(const QDateTime& value) {
-  const QLocale locale = QLocale::system();
-  QString text = locale.toString(value.date(), QLocale::ShortFormat);
+  QString text = QLocale().toString(value.date(), QLocale::ShortFormat);
   if (value.time() != QTime(0, 0)) {
-    text += QLatin1Char(' ') + locale.toString(value.time(), QLocale::LongFormat);
+    text += QLatin1Char(' ') + TimeText(value.time());
   }
   return text;
 }
 
-QString TimeText(const QDateTime& value) {
-  return QLocale::system().toString(value.time(), QLocale::LongFormat);
-}
-
-// The engine reports every entry it disposes of; the film takes that as
-// its cue to move, the only chance it gets while the run holds the thread.
+// The engine reports every entry it disposes of, on the thread that runs
+// it; counting costs it next to nothing. The film looks at the count on
+// the GUI thread, a frame's time apart, and moves while entries go.
 class AnimationCue final : public CleanObserver {
 public:
-  explicit AnimationCue(TcDeleteAnimation& animation) : animation_(animation) {}
-  void EntryRemoved() override { animation_.Progress(); }
-  void EntryLeft() override { animation_.Progress(); }
+  explicit AnimationCue(TcDeleteAnimation& animation) : animation_(animation) {
+    frames_.setInterval(TcDeleteAnimation::kFrameInterval);
+    QObject::connect(&frames_, &QTimer::timeout, &frames_, [this] { Follow(); });
+    frames_.start();
+  }
+  void EntryRemoved() override { entries_.fetch_add(1, std::memory_order_relaxed); }
+  void EntryLeft() override { entries_.fetch_add(1, std::memory_order_relaxed); }
+
+  // One step when entries went since the last look.
+  void Follow() {
+    const std::uint64_t now = entries_.load(std::memory_order_relaxed);
+    if (now != seen_) {
+      seen_ = now;
+      animation_.Progress();
+    }
+  }
 
 private:
   TcDeleteAnimation& animation_;
+  QTimer frames_;
+  std::atomic<std::uint64_t> entries_{0};
+  std::uint64_t seen_ = 0;
 };
 
 } // namespace
@@ -73,17 +128,23 @@ void TfrmMain::actCleanDirectoriesExecute() { RunClean(); }
 void TfrmMain::timCleanTimerTimer() { RunClean(); }
 
 void TfrmMain::RunClean() {
+  if (running_) {
+    return;
+  }
   try {
     if (tabSelect->cbxKitDirectoryList->ItemCount() == 0 || !HasCheckedEntries()) {
       return;
     }
+    running_ = true;
+    // The window goes on painting while the engine works; the user's input
+    // waits for the end, so nothing can start a second run or change the
+    // list under it.
+    const TcInputHold hold;
     TcStatusPage& status = *tabStatus;
     status.aniProgress->Start();
     status.lblAction->setText(MessageText(csWorkingLabel));
-    // Nothing paints while the run holds the thread; the caption must say
-    // what is going on now, not afterwards.
-    status.lblAction->repaint();
     status.lblLastRun->setText(DateTimeText(clock_()));
+    status.lblDuration->setText(QStringLiteral("läuft ..."));
     timCleanTimer->stop();
     QDateTime start;
     try {
@@ -96,11 +157,16 @@ void TfrmMain::RunClean() {
     }
     status.aniProgress->Stop();
     status.lblAction->setText(MessageText(csIdleLabel));
-    timCleanTimer->start();
     const QDateTime end = clock_();
+    RearmCleanTimer();
     status.lblDuration->setText(QString::number(start.msecsTo(end)) + QStringLiteral(" ms"));
   } catch (...) {
     // A run reports nothing.
+  }
+  running_ = false;
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
 }
 
@@ -134,7 +200,9 @@ void TfrmMain::CleanCheckedDirectories() {
         // rather than guess at what the item meant.
         return;
       }
-      CleanDirectory(kEveryName, entry->Directory(), &cue);
+      RunAside([&] { CleanDirectory(kEveryName, entry->Directory(), &cue); });
+      // A folder of a few entries is done before the film's next frame.
+      cue.Follow();
     }
   } catch (...) {
     // The folders not reached wait for the next run.
@@ -149,9 +217,18 @@ void TfrmMain::UpdateNextRunLabel() {
   }
 }
 
+void TfrmMain::RearmCleanTimer(std::optional<std::uint32_t> interval) {
+  timCleanTimer->stop();
+  if (interval) {
+    timCleanTimer->setInterval(std::chrono::milliseconds(*interval));
+  }
+  timCleanTimer->start();
+  UpdateNextRunLabel();
+}
+
 void TfrmMain::timAktualTimer() {
   try {
-    tabStatus->lblTime->setText(TimeText(clock_()));
+    tabStatus->lblTime->setText(TimeText(clock_().time()));
   } catch (...) {
     // The label keeps what it showed.
   }
@@ -176,8 +253,7 @@ void TfrmMain::RefreshLanguageTexts() {
   const int unit = units->currentIndex();
   FillIntervalUnits();
   units->setCurrentIndex(unit);
-  // No run is going while the window handles a click: the idle text.
-  tabStatus->lblAction->setText(MessageText(csIdleLabel));
+  tabStatus->lblAction->setText(MessageText(running_ ? csWorkingLabel : csIdleLabel));
 }
 
 } // namespace fegolin

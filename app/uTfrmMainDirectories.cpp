@@ -20,13 +20,16 @@
 
 #include <QAction>
 #include <QDir>
+#include <QKeySequence>
 #include <QMenu>
 #include <QPoint>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 namespace fegolin {
 namespace {
@@ -122,6 +125,22 @@ void TfrmMain::ConnectSelectPage() {
     cbxKitDirectoryListContextPopup(pos);
     mnuPopUp->popup(list->viewport()->mapToGlobal(pos));
   });
+  // F2 renames and Del removes the current entry while the list has the
+  // focus, as in a file manager; the list's menu shows the keys.
+  for (auto [key, action, item] :
+       {std::tuple{QKeySequence(Qt::Key_F2), actRenameEntry, "ShowStatus1"},
+        std::tuple{QKeySequence(QKeySequence::Delete), actDeleteEntry, "SelectDirectory1"}}) {
+    auto* shortcut = new QShortcut(key, list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, action, [action] {
+      if (action->isEnabled()) {
+        action->trigger();
+      }
+    });
+    if (auto* entry = mnuPopUp->findChild<QAction*>(QLatin1String(item))) {
+      entry->setShortcut(key);
+      entry->setShortcutContext(Qt::WidgetShortcut);
+    }
+  }
 }
 
 void TfrmMain::actAddDirectoryExecute() {
@@ -130,15 +149,19 @@ void TfrmMain::actAddDirectoryExecute() {
     if (!choice) {
       return;
     }
+    // Named as the system shows the folder, and listed the way every start
+    // lists it: the entry reads the same before and after a restart.
     const std::string folder = dlgFolder->Folder().toStdString();
-    auto entry = std::make_unique<TcPathData>(folder, folder);
+    const std::string name =
+        choice->displayName.isEmpty() ? folder : choice->displayName.toStdString();
+    auto entry = std::make_unique<TcPathData>(name, folder);
     const TcPathData* added = entry.get();
-    // The item shows the name the system gives the folder; the entry's
-    // caption takes over once the list has been saved and loaded again.
-    directoryList_->Add(choice->displayName.toStdString(), std::move(entry));
+    const std::string caption = entry->ListCaption();
+    directoryList_->Add(caption, std::move(entry));
     FollowMark(*tabSelect->cbxKitDirectoryList, *directoryList_,
                IndexOfEntry(*directoryList_, added));
     RefreshListActions();
+    RefreshSaveDirState();
   } catch (...) {
     // Nothing is added.
   }
@@ -172,6 +195,7 @@ void TfrmMain::actRenameEntryExecute() {
     // Where it stands: the list is sorted again on the next start.
     list.SetItemText(index, QString::fromStdString(entry.ListCaption()));
     FollowMark(list, *directoryList_, index);
+    RefreshSaveDirState();
   } catch (...) {
     // The entry keeps the name it has.
   }
@@ -183,24 +207,24 @@ void TfrmMain::actDeleteEntryExecute() {
     if (index < 0) {
       return;
     }
-    // A checked item reports its uncheck first, which marks the list as
-    // changed; an unchecked one goes quietly.
     directoryList_->Delete(index);
     RefreshListActions();
+    RefreshSaveDirState();
   } catch (...) {
     // The list stays as far as it got.
   }
 }
 
+// Emptying and resetting the list are edits like any other: the stored
+// list changes when the user saves them, and ending the program asks.
 void TfrmMain::actDeleteAllExecute() {
   try {
     if (!Dialogs::ConfirmWarning(this, MessageText(csDeleteAllEntriesDlg))) {
       return;
     }
-    // Stores the empty list at once, Save or not.
-    ClearDirectoryList();
+    directoryList_->ReleaseAll();
     RefreshListActions();
-    P_ChangeSaveDirState(true);
+    RefreshSaveDirState();
   } catch (...) {
     // The list stays as far as it got.
   }
@@ -211,11 +235,10 @@ void TfrmMain::actSetToDefaultEntriesExecute() {
     if (!Dialogs::ConfirmWarning(this, MessageText(csSetToDefaultEntriesDlg))) {
       return;
     }
-    // The emptied list is stored at once; the defaults only on Save.
-    ClearDirectoryList();
+    directoryList_->ReleaseAll();
     AddDefaultEntries();
     RefreshListActions();
-    P_ChangeSaveDirState(true);
+    RefreshSaveDirState();
   } catch (...) {
     // The list stays as far as it got.
   }
@@ -224,8 +247,10 @@ void TfrmMain::actSetToDefaultEntriesExecute() {
 void TfrmMain::cbxKitDirectoryListCheck(int index, bool checked) {
   try {
     const TkitCheckListBox& list = *tabSelect->cbxKitDirectoryList;
+    // The entries take the new mark before the list shows it, so the
+    // comparison with the stored list already sees it.
     SetStateOfText(list, *directoryList_, list.ItemText(index), checked);
-    P_ChangeSaveDirState(true);
+    RefreshSaveDirState();
   } catch (...) {
     // The mark changes all the same; the handler never refuses it.
   }
@@ -243,18 +268,31 @@ void TfrmMain::cbxKitDirectoryListContextPopup(QPoint mousePos) {
 
 void TfrmMain::btnApplyDirClick() {
   try {
-    if (settings_) {
-      settings_->SaveDirectoryList();
-    }
-    P_ChangeSaveDirState(false);
+    SaveListReporting();
   } catch (...) {
-    // The stored list stays as it was.
+    // The stored list stays as it was; Save stays on.
   }
 }
 
-void TfrmMain::tabSelectShow() { P_ChangeSaveDirState(false); }
+bool TfrmMain::SaveListReporting() {
+  if (!settings_ || !ReportStore(settings_->SaveDirectoryList(),
+                                 QStringLiteral("Die Verzeichnisliste konnte nicht gespeichert werden"))) {
+    return false;
+  }
+  listStored_ = directoryList_->StoredContent();
+  RefreshSaveDirState();
+  return true;
+}
+
+bool TfrmMain::ListChanged() const { return directoryList_->StoredContent() != listStored_; }
+
+// Showing the page again keeps the indication: the changes are still to be
+// saved.
+void TfrmMain::tabSelectShow() { RefreshSaveDirState(); }
 
 void TfrmMain::P_ChangeSaveDirState(bool enabled) { tabSelect->btnApplyDir->setEnabled(enabled); }
+
+void TfrmMain::RefreshSaveDirState() { P_ChangeSaveDirState(ListChanged()); }
 
 void TfrmMain::RefreshListActions() {
   const bool any = tabSelect->cbxKitDirectoryList->ItemCount() > 0;

@@ -15,7 +15,6 @@
 #include <QTimer>
 
 #include <array>
-#include <chrono>
 
 namespace fegolin {
 namespace {
@@ -56,19 +55,13 @@ std::optional<std::uint32_t> TfrmMain::PageInterval() const {
 void TfrmMain::FollowPageInterval() {
   const auto interval = PageInterval();
   if (interval && *interval != static_cast<std::uint32_t>(timCleanTimer->interval())) {
-    timCleanTimer->stop();
-    timCleanTimer->setInterval(std::chrono::milliseconds(*interval));
-    timCleanTimer->start();
+    RearmCleanTimer(interval);
   }
 }
 
 void TfrmMain::edtIntervalValueChange() {
   try {
-    timCleanTimer->stop();
-    if (const auto interval = PageInterval()) {
-      timCleanTimer->setInterval(std::chrono::milliseconds(*interval));
-    }
-    timCleanTimer->start();
+    RearmCleanTimer(PageInterval());
     P_ChangeApplyState();
   } catch (...) {
     // The timer stays as far as it got.
@@ -83,12 +76,8 @@ void TfrmMain::tabOptionsShow() {
       settings_->LoadOptions();
     }
     // The stored language, which a pick that was not applied may differ
-    // from; a code that is neither German nor English selects no item.
-    const int language = CurrentLanguage();
-    tabOptions->grpLanguage->SetItemIndex(language == kLanguageGerman    ? 0
-                                          : language == kLanguageEnglish ? 1
-                                                                         : -1);
-    RefreshLanguageTexts();
+    // from.
+    ShowLanguage();
     // Reloading the unit runs no change handler, so a unit changed but not
     // applied would keep the timer on it while the page shows the stored
     // one: the page and the timer must agree again.
@@ -101,26 +90,39 @@ void TfrmMain::tabOptionsShow() {
 
 void TfrmMain::actApplyExecute() {
   try {
-    if (settings_) {
-      settings_->SaveOptions();
+    // Apply stays on after a failure, for another try.
+    if (settings_ && ReportStore(settings_->SaveOptions(),
+                                 QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) {
+      actApply->setEnabled(false);
     }
-    actApply->setEnabled(false);
   } catch (...) {
-    // Registry failures are silent; Apply stays on for another try.
+    // Apply stays on for another try.
   }
 }
 
 void TfrmMain::actSetDefaultsExecute() {
   try {
     if (settings_) {
-      settings_->ResetOptions();
+      ReportStore(settings_->ResetOptions(),
+                  QStringLiteral("Die Vorgabewerte konnten nicht gespeichert werden"));
     }
-    // As on showing the page: the default unit arrives without a change
-    // handler, so the timer follows it here.
+    // As on showing the page: what is stored now, the language included;
+    // the default unit arrives without a change handler, so the timer
+    // follows it here.
+    ShowLanguage();
     FollowPageInterval();
   } catch (...) {
     // The page shows what it could load.
   }
+}
+
+void TfrmMain::ShowLanguage() {
+  // A code that is neither German nor English selects no item.
+  const int language = CurrentLanguage();
+  tabOptions->grpLanguage->SetItemIndex(language == kLanguageGerman    ? 0
+                                        : language == kLanguageEnglish ? 1
+                                                                       : -1);
+  RefreshLanguageTexts();
 }
 
 } // namespace fegolin

@@ -34,6 +34,11 @@ TkitCustomCheckListBox::TkitCustomCheckListBox(QWidget* parent) : TkitCustomSync
               [this](const QModelIndex&, int first, int last) { ItemsAboutToBeRemoved(first, last); }));
   modelConnections_.push_back(
       connect(model(), &QAbstractItemModel::modelReset, this, [this] { ContentReset(); }));
+  // Any change of the texts may change the widths of the tab columns.
+  const auto forget = [this] { ForgetColumns(); };
+  modelConnections_.push_back(connect(model(), &QAbstractItemModel::rowsInserted, this, forget));
+  modelConnections_.push_back(connect(model(), &QAbstractItemModel::rowsRemoved, this, forget));
+  modelConnections_.push_back(connect(model(), &QAbstractItemModel::dataChanged, this, forget));
   // Loading the default style also lays the items out for their height.
   LoadStyleGlyph();
 }
@@ -199,6 +204,7 @@ void TkitCustomCheckListBox::ItemsAboutToBeRemoved(int first, int last) {
 }
 
 void TkitCustomCheckListBox::ContentReset() {
+  ForgetColumns();
   checkedItems_.Clear();
   disabledItems_.Clear();
   if (!options_.testFlag(TCheckOption::chMultiSelect)) {

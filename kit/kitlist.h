@@ -23,7 +23,7 @@
 //   list->SetGlyphStyle(TkitCheckStyle::csTick3D);
 //   list->SetOptions({TCheckOption::chClickGlyph, TCheckOption::chMultiSelect});
 //   list->SetSorted(true);
-//   list->SetExpandTabs(true);
+//   list->SetTabColumns(true);   // "name<TAB>(path)" in two aligned columns
 //   list->SetItemHeight(16);
 //   list->SetColor(list->palette().color(QPalette::Button));
 //   list->OnCheck = [](TkitCustomCheckListBox& sender, int index, bool& value) {
@@ -405,6 +405,15 @@ public:
   void SetDisabledItemsGrayed(bool value);
   [[nodiscard]] bool ExpandTabs() const { return expandTabs_; }
   void SetExpandTabs(bool value);
+  // Item texts split at their tabs into fields drawn in columns, lined up
+  // across all items: each column as wide as its widest field (a column
+  // before the last at most half the width left for it), a gap between
+  // columns that never shrinks, and a field too wide for its place
+  // shortened with an ellipsis (the last one in its middle, so that a path
+  // keeps both ends). One line per item, left aligned; ExpandTabs, WordWrap
+  // and Alignment do not apply while it is on. The texts stay as they are.
+  [[nodiscard]] bool TabColumns() const { return tabColumns_; }
+  void SetTabColumns(bool value);
   // Wrapped text gives items of varying height (in a one-column list).
   [[nodiscard]] bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool value);
@@ -455,6 +464,12 @@ private:
   void BuildGlyphCache();
   [[nodiscard]] bool VariableHeight() const;
   [[nodiscard]] int TextFlags() const;
+  // The columns of TabColumns: the width of every column but the last,
+  // measured once after the items or the font change.
+  [[nodiscard]] const std::vector<int>& ColumnWidths() const;
+  [[nodiscard]] int ColumnGap() const;
+  void DrawColumns(QPainter& canvas, const QRect& area, const QString& text) const;
+  void ForgetColumns();
   void DrawItem(QPainter& painter, int index, const QRect& rect, TkitOwnerDrawState state);
   [[nodiscard]] int MeasureItem(int index) const;
   [[nodiscard]] QColor GrayTextColor() const;
@@ -481,6 +496,9 @@ private:
   bool checkedColorChange_ = true;
   bool disabledItemsGrayed_ = true;
   bool expandTabs_ = false;
+  bool tabColumns_ = false;
+  mutable std::vector<int> columnWidths_;
+  mutable bool columnsMeasured_ = false;
   bool wordWrap_ = false;
   bool showSelectedItem_ = true;
   bool showFocusRect_ = true;

@@ -8,10 +8,12 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <QStringList>
 #include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 // The glyph bitmaps live in a resource of the kit's static library. Asking
 // for it by name here keeps the linker from dropping it; the call has to be
@@ -228,7 +230,12 @@ void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect&
     }
     canvas.setFont(font());
     canvas.setPen(pen);
-    canvas.drawText(text.adjusted(glyphSpace_, 0, -glyphSpace_, 0), TextFlags(), ItemText(index));
+    const QRect area = text.adjusted(glyphSpace_, 0, -glyphSpace_, 0);
+    if (tabColumns_) {
+      DrawColumns(canvas, area, ItemText(index));
+    } else {
+      canvas.drawText(area, TextFlags(), ItemText(index));
+    }
     canvas.end();
     painter.drawPixmap(rect.topLeft(), itemBuffer_);
   }
@@ -241,8 +248,65 @@ void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect&
   }
 }
 
+// --- Tab columns ------------------------------------------------------------
+
+const std::vector<int>& TkitCustomCheckListBox::ColumnWidths() const {
+  if (!columnsMeasured_) {
+    columnWidths_.clear();
+    const QFontMetrics metrics(font());
+    for (int i = 0; i < count(); ++i) {
+      const QStringList fields = ItemText(i).split(QLatin1Char('\t'));
+      for (qsizetype f = 0; f + 1 < fields.size(); ++f) {
+        const auto column = static_cast<std::size_t>(f);
+        if (columnWidths_.size() <= column) {
+          columnWidths_.resize(column + 1, 0);
+        }
+        columnWidths_[column] = std::max(columnWidths_[column], metrics.horizontalAdvance(fields[f]));
+      }
+    }
+    columnsMeasured_ = true;
+  }
+  return columnWidths_;
+}
+
+int TkitCustomCheckListBox::ColumnGap() const {
+  return std::max(2 * QFontMetrics(font()).averageCharWidth(), 8);
+}
+
+void TkitCustomCheckListBox::DrawColumns(QPainter& canvas, const QRect& area, const QString& text) const {
+  const QStringList fields = text.split(QLatin1Char('\t'));
+  const std::vector<int>& widths = ColumnWidths();
+  const QFontMetrics metrics(font());
+  const int gap = ColumnGap();
+  int x = area.left();
+  for (qsizetype f = 0; f < fields.size(); ++f) {
+    const int room = area.right() + 1 - x;
+    if (room <= 0) {
+      return;
+    }
+    const bool last = f + 1 == fields.size();
+    const auto column = static_cast<std::size_t>(f);
+    const int width = last ? room : std::min(column < widths.size() ? widths[column] : 0, room / 2);
+    const QString shown =
+        metrics.elidedText(fields[f], last ? Qt::ElideMiddle : Qt::ElideRight, width);
+    canvas.drawText(QRect(x, area.top(), width, area.height()),
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
+    x += width + gap;
+  }
+}
+
+void TkitCustomCheckListBox::ForgetColumns() {
+  columnsMeasured_ = false;
+  viewport()->update();
+}
+
+void TkitCustomCheckListBox::SetTabColumns(bool value) {
+  tabColumns_ = value;
+  ForgetColumns();
+}
+
 bool TkitCustomCheckListBox::VariableHeight() const {
-  return wordWrap_ && Columns() == 0;
+  return wordWrap_ && !tabColumns_ && Columns() == 0;
 }
 
 int TkitCustomCheckListBox::MeasureItem(int index) const {
@@ -283,6 +347,7 @@ void TkitCustomCheckListBox::changeEvent(QEvent* event) {
       FollowFontColor();
     }
   } else if (event->type() == QEvent::FontChange) {
+    ForgetColumns();
     FollowFontColor();
     if (VariableHeight()) {
       Relayout();

@@ -117,6 +117,10 @@ public:
   [[nodiscard]] virtual std::unique_ptr<RegTransaction> BeginTransaction() = 0;
   // Why the registry cannot be used at all; empty while it can.
   [[nodiscard]] virtual std::string Problem() const = 0;
+  // Why the last change that failed was refused (the hive's own words,
+  // "attempt to write a readonly database", "database or disk is full");
+  // empty when the backend cannot tell.
+  [[nodiscard]] virtual std::string LastFailure() const { return Problem(); }
 };
 
 // Opens `path` below one of the roots of `registry`; null on failure.

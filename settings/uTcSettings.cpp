@@ -2,12 +2,14 @@
 
 #include "common/uConst.h"
 #include "platform/AutoStart.h"
+#include "platform/Registry.h"
 
 #include <QCoreApplication>
 #include <QString>
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <variant>
 
 namespace fegolin {
@@ -42,7 +44,19 @@ std::string PathValueName(std::string_view word, int n) {
   return std::string(word) + " " + std::to_string(n);
 }
 
+// The reason of the registry change that just failed.
+StoreResult RegistryFailure() {
+  return StoreResult::Failed(platform::ProcessRegistry().LastFailure());
+}
+
 } // namespace
+
+StoreResult StoreResult::Failed(std::string why) {
+  if (why.empty()) {
+    why = "the registry refused the change";
+  }
+  return {false, std::move(why)};
+}
 
 const OptionInfo& InfoOf(Option option) {
   return kOptionTable[static_cast<std::size_t>(option)];
@@ -104,41 +118,68 @@ void TcSettings::LoadOptions() {
   SetCurrentLanguage(ReadIntOption(Option::Language));
 }
 
-void TcSettings::SaveOptions() {
-  WriteBool(Option::ShowSplash, view_.IsOptionChecked(Option::ShowSplash));
-  WriteBool(Option::SaveWindowSize, view_.IsOptionChecked(Option::SaveWindowSize));
-  WriteBool(Option::ShowTipps, view_.IsOptionChecked(Option::ShowTipps));
-  WriteInt(Option::RunInterval, view_.IntervalUnitIndex());
-  WriteInt(Option::RunIntervalValue, view_.IntervalValue());
-  WriteInt(Option::Language, CurrentLanguage());
+StoreResult TcSettings::SaveOptions() {
   const bool autoStart = view_.IsOptionChecked(Option::StartWithWindows);
-  WriteBool(Option::StartWithWindows, autoStart);
-  SetAutoStart(autoStart);
-}
-
-void TcSettings::ResetOptions() {
-  // Every option but the window size goes back to its default; the size is
-  // the user's, not an option the page shows.
-  for (const OptionInfo& info : kOptionTable) {
-    if (info.option != Option::FormHeight && info.option != Option::FormWidth) {
-      WriteOption(info.option, DefaultOf(info.option));
+  {
+    // All of the page or nothing: a half-stored page would come back as
+    // something the user never saw.
+    RegTransaction transaction;
+    const bool written = WriteBool(Option::ShowSplash, view_.IsOptionChecked(Option::ShowSplash)) &&
+                         WriteBool(Option::SaveWindowSize, view_.IsOptionChecked(Option::SaveWindowSize)) &&
+                         WriteBool(Option::ShowTipps, view_.IsOptionChecked(Option::ShowTipps)) &&
+                         WriteInt(Option::RunInterval, view_.IntervalUnitIndex()) &&
+                         WriteInt(Option::RunIntervalValue, view_.IntervalValue()) &&
+                         WriteInt(Option::Language, CurrentLanguage()) &&
+                         WriteBool(Option::StartWithWindows, autoStart) && WriteRunValue(autoStart);
+    if (!written || !transaction.Commit()) {
+      return RegistryFailure();
     }
   }
-  SetAutoStart(true);
+  return FollowRunValue(autoStart);
+}
+
+StoreResult TcSettings::ResetOptions() {
+  StoreResult result;
+  {
+    RegTransaction transaction;
+    // Every option but the window size goes back to its default; the size
+    // is the user's, not an option the page shows.
+    bool written = true;
+    for (const OptionInfo& info : kOptionTable) {
+      if (info.option != Option::FormHeight && info.option != Option::FormWidth) {
+        written = written && WriteOption(info.option, DefaultOf(info.option));
+      }
+    }
+    written = written && WriteRunValue(true);
+    if (!written || !transaction.Commit()) {
+      result = RegistryFailure();
+    }
+  }
+  if (result.stored) {
+    result = FollowRunValue(true);
+  }
   LoadOptions();
+  return result;
 }
 
-void TcSettings::SetAutoStart(bool on) {
+bool TcSettings::WriteRunValue(bool on) {
   if (on) {
-    const std::string executable = ExecutablePath();
-    if (WriteRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, RegVariant(executable),
-                      TFieldType::ftString)) {
-      platform::RegisterAutoStart(kAppTitle, executable);
-    }
-  } else {
-    DeleteRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle);
-    platform::UnregisterAutoStart(kAppTitle);
+    return WriteRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, RegVariant(ExecutablePath()),
+                         TFieldType::ftString);
   }
+  // Nothing to delete is no failure; a refused delete dooms the open
+  // transaction, which its commit then reports.
+  DeleteRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle);
+  return true;
+}
+
+StoreResult TcSettings::FollowRunValue(bool on) {
+  const bool followed = on ? platform::RegisterAutoStart(kAppTitle, ExecutablePath())
+                           : platform::UnregisterAutoStart(kAppTitle);
+  if (!followed) {
+    return StoreResult::Failed("the desktop's autostart entry could not be changed");
+  }
+  return {};
 }
 
 void TcSettings::SetLanguage(int index) {
@@ -154,15 +195,16 @@ std::string TcSettings::GetUserTempDir() const { return GetLongDisplayPath(GetTe
 
 std::string TcSettings::GetWindowsTempDir() const { return fegolin::GetWindowsTempDir(); }
 
-void TcSettings::SaveDirectoryList() {
+StoreResult TcSettings::SaveDirectoryList() {
   try {
     RegTransaction transaction;
-    if (WriteDirectoryList()) {
-      transaction.Commit();
+    if (WriteDirectoryList() && transaction.Commit()) {
+      return {};
     }
   } catch (...) {
     // The transaction rolls back on the way out: the stored list stays.
   }
+  return RegistryFailure();
 }
 
 bool TcSettings::WriteDirectoryList() {
@@ -221,12 +263,12 @@ void TcSettings::LoadDirectoryList() {
   }
 }
 
-void TcSettings::ClearDirectoryList() {
+StoreResult TcSettings::ClearDirectoryList() {
   if (list_.Count() == 0) {
-    return;
+    return {};
   }
   list_.ReleaseAll();
-  SaveDirectoryList();
+  return SaveDirectoryList();
 }
 
 void TcSettings::AddDefaultEntries() {

@@ -101,6 +101,15 @@ public:
   virtual void ReleaseAll() = 0;
 };
 
+// What came of storing: stored, or not and why. A store that fails keeps
+// what was stored before it, as a whole.
+struct StoreResult {
+  bool stored = true;
+  std::string reason;  // the registry's words; empty when stored
+
+  [[nodiscard]] static StoreResult Failed(std::string why);
+};
+
 // Adds the stored folder list to `list` in stored order, each item with its
 // stored check mark; the list ends at the first entry without a name or a
 // state. Reads only: nothing is created in the registry. Callers that
@@ -118,11 +127,12 @@ public:
   TcSettings& operator=(const TcSettings&) = delete;
 
   void LoadOptions();
-  void SaveOptions();
-  void ResetOptions();
-  // Writes (on) or deletes (off) the Run value, and the desktop session's
-  // autostart entry with it.
-  void SetAutoStart(bool on);
+  // Stores every option and the Run value in one transaction, then the
+  // desktop session's autostart entry.
+  StoreResult SaveOptions();
+  // Stores the defaults (the window size stays) and starting with Windows,
+  // then loads what is stored: after a failure that is the old values.
+  StoreResult ResetOptions();
   // A language picked in the options page's language group (0 German,
   // 1 English) becomes the current language; other indexes change nothing.
   // SaveOptions stores it.
@@ -134,18 +144,23 @@ public:
   // Replaces the stored list with the one in the control. The old list is
   // removed and the new one written in one transaction of the hive: if any
   // part fails, the previously stored list stays as it was.
-  void SaveDirectoryList();
+  StoreResult SaveDirectoryList();
   // Fills the (emptied) control from the stored list.
   void LoadDirectoryList();
   // Releases all entries, empties the control and stores the empty list;
   // does nothing at all on an empty list.
-  void ClearDirectoryList();
+  StoreResult ClearDirectoryList();
   // Adds "Windows Temp" and, where it differs, "User Temp", unticked, to an
   // empty list. Nothing is stored.
   void AddDefaultEntries();
 
 private:
   [[nodiscard]] bool WriteDirectoryList();
+  // Writes (on) or deletes (off) the Run value, joining the open
+  // transaction.
+  [[nodiscard]] static bool WriteRunValue(bool on);
+  // The desktop session's entry, after the Run value is stored.
+  [[nodiscard]] static StoreResult FollowRunValue(bool on);
 
   TcSettingsView& view_;
   TcDirectoryListView& list_;

@@ -9,7 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
-#include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace fegolin {
@@ -49,20 +49,31 @@ TkitVersionLabel* VersionLabel(const char* name, const QString& key1, const QStr
 
 TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("tabAbout"));
-  auto* page = new QVBoxLayout(this);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  // At the window's smallest size the page is taller than its place: it
+  // scrolls rather than cut the credits off.
+  scrAbout = new QScrollArea(this);
+  scrAbout->setObjectName(QStringLiteral("scrAbout"));
+  scrAbout->setFrameShape(QFrame::NoFrame);
+  scrAbout->setWidgetResizable(true);
+  scrAbout->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  scrAbout->viewport()->setAutoFillBackground(false);
+  outer->addWidget(scrAbout);
+  auto* content = new QWidget(scrAbout);
+  content->setAutoFillBackground(false);
+  scrAbout->setWidget(content);
+  auto* page = new QVBoxLayout(content);
   page->setContentsMargins(8, 8, 8, 8);
-  // A window lower than the page needs cuts the page off at the bottom
-  // rather than pushing its labels over each other.
-  page->setSizeConstraint(QLayout::SetMinimumSize);
 
-  lblAppTitle = new QLabel(this);
+  lblAppTitle = new QLabel(content);
   lblAppTitle->setObjectName(QStringLiteral("lblAppTitle"));
   lblAppTitle->setFont(PixelFont(QStringLiteral("Arial"), 20, QFont::SansSerif, true));
   lblAppTitle->setAlignment(Qt::AlignCenter);
   page->addWidget(lblAppTitle);
 
   auto* middle = new QHBoxLayout;
-  Panel3 = new QFrame(this);
+  Panel3 = new QFrame(content);
   Panel3->setObjectName(QStringLiteral("Panel3"));
   Panel3->setFrameShape(QFrame::Panel);
   Panel3->setFrameShadow(QFrame::Sunken);
@@ -103,20 +114,14 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   middle->addLayout(layDetails, 1);
   page->addLayout(middle);
 
-  Memo2 = new QPlainTextEdit(kCredits, this);
+  // In the page's own text colour: a credit that cannot be read is none.
+  Memo2 = new QLabel(kCredits, content);
   Memo2->setObjectName(QStringLiteral("Memo2"));
-  Memo2->setReadOnly(true);
-  Memo2->setEnabled(false);
-  Memo2->setFrameShape(QFrame::NoFrame);
-  Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo2->setBackgroundRole(QPalette::Button);
-  QPalette palette = Memo2->palette();
-  palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-  palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Button));
-  Memo2->setPalette(palette);
-  page->addWidget(Memo2, 1);
+  Memo2->setTextFormat(Qt::PlainText);
+  Memo2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Memo2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  page->addWidget(Memo2);
+  page->addStretch(1);
 }
 
 } // namespace fegolin

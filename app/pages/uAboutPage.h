@@ -7,7 +7,7 @@
 
 class QFrame;
 class QLabel;
-class QPlainTextEdit;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace fegolin {
@@ -32,7 +32,9 @@ public:
   TkitVersionLabel* kitVersionLabel1;  // file description and comments
   QFrame* Panel3;
   QLabel* Image1;   // 90 x 115, shows the page's picture
-  QPlainTextEdit* Memo2;
+  QLabel* Memo2;    // the credits, in the page's text colour
+  // Everything above: the page scrolls where the window is too low for it.
+  QScrollArea* scrAbout;
 };
 
 } // namespace fegolin

@@ -21,6 +21,7 @@ TcRadioGroup::TcRadioGroup(const QString& caption, const QStringList& items, int
     });
     buttons_.push_back(button);
   }
+  SetItemIndex(-1);
 }
 
 void TcRadioGroup::SetItemIndex(int index) {
@@ -35,6 +36,12 @@ void TcRadioGroup::SetItemIndex(int index) {
   }
   for (QRadioButton* button : buttons_) {
     button->setAutoExclusive(true);
+  }
+  // Tab enters the group at the chosen item (the first while none is);
+  // the arrow keys move between the items.
+  for (int i = 0; i < Count(); ++i) {
+    const bool entry = i == std::max(itemIndex_, 0);
+    buttons_[static_cast<std::size_t>(i)]->setFocusPolicy(entry ? Qt::StrongFocus : Qt::ClickFocus);
   }
 }
 

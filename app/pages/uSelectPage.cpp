@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QToolButton>
@@ -12,13 +13,28 @@
 namespace fegolin {
 namespace {
 
+// A flat button the keyboard reaches with Tab (a click leaves the focus in
+// the list) and presses with Space or Enter, as it does a push button.
+class TcFlatButton final : public QToolButton {
+public:
+  using QToolButton::QToolButton;
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+      click();
+      return;
+    }
+    QToolButton::keyPressEvent(event);
+  }
+};
+
 QToolButton* FlatButton(const char* name, QSize size) {
-  auto* button = new QToolButton;
+  auto* button = new TcFlatButton;
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoRaise(true);
-  // Tool buttons never take the focus, so Enter still reaches the window's
-  // default button.
-  button->setFocusPolicy(Qt::NoFocus);
+  button->setFocusPolicy(Qt::TabFocus);
   button->setFixedSize(size);
   button->setIconSize(QSize(16, 16));
   return button;
@@ -66,8 +82,12 @@ TcSelectPage::TcSelectPage(QWidget* parent) : QWidget(parent) {
   cbxKitDirectoryList = new TkitCheckListBox(grpDirectories);
   cbxKitDirectoryList->setObjectName(QStringLiteral("cbxKitDirectoryList"));
   cbxKitDirectoryList->SetExpandTabs(true);
+  // Names and folders in two columns, whatever their lengths.
+  cbxKitDirectoryList->SetTabColumns(true);
   cbxKitDirectoryList->SetGlyphStyle(TkitCheckStyle::csTick3D);
-  cbxKitDirectoryList->SetOptions(TCheckOption::chClickGlyph | TCheckOption::chMultiSelect);
+  // The space bar ticks the current entry, as a click on its glyph does.
+  cbxKitDirectoryList->SetOptions(TCheckOption::chClickGlyph | TCheckOption::chSpaceKey |
+                                  TCheckOption::chMultiSelect);
   cbxKitDirectoryList->SetScrollWidth(0);
   cbxKitDirectoryList->SetSorted(true);
   cbxKitDirectoryList->SetItemHeight(16);

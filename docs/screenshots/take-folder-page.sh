@@ -72,7 +72,7 @@ sleep 0.5
 xdotool key Down Return
 find_window '^Eintrag umbenennen$' >/dev/null
 xdotool key ctrl+a
-xdotool type --delay 30 "  Projekt Build  "
+xdotool type --delay 30 "  Projekt Build mit einem langen Namen  "
 xdotool key Return
 gone '^Eintrag umbenennen$'
 click_at 80 "$(row 1)" 1

@@ -35,6 +35,13 @@ shot 2-verzeichnis
 for page in 3-optionen 4-info 5-hilfe 1-status; do
   xdotool key --window "$window" ctrl+Tab
   shot "$page"
+  if [ "$page" = 4-info ]; then
+    # At this size the Info page scrolls: the credits at its end.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 200)) $((Y + 150)) click --repeat 10 5
+    xdotool mousemove 0 0
+    shot 4-info-unten
+  fi
 done
 
 # Start-up: the splash of an ordinary start, then the welcome tips of a

@@ -28,6 +28,9 @@ public:
 
   [[nodiscard]] sqlite3* db() const { return db_.get(); }
   [[nodiscard]] const std::string& problem() const { return problem_; }
+  [[nodiscard]] const std::string& lastFailure() const {
+    return lastFailure_.empty() ? problem_ : lastFailure_;
+  }
 
   void Begin() {
     if (depth_++ == 0) {
@@ -35,6 +38,9 @@ public:
       // a reader and later needs to write could be refused half-way.
       active_ = db() != nullptr && Exec(db(), "BEGIN IMMEDIATE") == SQLITE_OK;
       doomed_ = !active_;
+      if (doomed_) {
+        NoteFailure();
+      }
     }
   }
 
@@ -49,6 +55,9 @@ public:
       return !doomed_;
     }
     bool kept = active_ && !doomed_ && Exec(db(), "COMMIT") == SQLITE_OK;
+    if (active_ && !doomed_ && !kept) {
+      NoteFailure();
+    }
     // SQLite may already have rolled back by itself after some errors.
     if (!kept && db() != nullptr && sqlite3_get_autocommit(db()) == 0) {
       Exec(db(), "ROLLBACK");
@@ -67,13 +76,31 @@ public:
     }
     Begin();
     const RegStatus status = doomed_ ? RegStatus::Failed : change();
+    if (status == RegStatus::Failed && !doomed_) {
+      NoteFailure();
+    }
     const bool kept = End(status != RegStatus::Failed);
     return kept ? status : RegStatus::Failed;
   }
 
 private:
+  // Taken at once: a rollback afterwards replaces the connection's message.
+  // A change refused for the hive's own reasons (a key that still has
+  // subkeys) leaves no message on the connection.
+  void NoteFailure() {
+    const int code = db() != nullptr ? sqlite3_errcode(db()) : SQLITE_OK;
+    if (db() == nullptr) {
+      lastFailure_ = problem_;
+    } else if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) {
+      lastFailure_ = sqlite3_errmsg(db());
+    } else {
+      lastFailure_ = "the registry refused the change";
+    }
+  }
+
   SqliteHandle db_;
   std::string problem_;
+  std::string lastFailure_;
   int depth_ = 0;
   bool active_ = false;
   bool doomed_ = false;
@@ -353,6 +380,7 @@ public:
   }
 
   [[nodiscard]] std::string Problem() const override { return conn_->problem(); }
+  [[nodiscard]] std::string LastFailure() const override { return conn_->lastFailure(); }
 
 private:
   std::shared_ptr<HiveConnection> conn_;

@@ -19,12 +19,16 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,7 +93,7 @@ const std::vector<std::string> kThreeSaved{"Archiv|/srv/archiv|0", "Medien|/srv/
                                            "Projekt|/srv/projekt|1"};
 
 class FolderPage : public ::testing::Test {
-protected:
+public:
   // Every start here is a later start, without the splash holding it up.
   void SetUp() override {
     ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
@@ -170,7 +174,7 @@ struct ConfirmCase {
 
 class ConfirmedReset : public FolderPage, public ::testing::WithParamInterface<ConfirmCase> {};
 
-TEST_P(ConfirmedReset, OnlyYesEmptiesTheStoredListAtOnce) {
+TEST_P(ConfirmedReset, OnlyYesChangesTheListAndOnlySaveStoresIt) {
   const ConfirmCase& c = GetParam();
   auto form = Open();
   TcDialogScript script;
@@ -191,11 +195,14 @@ TEST_P(ConfirmedReset, OnlyYesEmptiesTheStoredListAtOnce) {
     EXPECT_TRUE(ListActionsEnabled(*form));
     return;
   }
-  EXPECT_EQ(StoredList(), std::nullopt) << "gone before Save is pressed";
+  EXPECT_EQ(StoredList(), kThreeStored) << "stored only by Save";
   EXPECT_TRUE(SaveEnabled(*form));
   if (c.action == Reset::DeleteAll) {
     EXPECT_TRUE(Items(*form).empty());
     EXPECT_FALSE(ListActionsEnabled(*form));
+    form->tabSelect->btnApplyDir->click();
+    EXPECT_EQ(StoredList(), std::nullopt);
+    EXPECT_FALSE(SaveEnabled(*form));
     return;
   }
   const std::string windowsTemp = form->Settings()->GetWindowsTempDir();
@@ -285,7 +292,7 @@ TEST_P(Rename, TrimsTheAnswerAndKeepsPlaceAndMark) {
     item = c.newName + item.substr(item.find('\t'));
   }
   EXPECT_EQ(Items(*form), expected);
-  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_EQ(SaveEnabled(*form), c.newName != nullptr);
   EXPECT_EQ(StoredList(), kThreeStored);
 }
 
@@ -328,36 +335,26 @@ TEST_F(FolderPage, RightClickThenRenameRenamesTheClickedItem) {
 
 // --- Delete one entry -----------------------------------------------------------
 
-struct DeleteCase {
-  const char* name;
-  int item;
-  bool savePending;
-};
+TEST_F(FolderPage, DeletingAnyEntryAsksNothingAndMarksTheListChanged) {
+  for (const int item : {2, 0}) {
+    SCOPED_TRACE(kThreeItems[static_cast<std::size_t>(item)]);
+    auto form = Open();
+    List(*form).SetItemIndex(item);
+    TcDialogScript script;
+    form->tabSelect->SpeedButton2->click();
 
-class DeleteEntry : public FolderPage, public ::testing::WithParamInterface<DeleteCase> {};
-
-TEST_P(DeleteEntry, AsksNothingAndOnlyACheckedEntryMarksTheListChanged) {
-  const DeleteCase& c = GetParam();
-  auto form = Open();
-  List(*form).SetItemIndex(c.item);
-  TcDialogScript script;
-  form->tabSelect->SpeedButton2->click();
-
-  std::vector<std::string> expected = kThreeItems;
-  expected.erase(expected.begin() + c.item);
-  EXPECT_EQ(Items(*form), expected);
-  EXPECT_TRUE(script.Requests().empty());
-  EXPECT_EQ(SaveEnabled(*form), c.savePending);
-  EXPECT_EQ(StoredList(), kThreeStored);
+    std::vector<std::string> expected = kThreeItems;
+    expected.erase(expected.begin() + item);
+    EXPECT_EQ(Items(*form), expected);
+    EXPECT_TRUE(script.Requests().empty());
+    EXPECT_TRUE(SaveEnabled(*form));
+    EXPECT_EQ(StoredList(), kThreeStored);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(FolderList, DeleteEntry,
-                         ::testing::Values(DeleteCase{"Checked", 2, true}, DeleteCase{"Unchecked", 0, false}),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 // --- Add a folder ---------------------------------------------------------------
 
-TEST_F(FolderPage, AddShowsTheSystemsNameSortedInUntickedAndStoresThePathOnSave) {
+TEST_F(FolderPage, AddListsTheSystemsNameWithThePathSortedInUntickedAsEveryStartWill) {
   auto form = Open();
   TcDialogScript script;
   script.AnswerFolder({QStringLiteral("/srv/zwischen"), QStringLiteral("Mitte")});
@@ -368,17 +365,17 @@ TEST_F(FolderPage, AddShowsTheSystemsNameSortedInUntickedAndStoresThePathOnSave)
   ASSERT_EQ(script.Requests().size(), 2u);
   EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Folder);
   EXPECT_TRUE(QFileInfo(script.Requests()[0].initial).isDir()) << "opens at a folder that exists";
-  EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], kThreeItems[1], "Mitte [ ]", kThreeItems[2]}));
-  const TcPathData* entry = form->DirectoryList().Entry(2);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->DisplayName(), "/srv/zwischen");
-  EXPECT_EQ(entry->Directory(), "/srv/zwischen");
-  EXPECT_FALSE(SaveEnabled(*form));
+  const std::vector<std::string> added{kThreeItems[0], kThreeItems[1], "Mitte\t(/srv/zwischen) [ ]",
+                                       kThreeItems[2]};
+  EXPECT_EQ(Items(*form), added);
+  EXPECT_TRUE(SaveEnabled(*form));
 
-  form->tabSelect->btnApplyDir->setEnabled(true);
   form->tabSelect->btnApplyDir->click();
-  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1],
-                                                    "/srv/zwischen|/srv/zwischen|0", kThreeSaved[2]}));
+  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1], "Mitte|/srv/zwischen|0",
+                                                    kThreeSaved[2]}));
+  form.reset();
+  EXPECT_EQ(Items(*Open({})), added);
 }
 
 TEST_F(FolderPage, AddingToAnEmptiedListOffersRenameAndDeleteAtOnce) {
@@ -401,10 +398,10 @@ TEST_F(FolderPage, AGlyphClickIsRecordedOnTheEntryAndStoredOnlyBySave) {
   EXPECT_TRUE(SaveEnabled(*form));
   EXPECT_EQ(StoredList(), kThreeStored);
 
-  // Leaving the page and coming back drops the indication, not the change.
+  // Leaving the page and coming back keeps the change and its indication.
   form->actStatus->trigger();
   form->actSelect->trigger();
-  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_TRUE(SaveEnabled(*form));
   EXPECT_EQ(Items(*form)[0], "Archiv\t(/srv/archiv) [x]");
 
   ClickGlyph(*form, 2);
@@ -414,29 +411,238 @@ TEST_F(FolderPage, AGlyphClickIsRecordedOnTheEntryAndStoredOnlyBySave) {
                                                     "Projekt|/srv/projekt|0"}));
 }
 
-// Items with the same text share one mark; every entry behind it must be
-// stored with it, or the next start loses the tick.
-TEST_F(FolderPage, TwoEntriesSharingAMarkAreStoredAndReloadedTicked) {
+// Two folders of the same name are two entries, each with its own mark.
+TEST_F(FolderPage, FoldersOfTheSameNameKeepTheirOwnMarksAcrossARestart) {
   {
     auto form = OpenEmpty();
     TcDialogScript script;
     script.AnswerFolder({QStringLiteral("/srv/a/tmp"), QStringLiteral("tmp")});
     script.AnswerFolder({QStringLiteral("/srv/b/tmp"), QStringLiteral("tmp")});
     form->actAddDirectory->trigger();
-    ClickGlyph(*form, 0);
-    form->actAddDirectory->trigger();  // shows ticked: its text already is
-    EXPECT_EQ(Items(*form), (std::vector<std::string>{"tmp [x]", "tmp [x]"}));
+    form->actAddDirectory->trigger();
     ClickGlyph(*form, 1);
-    EXPECT_EQ(Items(*form), (std::vector<std::string>{"tmp [ ]", "tmp [ ]"}));
-    ClickGlyph(*form, 0);
+    EXPECT_EQ(Items(*form), (std::vector<std::string>{"tmp\t(/srv/a/tmp) [ ]", "tmp\t(/srv/b/tmp) [x]"}));
     form->tabSelect->btnApplyDir->click();
   }
-  // Equal texts keep no particular order between them.
-  std::vector<std::string> stored = StoredList().value_or(std::vector<std::string>{});
-  std::sort(stored.begin(), stored.end());
-  EXPECT_EQ(stored, (std::vector<std::string>{"/srv/a/tmp|/srv/a/tmp|1", "/srv/b/tmp|/srv/b/tmp|1"}));
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"tmp|/srv/a/tmp|0", "tmp|/srv/b/tmp|1"}));
   TfrmMain form;
-  EXPECT_EQ(Items(form), (std::vector<std::string>{"/srv/a/tmp\t(/srv/a/tmp) [x]", "/srv/b/tmp\t(/srv/b/tmp) [x]"}));
+  EXPECT_EQ(Items(form), (std::vector<std::string>{"tmp\t(/srv/a/tmp) [ ]", "tmp\t(/srv/b/tmp) [x]"}));
+}
+
+// --- Save follows the difference to the stored list ---------------------------------
+
+struct PendingCase {
+  const char* name;
+  std::function<void(TfrmMain&, TcDialogScript&)> change;
+  std::function<void(TfrmMain&, TcDialogScript&)> undo;
+};
+
+class PendingChanges : public FolderPage, public ::testing::WithParamInterface<PendingCase> {};
+
+TEST_P(PendingChanges, TurnSaveOnUntilTheListMatchesTheStoredOneAgain) {
+  auto form = Open();
+  ASSERT_FALSE(SaveEnabled(*form));
+  ASSERT_FALSE(form->ListChanged());
+  TcDialogScript script;
+  GetParam().change(*form, script);
+  EXPECT_TRUE(SaveEnabled(*form));
+  EXPECT_TRUE(form->ListChanged());
+  GetParam().undo(*form, script);
+  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_FALSE(form->ListChanged());
+}
+
+void RenameItem(TfrmMain& form, TcDialogScript& script, int item, const char* name) {
+  FolderPage::List(form).SetItemIndex(item);
+  script.AnswerText(QString::fromUtf8(name));
+  form.actRenameEntry->trigger();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FolderList, PendingChanges,
+    ::testing::Values(
+        PendingCase{"Tick", [](TfrmMain& f, TcDialogScript&) { FolderPage::ClickGlyph(f, 0); },
+                    [](TfrmMain& f, TcDialogScript&) { FolderPage::ClickGlyph(f, 0); }},
+        PendingCase{"Rename", [](TfrmMain& f, TcDialogScript& s) { RenameItem(f, s, 1, "Filme"); },
+                    [](TfrmMain& f, TcDialogScript& s) { RenameItem(f, s, 1, "Medien"); }},
+        PendingCase{"DeleteUnticked",
+                    [](TfrmMain& f, TcDialogScript&) {
+                      FolderPage::List(f).SetItemIndex(0);
+                      f.actDeleteEntry->trigger();
+                    },
+                    [](TfrmMain& f, TcDialogScript& s) {
+                      s.AnswerFolder({QStringLiteral("/srv/archiv"), QStringLiteral("Archiv")});
+                      f.actAddDirectory->trigger();
+                    }},
+        PendingCase{"Add",
+                    [](TfrmMain& f, TcDialogScript& s) {
+                      s.AnswerFolder({QStringLiteral("/srv/neu"), QStringLiteral("neu")});
+                      f.actAddDirectory->trigger();
+                    },
+                    [](TfrmMain& f, TcDialogScript&) {
+                      FolderPage::List(f).SetItemIndex(2);
+                      f.actDeleteEntry->trigger();
+                    }},
+        PendingCase{"SaveAfterDeleteAll",
+                    [](TfrmMain& f, TcDialogScript& s) {
+                      s.AnswerYes();
+                      f.actDeleteAll->trigger();
+                    },
+                    [](TfrmMain& f, TcDialogScript&) { f.tabSelect->btnApplyDir->click(); }}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// --- Ending the program with changes not saved ----------------------------------------
+
+struct ExitCase {
+  const char* name;
+  std::optional<DialogAnswer> answer;  // nothing: the list is unchanged
+  bool ends;
+  bool stored;
+};
+
+class ExitQuestion : public FolderPage, public ::testing::WithParamInterface<ExitCase> {};
+
+TEST_P(ExitQuestion, AsksWhetherToSaveAndDoesWhatTheAnswerSays) {
+  const ExitCase& c = GetParam();
+  auto form = Open();
+  QSignalSpy closed(form.get(), &TfrmMain::Closed);
+  if (c.answer) {
+    ClickGlyph(*form, 0);
+  }
+  TcDialogScript script;
+  if (c.answer == DialogAnswer::Yes) {
+    script.AnswerYes();
+  } else if (c.answer == DialogAnswer::No) {
+    script.AnswerNo();
+  } else if (c.answer == DialogAnswer::Cancel) {
+    script.AnswerCancel();
+  }
+  form->btnCancel->click();
+
+  ASSERT_EQ(script.Requests().size(), c.answer ? 1u : 0u);
+  if (c.answer) {
+    EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Question);
+  }
+  EXPECT_EQ(closed.count(), c.ends ? 1 : 0);
+  EXPECT_EQ(StoredList()->front(), c.stored ? "Archiv|/srv/archiv|1" : "Projekt|/srv/projekt|1");
+}
+
+INSTANTIATE_TEST_SUITE_P(FolderList, ExitQuestion,
+                         ::testing::Values(ExitCase{"NothingChanged", std::nullopt, true, false},
+                                           ExitCase{"Yes", DialogAnswer::Yes, true, true},
+                                           ExitCase{"No", DialogAnswer::No, true, false},
+                                           ExitCase{"Cancel", DialogAnswer::Cancel, false, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(FolderPage, ASessionEndNeverAsksNorStoresTheList) {
+  auto form = Open();
+  QSignalSpy closed(form.get(), &TfrmMain::Closed);
+  ClickGlyph(*form, 0);
+  TcDialogScript script;
+  // What the handler of a termination signal does.
+  form->close();
+  EXPECT_TRUE(script.Requests().empty());
+  EXPECT_EQ(closed.count(), 1);
+  EXPECT_EQ(StoredList(), kThreeStored);
+}
+
+// --- A save that fails ----------------------------------------------------------------
+
+TEST_F(FolderPage, AFailedSaveKeepsSaveOnAndTheStoredListAndSaysWhyInTheStatusBar) {
+  auto form = Open();
+  QSignalSpy closed(form.get(), &TfrmMain::Closed);
+  ClickGlyph(*form, 0);
+  test::RefuseWritesOf(hive_, "Directory 1", "attempt to write a readonly database");
+
+  form->tabSelect->btnApplyDir->click();
+  EXPECT_TRUE(SaveEnabled(*form));
+  EXPECT_EQ(StoredList(), kThreeStored);
+  const QString failed = QStringLiteral(
+      "Die Verzeichnisliste konnte nicht gespeichert werden: attempt to write a readonly database");
+  EXPECT_EQ(form->StatusBar1->currentMessage(), failed);
+
+  // Ending with Yes: the program stays, on the folder page, saying why.
+  form->actStatus->trigger();
+  TcDialogScript script;
+  script.AnswerYes();
+  form->actExit->trigger();
+  EXPECT_EQ(closed.count(), 0);
+  EXPECT_EQ(form->pgeMain->currentWidget(), form->tabSelect);
+  EXPECT_EQ(form->StatusBar1->currentMessage(), failed);
+
+  test::AllowWrites(hive_);
+  form->tabSelect->btnApplyDir->click();
+  EXPECT_FALSE(SaveEnabled(*form));
+  EXPECT_EQ(form->StatusBar1->currentMessage(), QString());
+  EXPECT_EQ(StoredList()->front(), "Archiv|/srv/archiv|1");
+}
+
+// --- The keyboard -----------------------------------------------------------------------
+
+TEST_F(FolderPage, SpaceTicksTheCurrentEntryAndF2AndDelRenameAndDelete) {
+  auto form = Open();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  TkitCheckListBox& list = List(*form);
+  list.setFocus();
+  list.SetItemIndex(1);
+  QTest::keyClick(&list, Qt::Key_Space);
+  EXPECT_EQ(Items(*form)[1], "Medien\t(/srv/medien) [x]");
+  EXPECT_TRUE(SaveEnabled(*form));
+  QTest::keyClick(&list, Qt::Key_Space);
+  EXPECT_EQ(Items(*form)[1], "Medien\t(/srv/medien) [ ]");
+
+  TcDialogScript script;
+  script.AnswerText(QStringLiteral("Filme"));
+  QTest::keyClick(&list, Qt::Key_F2);
+  QTest::keyClick(&list, Qt::Key_Delete);
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], kThreeItems[2]}));
+  ASSERT_EQ(script.Requests().size(), 1u);
+  EXPECT_EQ(script.Requests()[0].initial, QStringLiteral("Medien"));
+}
+
+// Tab walks the page's controls; each of them answers Enter (and the tool
+// buttons Space) by running its action.
+TEST_F(FolderPage, TabReachesEveryActionOfThePageAndEnterRunsIt) {
+  auto form = Open();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  TcSelectPage& page = *form->tabSelect;
+  ClickGlyph(*form, 0);  // gives Save something to do
+  std::vector<QWidget*> reached;
+  List(*form).setFocus();
+  for (int i = 0; i < 20; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  for (QWidget* control : std::initializer_list<QWidget*>{page.btnAddDirToList, page.SpeedButton1, page.SpeedButton2,
+                                                          page.SpeedButton3, page.SpeedButton4, page.btnApplyDir}) {
+    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end()) << control->objectName().toStdString();
+  }
+
+  TcDialogScript script;
+  script.AnswerCancel();  // the folder dialog
+  script.AnswerCancel();  // rename
+  script.AnswerNo();      // delete all
+  script.AnswerNo();      // defaults
+  List(*form).SetItemIndex(0);
+  for (QWidget* button : std::initializer_list<QWidget*>{page.btnAddDirToList, page.SpeedButton1, page.SpeedButton3,
+                                                         page.SpeedButton4}) {
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+  }
+  ASSERT_EQ(script.Requests().size(), 4u);
+  EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Folder);
+  EXPECT_EQ(script.Requests()[1].kind, DialogRequest::Kind::Input);
+  EXPECT_EQ(script.Requests()[2].text, QStringLiteral("Alle Einträge löschen?"));
+  EXPECT_EQ(script.Requests()[3].text, QStringLiteral("Alle Einträge auf Vorgabe stellen?"));
+
+  page.SpeedButton2->setFocus();
+  QTest::keyClick(page.SpeedButton2, Qt::Key_Space);
+  EXPECT_EQ(List(*form).ItemCount(), 2);
+  page.btnApplyDir->setFocus();
+  QTest::keyClick(page.btnApplyDir, Qt::Key_Return);
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[1], "Projekt|/srv/projekt|1"}));
 }
 
 TEST_F(FolderPage, RenamingOntoATickedCaptionTakesItsTick) {

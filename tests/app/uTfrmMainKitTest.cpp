@@ -29,6 +29,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -36,6 +38,9 @@
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include <optional>
 #include <string>
@@ -61,7 +66,7 @@ struct Progress {
   bool titleSet = false;         // step 3
   bool settingsMade = false;     // step 6
   int unitItems = 0;             // step 10 fills three
-  bool nextRunShown = false;     // step 13
+  bool listActionsOn = false;    // step 14
   int widthMin = 0;              // step 4 raises it to 452
   bool formVisible = true;       // the tray icon hid it before FormCreate
   bool iconAdded = false;
@@ -71,7 +76,7 @@ Progress ProgressOf(TfrmMain& form) {
   return {!form.tabAbout->lblAppTitle->text().isEmpty(),
           form.Settings() != nullptr,
           form.tabOptions->cbxInterval->count(),
-          form.tabStatus->lblNextRun->text().trimmed().size() > 0,
+          form.actDeleteEntry->isEnabled(),
           form.kitFormSizer->WidthMin(),
           form.isVisible(),
           form.kitTrayIcon1->IsIconAdded()};
@@ -165,11 +170,11 @@ TEST_P(StartUp, ShowsSplashAndTipsInTheirPlaceOfTheSequence) {
     EXPECT_FALSE(form.SplashForm()->isVisible());
   }
   if (GetParam().tips) {
-    // Step 12: after the unit names (10), before the next-run label (13).
+    // Step 12: after the unit names (10), before the list actions (14).
     const Progress& at = *watch.atTips;
     EXPECT_TRUE(at.settingsMade);
     EXPECT_EQ(at.unitItems, 3);
-    EXPECT_FALSE(at.nextRunShown);
+    EXPECT_FALSE(at.listActionsOn);
     TkitsfTip* tip = VisibleTipWindow();
     ASSERT_NE(tip, nullptr);
     EXPECT_FALSE(tip->isModal());
@@ -360,6 +365,38 @@ TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
   EXPECT_EQ(page.kitURLLabel1->URL(), QStringLiteral("http://www.norvalt.de"));
   EXPECT_EQ(page.kitURLLabel1->ShowBrowser(), TkitShowWindowStyle::aswShowDefault);
   EXPECT_EQ(page.Image1->pixmap().size(), QSize(90, 115));
+}
+
+// WCAG's contrast ratio of two colours: 1 (the same) to 21 (black on
+// white); 4.5 is what running text needs.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(MainWindowKit, TheCreditsCanBeScrolledToAndReadAtTheSmallestSize) {
+  LaterStart(false, false);
+  TfrmMain form;
+  form.actAbout->trigger();
+  ASSERT_EQ(form.size(), QSize(452, 305));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  TcAboutPage& page = *form.tabAbout;
+  auto* area = page.findChild<QScrollArea*>();
+  ASSERT_NE(area, nullptr);
+  QScrollBar* bar = area->verticalScrollBar();
+  ASSERT_TRUE(bar->isVisible()) << "the page is taller than its place";
+  bar->setValue(bar->maximum());
+  const QRect credits(page.Memo2->mapTo(area->viewport(), QPoint(0, 0)), page.Memo2->size());
+  EXPECT_TRUE(area->viewport()->rect().contains(credits)) << "the whole text in view once scrolled down";
+  EXPECT_TRUE(page.Memo2->isEnabled());
+  EXPECT_GE(Contrast(page.Memo2->palette().color(page.Memo2->foregroundRole()),
+                     area->palette().color(QPalette::Window)),
+            4.5);
 }
 
 TEST_F(MainWindowKit, TheIdleWelcomeTipsNeverShow) {

@@ -60,6 +60,27 @@ public:
   std::unique_ptr<TfrmMain> form_;
 };
 
+// Before the Options page was ever shown: the first paint speaks the
+// stored language.
+TEST_F(LanguageGroup, AStoredEnglishAppliesFromTheStart) {
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", std::int32_t{1}, TFieldType::ftInteger));
+  form_ = std::make_unique<TfrmMain>();
+  EXPECT_EQ(form_->tabStatus->lblAction->text(), QStringLiteral("Idle..."));
+  EXPECT_EQ(Units(), (QStringList{"Seconds", "Minutes", "Hours"}));
+  EXPECT_EQ(page().grpLanguage->ItemIndex(), kEnglishItem);
+}
+
+TEST_F(LanguageGroup, DefaultsShowTheLanguageTheyStore) {
+  Start(1);
+  ASSERT_EQ(page().grpLanguage->ItemIndex(), kEnglishItem);
+  form_->actSetDefaults->trigger();
+  EXPECT_EQ(StoredLanguage(), 2);
+  EXPECT_EQ(page().grpLanguage->ItemIndex(), kGermanItem);
+  EXPECT_TRUE(Item(kGermanItem)->isChecked());
+  EXPECT_EQ(Units(), (QStringList{"Sekunden", "Minuten", "Stunden"}));
+  EXPECT_EQ(form_->tabStatus->lblAction->text(), QStringLiteral("Untätig..."));
+}
+
 TEST_F(LanguageGroup, ShowsTheStoredLanguage) {
   Start();
   EXPECT_TRUE(page().grpLanguage->isVisibleTo(form_.get()));

@@ -5,25 +5,37 @@
 #include "app/uTfrmMain.h"
 
 #include "app/pages/uOptionsPage.h"
+#include "app/pages/uRadioGroup.h"
 #include "app/pages/uStatusPage.h"
 #include "common/uCommon.h"
+#include "common/uConst.h"
 #include "settings/uTcSettings.h"
 #include "tests/support/ScopedHive.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace fegolin {
 namespace {
@@ -187,6 +199,105 @@ TEST_F(OptionsPage, ChangesNotAppliedAreGoneWhenThePageIsShownAgainAndTheTimerFo
   EXPECT_EQ(page().cbxInterval->currentIndex(), kHours);
   EXPECT_TRUE(form().timCleanTimer->isActive());
   EXPECT_EQ(form().timCleanTimer->interval(), 5 * 3600000);
+}
+
+// --- The next run follows the timer ------------------------------------------------
+
+struct NextRunCase {
+  const char* name;
+  std::function<void()> storeFirst;
+  std::function<void(OptionsPage&)> step;
+  const char* nextRun;  // the clock stands at 01.03.24 12:00:00
+};
+
+class NextRun : public OptionsPage, public ::testing::WithParamInterface<NextRunCase> {};
+
+TEST_P(NextRun, FollowsEveryReArmingOfTheCleanTimer) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  if (GetParam().storeFirst) {
+    GetParam().storeFirst();
+  }
+  Start();
+  form().SetClock([] { return QDateTime(QDate(2024, 3, 1), QTime(12, 0)); });
+  GetParam().step(*this);
+  EXPECT_EQ(form().tabStatus->lblNextRun->text(), QString::fromUtf8(GetParam().nextRun));
+  QLocale::setDefault(QLocale::system());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interval, NextRun,
+    ::testing::Values(
+        NextRunCase{"ANewValue", {},
+                    [](OptionsPage& fixture) { QTest::keyClick(fixture.page().edtIntervalValue, Qt::Key_Up); },
+                    "01.03.24 18:00:00"},
+        NextRunCase{"ANewUnit", {}, [](OptionsPage& fixture) { PickUnit(fixture.page().cbxInterval, kMinutes); },
+                    "01.03.24 12:05:00"},
+        NextRunCase{"ThePageReloadingTheStoredInterval", {},
+                    [](OptionsPage& fixture) {
+                      PickUnit(fixture.page().cbxInterval, kSeconds);
+                      fixture.form().SetClock([] { return QDateTime(QDate(2024, 3, 1), QTime(13, 0)); });
+                      fixture.ShowPageAgain();
+                    },
+                    "01.03.24 18:00:00"},
+        NextRunCase{"Defaults", [] { Store("Run Interval Value", 17); },
+                    [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); }, "01.03.24 17:00:00"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// --- A store that fails ------------------------------------------------------------
+
+TEST_F(OptionsPage, AFailedApplyKeepsApplyOnStoresNothingAndSaysWhyInTheStatusBar) {
+  Start();
+  Click(page().cbxOptionSplash);
+  page().edtIntervalValue->setValue(9);
+  test::RefuseWritesOf(hive_, "Run Interval Value");
+
+  form().actApply->trigger();
+  EXPECT_TRUE(ApplyOn());
+  EXPECT_EQ(Stored("Run Interval Value"), 5);
+  EXPECT_EQ(Stored("Show Splash"), 1) << "the values before the refused one are not kept either";
+  const QString message = form().StatusBar1->currentMessage();
+  EXPECT_TRUE(message.startsWith(QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) << message.toStdString();
+  EXPECT_TRUE(message.endsWith(QStringLiteral("database or disk is full"))) << message.toStdString();
+
+  test::AllowWrites(hive_);
+  form().actApply->trigger();
+  EXPECT_FALSE(ApplyOn());
+  EXPECT_EQ(Stored("Run Interval Value"), 9);
+  EXPECT_EQ(Stored("Show Splash"), 0);
+  EXPECT_EQ(form().StatusBar1->currentMessage(), QString());
+}
+
+// --- The keyboard -------------------------------------------------------------------
+
+// Tab walks every control of the page; in the language group it lands on
+// the item that is chosen, as in any group of radio buttons.
+TEST_F(OptionsPage, TabReachesEveryControlAndTheChosenLanguage) {
+  Store("Language", 1);
+  Start();
+  form().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  const auto languages = page().grpLanguage->findChildren<QRadioButton*>();
+  ASSERT_EQ(languages.size(), 2);
+  page().edtIntervalValue->setValue(6);  // gives Apply something to do
+  page().edtIntervalValue->setFocus();
+  std::vector<QWidget*> reached;
+  for (int i = 0; i < 12; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(std::find(reached.begin(), reached.end(), languages[0]), reached.end()) << "German is not chosen";
+  EXPECT_NE(std::find(reached.begin(), reached.end(), languages[1]), reached.end());
+  for (QWidget* control : std::initializer_list<QWidget*>{page().cbxInterval, page().cbxAutoStart,
+                                                          page().cbxOptionWindowSize, page().cbxOptionSplash,
+                                                          page().btnDefaults, page().btnApply}) {
+    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end()) << control->objectName().toStdString();
+  }
+  // The arrow keys pick the other language.
+  languages[1]->setFocus();
+  QTest::keyClick(languages[1], Qt::Key_Left);
+  EXPECT_EQ(QApplication::focusWidget(), languages[0]);
+  EXPECT_EQ(page().grpLanguage->ItemIndex(), 0);
+  EXPECT_EQ(CurrentLanguage(), kLanguageGerman);
 }
 
 // --- Stored values out of range ---------------------------------------------------

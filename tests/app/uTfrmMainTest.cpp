@@ -1,5 +1,5 @@
 // The main window on the real hive, offscreen: start-up, pages, hiding,
-// the default button and the way out.
+// Enter and the way out.
 
 #include "app/uTfrmMain.h"
 
@@ -122,9 +122,7 @@ TEST_F(MainWindow, StartUpLoadsTheOptionsButShowsTheFirstUnit) {
   EXPECT_EQ(form.tabOptions->cbxInterval->currentIndex(), 0);
   EXPECT_EQ(StoredDword("Run Interval"), 2u);
   EXPECT_EQ(form.tabAbout->lblAppTitle->text(), QStringLiteral("Fegolin"));
-  // Index 2 is past the last of the two languages: the group shows the
-  // last one, and the language stays the stored one.
-  EXPECT_EQ(form.tabOptions->grpLanguage->ItemIndex(), 1);
+  EXPECT_EQ(form.tabOptions->grpLanguage->ItemIndex(), 0);
   EXPECT_EQ(CurrentLanguage(), kLanguageGerman);
 }
 
@@ -138,8 +136,11 @@ TEST_F(MainWindow, SavedListComesBackAfterExitAndRestartWithItsCheckMarks) {
     list->SetChecked(QStringLiteral("Projekt\t(/srv/projekt)"), true);
     form.Settings()->SaveDirectoryList();
     saved = Items(form);
-    // Entries changed after the save are not stored on the way out.
+    // Entries changed after the save are not stored on the way out when
+    // the user says so.
     form.DirectoryList().Delete(0);
+    TcDialogScript script;
+    script.AnswerNo();
     form.actExit->trigger();
     EXPECT_EQ(form.Settings(), nullptr);
     EXPECT_EQ(form.DirectoryList().Count(), 0);
@@ -219,20 +220,47 @@ TEST_F(MainWindow, HideKeepsTheProgramAndItsTimersRunning) {
   EXPECT_EQ(form.pgeMain->currentWidget(), form.tabSelect);
 }
 
-TEST_F(MainWindow, EnterRunsTheDefaultButtonUnlessAButtonHasTheFocus) {
+// Enter belongs to the focused control; only "&Ende" itself ends the
+// program.
+TEST_F(MainWindow, EnterEndsTheProgramOnlyOnTheEndButton) {
+  { TfrmMain first; }
   TfrmMain form;
   AsWithANotificationArea(form);
   QSignalSpy closed(&form, &TfrmMain::Closed);
+  form.actInterval->trigger();
   form.activateWindow();
 
+  // A value typed into the interval box and confirmed with Enter is the
+  // interval at once, as leaving the box makes it.
+  QSpinBox* value = form.tabOptions->edtIntervalValue;
+  value->setFocus();
+  value->selectAll();
+  QTest::keyClicks(value, QStringLiteral("10"));
+  QTest::keyClick(value, Qt::Key_Return);
+  EXPECT_EQ(value->value(), 10);
+  EXPECT_EQ(form.timCleanTimer->interval(), 10 * 3600000);
+  EXPECT_TRUE(form.actApply->isEnabled());
+
+  form.tabOptions->cbxOptionSplash->setFocus();
+  QTest::keyClick(form.tabOptions->cbxOptionSplash, Qt::Key_Enter);
+
+  form.actSelect->trigger();
+  TkitCheckListBox* list = form.tabSelect->cbxKitDirectoryList;
+  list->setFocus();
+  list->SetItemIndex(0);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(closed.count(), 0);
+  EXPECT_TRUE(form.isVisible());
+
+  // A focused button takes Enter as a press.
   form.btnHide->setFocus();
   QTest::keyClick(form.btnHide, Qt::Key_Return);
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(closed.count(), 0);
 
-  form.actStatus->trigger();
-  form.tabOptions->cbxOptionSplash->setFocus();
-  QTest::keyClick(form.tabOptions->cbxOptionSplash, Qt::Key_Return);
+  form.actShow->trigger();
+  form.btnCancel->setFocus();
+  QTest::keyClick(form.btnCancel, Qt::Key_Return);
   EXPECT_EQ(closed.count(), 1);
 }
 

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QScrollBar>
 
+#include <vector>
+
 namespace fegolin::test {
 namespace {
 
@@ -154,6 +156,43 @@ TEST_F(RenderTest, RightAlignedGlyphMovesToTheRightEdge) {
   const QRect glyph = list->GlyphRect(item);
   EXPECT_EQ(glyph, QRect(item.right() + 1 - 13 - 4, item.top(), 13, 13));
   EXPECT_EQ(Pixel(0, glyph.topLeft() - item.topLeft() + QPoint(3, 5)), Rgb(Qt::red));
+}
+
+// Where the second field of each item starts, told by the pixels: the
+// first ink after a blank run of at least `gap` pixels; -1 when there is
+// none.
+int SecondFieldStart(const QImage& image, const QRect& text, QRgb background, int gap) {
+  int blank = 0;
+  bool inked = false;
+  for (int x = text.left(); x <= text.right(); ++x) {
+    bool ink = false;
+    for (int y = text.top(); y <= text.bottom() && !ink; ++y) {
+      ink = (image.pixel(x, y) & RGB_MASK) != background;
+    }
+    if (ink && inked && blank >= gap) {
+      return x;
+    }
+    blank = ink ? 0 : blank + 1;
+    inked = inked || ink;
+  }
+  return -1;
+}
+
+TEST_F(RenderTest, TabColumnsLineUpTheFieldsWithAGapThatNeverVanishes) {
+  list->SetColor(kFace);
+  list->SetTabColumns(true);
+  AddItems({"A\t(/a)", "Meine Downloads\t(/tmp/scratch/Downloads)",
+            "Ein sehr langer Name, der nicht in seine Spalte passt\t(/srv/ein/sehr/langer/Pfad/bis/hier)"});
+  list->doItemsLayout();
+  const QImage image = list->viewport()->grab().toImage();
+  std::vector<int> starts;
+  for (int i = 0; i < list->ItemCount(); ++i) {
+    starts.push_back(SecondFieldStart(image, list->TextRect(list->ItemRect(i)), Rgb(kFace), 8));
+  }
+  ASSERT_NE(starts.front(), -1);
+  EXPECT_EQ(starts, std::vector<int>(starts.size(), starts.front()));
+  EXPECT_LE(starts.front(), list->viewport()->width() * 2 / 3) << "a long name leaves the path room";
+  EXPECT_EQ(list->IndexOfItem(QStringLiteral("Meine Downloads\t(/tmp/scratch/Downloads)")), 2) << "texts stay";
 }
 
 // --- Colours, heights -------------------------------------------------------

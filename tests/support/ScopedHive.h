@@ -40,6 +40,22 @@ private:
   std::unique_ptr<State> state_;
 };
 
+// From the call on, the hive refuses every write of a value called `name`
+// with `reason`, as a full disk or a read-only hive would; AllowWrites()
+// ends that. POSIX only, like ExecuteSql.
+inline void RefuseWritesOf(const ScopedHive& hive, const std::string& name,
+                           const std::string& reason = "database or disk is full") {
+  for (const char* change : {"INSERT", "UPDATE"}) {
+    hive.ExecuteSql(std::string("CREATE TRIGGER refuse_") + change + " BEFORE " + change +
+                    " ON reg_value WHEN NEW.name = '" + name + "' BEGIN SELECT RAISE(ABORT, '" +
+                    reason + "'); END;");
+  }
+}
+
+inline void AllowWrites(const ScopedHive& hive) {
+  hive.ExecuteSql("DROP TRIGGER refuse_INSERT; DROP TRIGGER refuse_UPDATE;");
+}
+
 // Points the registry of the whole test process at a scratch hive before
 // the first test runs. POSIX: CTest's FEGOLIN_REGISTRY=:memory: does that
 // already. Windows: the predefined roots are redirected into a scratch key.
