@@ -5,6 +5,7 @@
 
 #include "tests/support/PosixHolder.h"
 #include "tests/support/SystemSupport.h"
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@
 
 namespace fegolin::platform {
 namespace {
+
+using test::EnvironmentOverride;
 
 namespace fs = std::filesystem;
 
@@ -56,35 +59,6 @@ TEST(NamedSemaphore, UnitsOfAKilledHolderAreFreeAgain) {
   EXPECT_TRUE(own->Release(previous));
   EXPECT_EQ(previous, 0);
 }
-
-// Sets an environment variable (nullptr: removes it) for as long as it
-// lives.
-class EnvironmentOverride {
-public:
-  EnvironmentOverride(const char* name, const char* value) : name_(name) {
-    if (const char* before = std::getenv(name)) {
-      previous_ = before;
-    }
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~EnvironmentOverride() {
-    if (previous_) {
-      ::setenv(name_, previous_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  EnvironmentOverride(const EnvironmentOverride&) = delete;
-  EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
 
 constexpr uid_t kNobody = 65534;
 
