@@ -15,6 +15,7 @@
 #include "common/uCommon.h"
 #include "kit/kitcompf.h"
 #include "kit/kitlist.h"
+#include "platform/Registry.h"
 #include "settings/uTcSettings.h"
 
 #include <QAction>
@@ -214,6 +215,10 @@ void TfrmMain::FormCreate() {
     if (firstRun) {
       AddDefaultEntries();
       actSelect->trigger();
+    }
+    if (const std::string problem = platform::ProcessRegistry().StorageProblem(); !problem.empty()) {
+      StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
+                              QString::fromStdString(problem));
     }
   } catch (...) {
     // A failing step ends start-up where it is; the window stays usable.

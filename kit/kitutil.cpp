@@ -1,6 +1,7 @@
 #include "kit/kitutil.h"
 
 #include "platform/NamedLock.h"
+#include "platform/Registry.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -203,6 +204,9 @@ bool TkitSingleInstance::HandlePreviousInstance() {
 }
 
 void TkitSingleInstance::EndThisInstance() {
+  // The running instance owns the settings: an instance on its way out
+  // reads what it still needs but stores nothing, not even its window size.
+  platform::SetProcessRegistryAccess(platform::RegAccess::ReadOnly);
   switch (terminateBy_) {
     case TkitTerminateMethod::atmAppTerminate:
       TkitApplication::SetShowMainForm(false);
