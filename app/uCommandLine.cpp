@@ -100,8 +100,10 @@ constexpr std::array kOptions{
     OptionDef{.name = "/ns", .role = Role::WindowSwitch},
     OptionDef{.name = "--help", .role = Role::Command, .run = RunHelp},
     OptionDef{.name = "-h", .role = Role::Command, .run = RunHelp},
-    OptionDef{.name = "--reg-export", .role = Role::Command, .operand = Operand::File, .run = RunExport},
-    OptionDef{.name = "--reg-import", .role = Role::Command, .operand = Operand::File, .run = RunImport},
+    OptionDef{.name = "--reg-export", .role = Role::Command, .operand = Operand::File,
+              .run = RunExport},
+    OptionDef{.name = "--reg-import", .role = Role::Command, .operand = Operand::File,
+              .run = RunImport},
     OptionDef{.name = "--clean-once", .role = Role::Command, .run = RunCleanOnce},
 };
 
@@ -110,8 +112,9 @@ char LowerAscii(char c) {
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
 }
 
 const OptionDef* FindOption(std::string_view arg) {

@@ -216,7 +216,10 @@ void TfrmMain::FormCreate() {
       AddDefaultEntries();
       actSelect->trigger();
     }
-    if (const std::string problem = platform::ProcessRegistry().StorageProblem(); !problem.empty()) {
+    // What is not stored, when something is not (the hive is read-only or
+    // not ours).
+    if (const std::string problem = platform::ProcessRegistry().StorageProblem();
+        !problem.empty()) {
       StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
                               QString::fromStdString(problem));
     }

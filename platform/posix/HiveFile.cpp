@@ -497,7 +497,8 @@ OpenedHive OpenForWriting(const std::string& location) {
 OpenedHive OpenAsFarAsPossible(const std::string& location) {
   Attempt attempt = OpenToWrite(location);
   if (attempt.verdict == Verdict::Ready) {
-    std::string readOnly = ReadOnlyFile(attempt) ? HiveAt(location) + " is read-only" : std::string();
+    std::string readOnly =
+        ReadOnlyFile(attempt) ? HiveAt(location) + " is read-only" : std::string();
     return {std::move(attempt.db), {}, std::move(readOnly)};
   }
   if (attempt.verdict == Verdict::Foreign) {

@@ -415,7 +415,8 @@ std::string HomeFolder() {
 std::unique_ptr<Registry> OpenHive(const std::string& location, RegAccess access) {
   OpenedHive opened;
   if (location.empty()) {
-    const std::string noHome = "there is no home folder for the registry hive; set FEGOLIN_REGISTRY";
+    const std::string noHome =
+        "there is no home folder for the registry hive; set FEGOLIN_REGISTRY";
     if (access == RegAccess::BestEffort) {
       opened = OpenHiveDatabase(":memory:", access);
       opened.storageProblem = noHome;
