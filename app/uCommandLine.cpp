@@ -132,7 +132,7 @@ std::string Quote(std::string_view text) {
   return "'" + PrintableText(text) + "'";
 }
 
-std::string TooManyOperands(const OptionDef& command) {
+std::string WrongOperands(const OptionDef& command) {
   if (command.operand == Operand::None) {
     return std::string(command.name) + " takes no operands";
   }
@@ -188,7 +188,7 @@ std::variant<Request, std::string> Parse(std::span<const std::string_view> args)
   }
   const bool needsFile = request.command->operand == Operand::File;
   if (!others.empty() || (needsFile && !fileGiven)) {
-    return TooManyOperands(*request.command);
+    return WrongOperands(*request.command);
   }
   for (const std::string_view modifier : request.modifiers) {
     const OptionDef* option = FindOption(modifier);
