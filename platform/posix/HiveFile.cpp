@@ -323,6 +323,12 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+// Nothing is there (as opposed to something that cannot be looked at).
+bool Missing(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 enum class Move : std::uint8_t { Done, TargetTaken, Failed };
 
 // Moves `from` to `to` unless `to` exists: link() refuses an existing name,
@@ -425,7 +431,7 @@ Attempt OpenForReadingOnly(const std::string& location) {
 
 OpenedHive OpenToRead(const std::string& location) {
   const std::string kept = "the registry is opened for reading only";
-  if (!Exists(location)) {
+  if (Missing(location)) {
     return InMemory(true, kept);
   }
   Attempt attempt = Examine(location, Connect::Existing);
@@ -505,7 +511,7 @@ OpenedHive OpenAsFarAsPossible(const std::string& location) {
     return InMemory(false, LeftAlone(location, attempt));
   }
   const std::string unwritable = HiveAt(location) + " cannot be written (" + attempt.reason + ")";
-  if (!Exists(location)) {
+  if (Missing(location)) {
     return InMemory(false, unwritable);
   }
   Attempt reader = OpenForReadingOnly(location);
