@@ -5,6 +5,7 @@
 #include "app/uSessionEnd.h"
 #include "app/uTfrmMain.h"
 #include "kit/kitutil.h"
+#include "platform/Registry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +35,11 @@ int main(int argc, char** argv) {
   if (const auto code = fegolin::RunHeadlessCommand(args, std::cin, std::cout, std::cerr)) {
     return *code;
   }
+
+  // The window runs on whatever registry it finds: a hive it cannot write
+  // is read, one that is not ours is left alone for defaults in memory,
+  // and the status bar says what is not stored.
+  fegolin::platform::SetProcessRegistryAccess(fegolin::platform::RegAccess::BestEffort);
 
   QApplication app(argc, argv);
   // Before any window exists: the single-instance guard names its system

@@ -1,5 +1,6 @@
 #include "app/uCleanOnce.h"
 
+#include "common/uRegText.h"
 #include "settings/uCleanSettings.h"
 #include "settings/uStoredList.h"
 
@@ -62,24 +63,6 @@ std::string SizeText(std::uint64_t bytes) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
   return text;
-}
-
-std::string PrintableText(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      result += "\\\\";
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-      result += escape;
-    } else {
-      result += c;
-    }
-  }
-  return result;
 }
 
 int CleanStoredFoldersOnce(std::ostream& out, std::ostream& err, CleanMode mode) {

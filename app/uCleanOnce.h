@@ -27,8 +27,4 @@ int CleanStoredFoldersOnce(std::ostream& out, std::ostream& err, CleanMode mode)
 // A byte count as people read it: "0 B", "999 B", "1.2 kB", "3.4 MB", ...
 std::string SizeText(std::uint64_t bytes);
 
-// `text` with control characters and backslashes written as escapes, so a
-// name cannot move the cursor or hide itself on a terminal.
-std::string PrintableText(std::string_view text);
-
 } // namespace fegolin

@@ -17,6 +17,7 @@
 #include "kit/kitcompf.h"
 #include "kit/kitlist.h"
 #include "kit/kittray.h"
+#include "platform/Registry.h"
 #include "settings/uTcSettings.h"
 
 #include <QAction>
@@ -222,6 +223,13 @@ void TfrmMain::FormCreate() {
     if (firstRun) {
       AddDefaultEntries();
       actSelect->trigger();
+    }
+    // What is not stored, when something is not (the hive is read-only or
+    // not ours).
+    if (const std::string problem = platform::ProcessRegistry().StorageProblem();
+        !problem.empty()) {
+      StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
+                              QString::fromStdString(problem));
     }
   } catch (...) {
     // A failing step ends start-up where it is; the window stays usable.

@@ -198,7 +198,10 @@ RegVariant ReadRegValueDef(RegRoot root, std::string_view key, std::string_view 
 RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view name,
                         TFieldType kind) {
   try {
-    const auto opened = OpenForRoutine(root, key, RegOpenMode::Create);
+    // Reading creates nothing: a missing key reads like a missing value.
+    // (A key made by a look would make the next start think it is not the
+    // first one.)
+    const auto opened = OpenForRoutine(root, key, RegOpenMode::Open);
     RegValue stored;
     if (!opened || !IsHandled(kind) || opened->QueryValue(name, stored) != RegStatus::Ok) {
       return std::string();

@@ -158,22 +158,64 @@ std::optional<std::string> Apply(platform::Registry& registry, const Change& cha
   }
   if (change.kind == ChangeKind::SetValue &&
       key->SetValue(change.name, change.value.type, change.value.data) != RegStatus::Ok) {
-    return "cannot set the value \"" + change.name + "\"";
+    return "cannot set the value \"" + PrintableText(change.name) + "\"";
   }
   if (change.kind == ChangeKind::DeleteValue &&
       key->DeleteValue(change.name) == RegStatus::Failed) {
-    return "cannot delete the value \"" + change.name + "\"";
+    return "cannot delete the value \"" + PrintableText(change.name) + "\"";
   }
   return std::nullopt;
 }
 
 } // namespace
 
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto escape = [&out](const char* format, unsigned value) {
+    std::array<char, 8> code{};
+    std::snprintf(code.data(), code.size(), format, value);
+    out += code.data();
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7f) {
+      escape("\\x%02x", byte);
+      ++i;
+      continue;
+    }
+    if (byte < 0x80) {
+      out += text[i++];
+      continue;
+    }
+    const std::size_t length = byte >= 0xf0 ? 4 : byte >= 0xe0 ? 3 : 2;
+    const std::string_view character = text.substr(i, length);
+    if (byte < 0xc2 || byte > 0xf4 || character.size() != length ||
+        !regtext::IsUtf8(character)) {
+      escape("\\x%02x", byte);
+      ++i;
+      continue;
+    }
+    // U+0080..U+009F: C2 80..C2 9F, read by some terminals as controls.
+    const auto second = static_cast<unsigned char>(character[1]);
+    if (byte == 0xc2 && second < 0xa0) {
+      escape("\\u%04x", second);
+    } else {
+      out += character;
+    }
+    i += length;
+  }
+  return out;
+}
+
 std::optional<std::string> ExportRegText(platform::Registry& registry, RegTextError& error) {
   std::string out(kRegTextHeader);
   out += kEol;
   out += kEol;
   try {
+    // One state from the first read to the last: an import running beside
+    // us must not take away a key we have listed but not yet read.
+    const auto snapshot = registry.BeginSnapshot();
     for (const auto& root : regtext::kRootNames) {
       const auto key = registry.OpenRoot(root.root);
       if (!key) {
@@ -181,6 +223,9 @@ std::optional<std::string> ExportRegText(platform::Registry& registry, RegTextEr
         throw Unreadable{problem.empty() ? "cannot open " + std::string(root.name) : problem};
       }
       ExportKey(*key, std::string(root.name), true, out);
+    }
+    if (!snapshot->Commit()) {
+      throw Unreadable{"the registry could not be read in one piece"};
     }
   } catch (const Unreadable& unreadable) {
     error = {0, unreadable.message};

@@ -29,7 +29,11 @@
 // applied as one transaction, so either all of it lands or nothing.
 //
 // Exporting a hive, importing the text into a fresh hive and exporting that
-// gives the same bytes.
+// gives the same bytes. An export reads one state of the registry: changes
+// other processes make meanwhile are either all in it or not at all.
+//
+// Error messages quote the file only as PrintableText, so a file cannot
+// send control sequences to the terminal that shows the message.
 
 #include "platform/Registry.h"
 
@@ -48,6 +52,11 @@ struct RegTextError {
 };
 
 inline constexpr std::string_view kRegTextHeader = "Windows Registry Editor Version 5.00";
+
+// `text` fit to be quoted in a message: control characters (C0, DEL, C1)
+// and bytes that are not UTF-8 become \xNN (C1 characters \u0080 ...
+// \u009f); everything else stays as it is.
+std::string PrintableText(std::string_view text);
 
 // Every key and value of `registry` as text; nothing when the registry could
 // not be read, with the reason in `error`.

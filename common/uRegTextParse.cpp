@@ -146,7 +146,7 @@ private:
       }
     }
     if (root == nullptr) {
-      throw Malformed{"unknown root key \"" + std::string(rootName) + "\""};
+      throw Malformed{"unknown root key \"" + PrintableText(rootName) + "\""};
     }
     if (split != std::string_view::npos &&
         (path.empty() || path.front() == '\\' || path.back() == '\\' ||
@@ -290,7 +290,7 @@ private:
       const std::string_view token = TrimLeft(TrimRight(data.substr(0, comma)));
       const auto byte = HexNumber(token, 2);
       if (!byte) {
-        throw Malformed{"\"" + std::string(token) + "\" is not a hex byte"};
+        throw Malformed{"\"" + PrintableText(token) + "\" is not a hex byte"};
       }
       bytes.push_back(static_cast<std::uint8_t>(*byte));
       if (comma == std::string_view::npos) {

@@ -1,6 +1,7 @@
 #include "kit/kitutil.h"
 
 #include "platform/NamedLock.h"
+#include "platform/Registry.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -202,14 +203,27 @@ bool TkitSingleInstance::HandlePreviousInstance() {
   return false;
 }
 
+namespace {
+
+// The running instance owns the settings: an instance on its way out reads
+// what it still needs but stores nothing, not even its window size.
+void StoreNothingMore() {
+  platform::SetProcessRegistryAccess(platform::RegAccess::ReadOnly);
+}
+
+} // namespace
+
 void TkitSingleInstance::EndThisInstance() {
   switch (terminateBy_) {
     case TkitTerminateMethod::atmAppTerminate:
+      StoreNothingMore();
       TkitApplication::SetShowMainForm(false);
       TkitApplication::Terminate();
       break;
     case TkitTerminateMethod::atmCloseMainForm:
+      // While the form is made there is none to close: the instance runs on.
       if (QWidget* form = TkitApplication::MainForm()) {
+        StoreNothingMore();
         form->close();
       }
       break;

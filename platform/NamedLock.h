@@ -6,9 +6,12 @@
 //
 // Every object lives exactly as long as some process holds a handle to it.
 // A process that dies, even by SIGKILL, gives up its handles, so a crashed
-// instance never blocks the next start. (POSIX: flock on files in
-// $XDG_RUNTIME_DIR or a private folder below the temp folder. Windows:
-// CreateMutexA, CreateSemaphoreA, kernel handles.)
+// instance never blocks the next start. (POSIX: flock on files in the first
+// private folder of $XDG_RUNTIME_DIR, "fegolin-<uid>" in the temp folder
+// and "fegolin" in the user's cache folder, where private means owned by
+// the user and writable by nobody else, so another account can neither
+// hold these objects nor stand in for them. Windows: CreateMutexA,
+// CreateSemaphoreA, kernel handles.)
 
 #include <cstdint>
 #include <memory>
@@ -68,7 +71,8 @@ std::unique_ptr<NamedSemaphore> CreateNamedSemaphore(std::string_view name,
 // The server name under which a local socket (QLocalServer) called `name`
 // is private to the current user: a full path in the same folder as the
 // named objects on POSIX, a pipe name on Windows. Empty when that folder
-// cannot be had.
+// cannot be had, or when something other than a socket of the user's own
+// is in the way.
 std::string LocalServerName(std::string_view name);
 
 } // namespace fegolin::platform

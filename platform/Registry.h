@@ -53,6 +53,22 @@ enum class RegOpenMode : std::uint8_t {
   Create, // create every missing key of the path
 };
 
+// What a process may do with its registry, chosen before it is opened.
+enum class RegAccess : std::uint8_t {
+  // Read and write. A registry that cannot be written is unusable
+  // (Problem() says why): a command that is to change it must fail.
+  ReadWrite,
+  // Read only: nothing is ever created or changed, not even the hive file
+  // or its folder, and a missing hive reads as an empty one. For commands
+  // that only look, so that they work on a full disk or a read-only folder
+  // and never make the next windowed start look like a later one.
+  ReadOnly,
+  // Read and write where possible; else read only; else an empty registry
+  // in memory. Always usable: StorageProblem() says what is not stored.
+  // For the window, which must run on whatever it finds.
+  BestEffort,
+};
+
 struct RegValue {
   RegType type = kRegNone;
   std::vector<std::uint8_t> data;
@@ -115,12 +131,26 @@ public:
   // or when the registry cannot be used.
   [[nodiscard]] virtual std::unique_ptr<RegKey> OpenRoot(RegRoot root) = 0;
   [[nodiscard]] virtual std::unique_ptr<RegTransaction> BeginTransaction() = 0;
+  // Holds one consistent state of the registry for reading, until the
+  // returned object is committed or destroyed: what other processes change
+  // meanwhile stays out of sight, so a reader walking the tree never meets
+  // half of someone's change. Changes through this registry fail while it
+  // is held (inside an open transaction it only nests). Commit() is true
+  // when the state was held throughout. Windows has no such view of its
+  // registry: there it only groups the reads.
+  [[nodiscard]] virtual std::unique_ptr<RegTransaction> BeginSnapshot() = 0;
   // Why the registry cannot be used at all; empty while it can.
   [[nodiscard]] virtual std::string Problem() const = 0;
   // Why the last change that failed was refused (the hive's own words,
   // "attempt to write a readonly database", "database or disk is full");
   // empty when the backend cannot tell.
   [[nodiscard]] virtual std::string LastFailure() const { return Problem(); }
+  // Why changes made through this registry do not last beyond the process
+  // (the hive is read-only, or is not ours and the registry lives in
+  // memory instead, or the registry cannot be used at all); empty while
+  // they are stored. A registry in memory that was asked for stores
+  // nothing by design and says nothing.
+  [[nodiscard]] virtual std::string StorageProblem() const = 0;
 };
 
 // Opens `path` below one of the roots of `registry`; null on failure.
@@ -132,10 +162,15 @@ public:
 // Ok when the key is gone afterwards, NotFound when it did not exist.
 RegStatus DeleteKeyTree(RegKey& parent, std::string_view path);
 
-// The registry of this process, opened on first use. On POSIX it is the hive
-// named by FEGOLIN_REGISTRY (":memory:" for one that lives only as long as
-// the process) or else $XDG_CONFIG_HOME/fegolin/registry.db.
+// The registry of this process, opened on first use with the access last
+// chosen by SetProcessRegistryAccess (ReadWrite until then). On POSIX it is
+// the hive named by FEGOLIN_REGISTRY (":memory:" for one that lives only as
+// long as the process) or else $XDG_CONFIG_HOME/fegolin/registry.db.
 Registry& ProcessRegistry();
+
+// Chooses how ProcessRegistry() opens the registry from now on and closes
+// an open one that was opened otherwise. Returns the access chosen before.
+RegAccess SetProcessRegistryAccess(RegAccess access);
 
 // Closes the registry of this process; the next ProcessRegistry() opens it
 // anew, reading FEGOLIN_REGISTRY again. Keys still open keep the old one

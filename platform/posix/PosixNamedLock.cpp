@@ -14,6 +14,9 @@
 //
 // Both take an exclusive lock on "<stem>.guard" around their checks, so the
 // non-atomic flock conversion and the counting never race another process.
+// No lock is ever waited for without a limit but a semaphore's unit, and
+// the files live in a folder no other account can write to, so nobody else
+// can hold them.
 
 #include "platform/NamedLock.h"
 
@@ -64,25 +67,56 @@ std::string TempFolder() {
   return IsDirectory(tmpdir) ? std::string(tmpdir) : std::string("/tmp");
 }
 
-// The folder the objects of this user live in. $XDG_RUNTIME_DIR is private
-// to the user by definition; the temp folder is shared, so there the objects
-// go into a folder of our own that nobody else may have made or opened up.
+// A folder is private when it is a folder of this user's that nobody else
+// can write to: only then can no other account put a lock file, a link or
+// a socket in it. Checked on the opened folder itself, not by name, and a
+// link in the last place of the path is never followed.
+bool IsPrivateFolder(const std::string& path) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  return fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// `path` as a private folder, made (mode 0700) when it is missing.
+std::optional<std::string> OwnFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+    return std::nullopt;
+  }
+  if (!IsPrivateFolder(path)) {
+    return std::nullopt;
+  }
+  return path;
+}
+
+std::string CacheFolder() {
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/') {
+    return cache;
+  }
+  const char* home = std::getenv("HOME");
+  return home != nullptr && home[0] == '/' ? std::string(home) + "/.cache" : std::string();
+}
+
+// The folder the objects of this user live in: the first private one of
+// $XDG_RUNTIME_DIR, "fegolin-<uid>" in the temp folder and "fegolin" in
+// the user's cache folder. Every instance walks the same list, so they
+// meet in the same place. In the shared temp folder anybody may have made
+// our name first, or opened it up: then the cache folder in the user's
+// home, where nobody else can make anything, takes over.
 std::optional<std::string> ObjectFolder() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (IsDirectory(runtime)) {
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+      runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) {
     return std::string(runtime);
   }
-  const uid_t uid = ::getuid();
-  std::string folder = TempFolder() + "/fegolin-" + std::to_string(uid);
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+  if (auto temp = OwnFolder(TempFolder() + "/fegolin-" + std::to_string(::getuid()))) {
+    return temp;
+  }
+  const std::string cache = CacheFolder();
+  if (cache.empty()) {
     return std::nullopt;
   }
-  struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid ||
-      (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return std::nullopt;
-  }
-  return folder;
+  ::mkdir(cache.c_str(), 0700);
+  return OwnFolder(cache + "/fegolin");
 }
 
 std::uint64_t Fnv1a(std::string_view text) {
@@ -126,10 +160,17 @@ std::optional<std::string> ObjectPath(std::string_view name) {
 }
 
 // O_CLOEXEC matters: a child started by exec must not inherit a lock and
-// keep the object alive after we are gone.
+// keep the object alive after we are gone. Only a plain file of our own is
+// a lock file.
 UniqueFd OpenLockFile(const std::string& path, bool create = true) {
-  const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
-  return UniqueFd(::open(path.c_str(), flags, 0600));
+  const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
+  UniqueFd fd(::open(path.c_str(), flags, 0600));
+  struct stat st {};
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_uid != ::geteuid()) {
+    return UniqueFd();
+  }
+  return fd;
 }
 
 bool Flock(const UniqueFd& fd, int operation) {
@@ -140,11 +181,25 @@ bool Flock(const UniqueFd& fd, int operation) {
   return result == 0;
 }
 
+// The guard is held only for a few checks; a holder that keeps it longer
+// than this is stuck, and waiting on it must not hang a start.
+constexpr int kGuardAttempts = 150;
+constexpr timespec kGuardPause{0, 20'000'000};
+
 // Holds the guard of one object for as long as it lives.
 class Guard {
 public:
   explicit Guard(const std::string& stemPath) : fd_(OpenLockFile(stemPath + ".guard")) {
-    locked_ = fd_.valid() && Flock(fd_, LOCK_EX);
+    for (int attempt = 0; fd_.valid() && attempt < kGuardAttempts; ++attempt) {
+      if (Flock(fd_, LOCK_EX | LOCK_NB)) {
+        locked_ = true;
+        return;
+      }
+      if (errno != EWOULDBLOCK) {
+        return;
+      }
+      ::nanosleep(&kGuardPause, nullptr);
+    }
   }
   [[nodiscard]] bool locked() const { return locked_; }
 
@@ -272,8 +327,8 @@ std::unique_ptr<NamedMutex> CreateNamedMutex(std::string_view name) {
   }
   // From exclusive (we were first) or from nothing (others hold it) to the
   // shared lock every handle keeps. Nobody else can step in between: they
-  // would need the guard first.
-  if (!Flock(fd, LOCK_SH)) {
+  // would need the guard first, so nothing can make this wait.
+  if (!Flock(fd, LOCK_SH | LOCK_NB)) {
     return nullptr;
   }
   return std::make_unique<PosixNamedMutex>(std::move(fd), existed);
@@ -299,6 +354,12 @@ std::string LocalServerName(std::string_view name) {
   // Only the hash: the socket path has to fit into sockaddr_un.
   std::string path = *folder + "/fegolin-" + Hex(Fnv1a(name)) + ".sock";
   if (path.size() >= sizeof(sockaddr_un{}.sun_path)) {
+    return {};
+  }
+  // What is there already must be a socket of ours: a request is never sent
+  // to, nor is a server put in place of, anything of another account's.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && (!S_ISSOCK(st.st_mode) || st.st_uid != ::geteuid())) {
     return {};
   }
   return path;

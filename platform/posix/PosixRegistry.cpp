@@ -23,13 +23,17 @@ namespace {
 // its transactions, with the transaction nesting state.
 class HiveConnection {
 public:
-  HiveConnection(SqliteHandle db, std::string problem)
-      : db_(std::move(db)), problem_(std::move(problem)) {}
+  HiveConnection(SqliteHandle db, std::string problem, std::string storageProblem)
+      : db_(std::move(db)), problem_(std::move(problem)),
+        storageProblem_(std::move(storageProblem)) {}
 
   [[nodiscard]] sqlite3* db() const { return db_.get(); }
   [[nodiscard]] const std::string& problem() const { return problem_; }
   [[nodiscard]] const std::string& lastFailure() const {
     return lastFailure_.empty() ? problem_ : lastFailure_;
+  }
+  [[nodiscard]] const std::string& storageProblem() const {
+    return problem_.empty() ? storageProblem_ : problem_;
   }
 
   void Begin() {
@@ -41,6 +45,17 @@ public:
       if (doomed_) {
         NoteFailure();
       }
+    }
+  }
+
+  // A read transaction: with the write-ahead log it sees the state of its
+  // first read until it ends, whatever other connections commit meanwhile,
+  // and it blocks none of them.
+  void BeginSnapshot() {
+    if (depth_++ == 0) {
+      active_ = db() != nullptr && Exec(db(), "BEGIN DEFERRED") == SQLITE_OK;
+      doomed_ = !active_;
+      reading_ = active_;
     }
   }
 
@@ -64,6 +79,7 @@ public:
     }
     active_ = false;
     doomed_ = false;
+    reading_ = false;
     return kept;
   }
 
@@ -71,7 +87,9 @@ public:
   // change dooms the open transaction; after that nothing more is tried.
   template <class Change>
   RegStatus Apply(Change&& change) {
-    if (db() == nullptr || (depth_ > 0 && doomed_)) {
+    // A snapshot does not turn into a writer: the write could only be
+    // refused once another connection has committed since its first read.
+    if (db() == nullptr || (depth_ > 0 && (doomed_ || reading_))) {
       return RegStatus::Failed;
     }
     Begin();
@@ -101,9 +119,11 @@ private:
   SqliteHandle db_;
   std::string problem_;
   std::string lastFailure_;
+  std::string storageProblem_;
   int depth_ = 0;
   bool active_ = false;
   bool doomed_ = false;
+  bool reading_ = false;
 };
 
 struct PathPart {
@@ -331,11 +351,17 @@ private:
   std::int64_t id_;
 };
 
+enum class Purpose : std::uint8_t { Change, Read };
+
 class HiveTransaction final : public RegTransaction {
 public:
-  explicit HiveTransaction(std::shared_ptr<HiveConnection> connection)
+  HiveTransaction(std::shared_ptr<HiveConnection> connection, Purpose purpose)
       : conn_(std::move(connection)) {
-    conn_->Begin();
+    if (purpose == Purpose::Read) {
+      conn_->BeginSnapshot();
+    } else {
+      conn_->Begin();
+    }
   }
   ~HiveTransaction() override {
     if (!ended_) {
@@ -376,11 +402,17 @@ public:
   }
 
   std::unique_ptr<RegTransaction> BeginTransaction() override {
-    return std::make_unique<HiveTransaction>(conn_);
+    return std::make_unique<HiveTransaction>(conn_, Purpose::Change);
+  }
+
+  std::unique_ptr<RegTransaction> BeginSnapshot() override {
+    return std::make_unique<HiveTransaction>(conn_, Purpose::Read);
   }
 
   [[nodiscard]] std::string Problem() const override { return conn_->problem(); }
   [[nodiscard]] std::string LastFailure() const override { return conn_->lastFailure(); }
+
+  [[nodiscard]] std::string StorageProblem() const override { return conn_->storageProblem(); }
 
 private:
   std::shared_ptr<HiveConnection> conn_;
@@ -389,6 +421,11 @@ private:
 std::unique_ptr<Registry>& ProcessSlot() {
   static std::unique_ptr<Registry> slot;
   return slot;
+}
+
+RegAccess& ProcessAccess() {
+  static RegAccess access = RegAccess::ReadWrite;
+  return access;
 }
 
 std::string HomeFolder() {
@@ -403,17 +440,25 @@ std::string HomeFolder() {
 
 } // namespace
 
-std::unique_ptr<Registry> OpenHive(const std::string& location) {
+std::unique_ptr<Registry> OpenHive(const std::string& location, RegAccess access) {
+  OpenedHive opened;
   if (location.empty()) {
-    return std::make_unique<HiveRegistry>(std::make_shared<HiveConnection>(
-        nullptr, "there is no home folder for the registry hive; set FEGOLIN_REGISTRY"));
+    const std::string noHome =
+        "there is no home folder for the registry hive; set FEGOLIN_REGISTRY";
+    if (access == RegAccess::BestEffort) {
+      opened = OpenHiveDatabase(":memory:", access);
+      opened.storageProblem = noHome;
+    } else {
+      opened.problem = noHome;
+    }
+  } else {
+    opened = OpenHiveDatabase(location, access);
   }
-  auto opened = OpenHiveDatabase(location);
-  return std::make_unique<HiveRegistry>(
-      std::make_shared<HiveConnection>(std::move(opened.db), std::move(opened.problem)));
+  return std::make_unique<HiveRegistry>(std::make_shared<HiveConnection>(
+      std::move(opened.db), std::move(opened.problem), std::move(opened.storageProblem)));
 }
 
-std::string HiveLocation() {
+std::string HiveLocation(HiveFolder folder) {
   if (const char* explicitPath = std::getenv("FEGOLIN_REGISTRY");
       explicitPath != nullptr && *explicitPath != '\0') {
     return explicitPath;
@@ -430,10 +475,12 @@ std::string HiveLocation() {
     }
     config = std::filesystem::path(home) / ".config";
   }
-  const auto folder = config / "fegolin";
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return (folder / "registry.db").string();
+  const auto own = config / "fegolin";
+  if (folder == HiveFolder::Create) {
+    std::error_code ec;
+    std::filesystem::create_directories(own, ec);
+  }
+  return (own / "registry.db").string();
 }
 
 } // namespace fegolin::platform::posix
@@ -443,9 +490,21 @@ namespace fegolin::platform {
 Registry& ProcessRegistry() {
   auto& slot = posix::ProcessSlot();
   if (!slot) {
-    slot = posix::OpenHive(posix::HiveLocation());
+    const RegAccess access = posix::ProcessAccess();
+    // Only a registry that may write makes the folder its hive will be in.
+    const auto folder =
+        access == RegAccess::ReadOnly ? posix::HiveFolder::Keep : posix::HiveFolder::Create;
+    slot = posix::OpenHive(posix::HiveLocation(folder), access);
   }
   return *slot;
+}
+
+RegAccess SetProcessRegistryAccess(RegAccess access) {
+  const RegAccess before = std::exchange(posix::ProcessAccess(), access);
+  if (before != access) {
+    posix::ProcessSlot().reset();
+  }
+  return before;
 }
 
 void ReopenProcessRegistry() {

@@ -1,6 +1,8 @@
 // The registry on Windows: the system registry through advapi32, every key
-// opened with full access. Keys remember the root and path they were opened
-// at, so the journal of an open transaction can undo what they change.
+// opened with full access (with read access only when the process asked for
+// a registry that only reads). Keys remember the root and path they were
+// opened at, so the journal of an open transaction can undo what they
+// change.
 
 #include "platform/Registry.h"
 #include "platform/win32/Win32RegJournal.h"
@@ -88,8 +90,9 @@ std::string JoinAll(const std::vector<std::string>& names) {
 class Win32Key final : public RegKey {
 public:
   // Takes ownership of `handle` unless it is the predefined root itself.
-  Win32Key(std::shared_ptr<RegJournal> journal, KeyPlace place, HKEY handle)
-      : journal_(std::move(journal)), place_(std::move(place)), handle_(handle) {}
+  Win32Key(std::shared_ptr<RegJournal> journal, KeyPlace place, HKEY handle, bool readOnly)
+      : journal_(std::move(journal)), place_(std::move(place)), handle_(handle),
+        readOnly_(readOnly) {}
   ~Win32Key() override {
     if (handle_ != place_.root) {
       RegCloseKey(handle_);
@@ -103,10 +106,10 @@ public:
     if (!names) {
       return nullptr;
     }
-    if (mode == RegOpenMode::Open || names->empty()) {
+    if (mode == RegOpenMode::Open || names->empty() || readOnly_) {
       HKEY opened = nullptr;
-      if (RegOpenKeyExA(handle_, std::string(path).c_str(), 0, KEY_ALL_ACCESS, &opened) !=
-          ERROR_SUCCESS) {
+      if (RegOpenKeyExA(handle_, std::string(path).c_str(), 0,
+                        readOnly_ ? KEY_READ : KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) {
         return nullptr;
       }
       return Make(Join(place_.path, JoinAll(*names)), opened);
@@ -145,12 +148,18 @@ public:
 
   RegStatus SetValue(std::string_view name, RegType type,
                      std::span<const std::uint8_t> data) override {
+    if (readOnly_) {
+      return RegStatus::Failed;
+    }
     const std::string valueName(name);
     return journal_->Apply([&] { return NoteValue(valueName); },
                            [&] { return StatusOf(win32::SetRaw(handle_, valueName, type, data)); });
   }
 
   RegStatus DeleteValue(std::string_view name) override {
+    if (readOnly_) {
+      return RegStatus::Failed;
+    }
     const std::string valueName(name);
     return journal_->Apply([&] { return NoteValue(valueName); },
                            [&] { return StatusOf(RegDeleteValueA(handle_, valueName.c_str())); });
@@ -184,7 +193,7 @@ public:
 
   RegStatus DeleteKey(std::string_view path) override {
     const auto names = SplitPath(path);
-    if (!names || names->empty()) {
+    if (!names || names->empty() || readOnly_) {
       return RegStatus::Failed;
     }
     const std::string relative = JoinAll(*names);
@@ -194,7 +203,8 @@ public:
 
 private:
   std::unique_ptr<Win32Key> Make(std::string path, HKEY handle) const {
-    return std::make_unique<Win32Key>(journal_, KeyPlace{place_.root, std::move(path)}, handle);
+    return std::make_unique<Win32Key>(journal_, KeyPlace{place_.root, std::move(path)}, handle,
+                                      readOnly_);
   }
 
   // Notes what the value was before a change; false when that cannot be
@@ -221,7 +231,7 @@ private:
     if (opened != ERROR_SUCCESS) {
       return false;
     }
-    Win32Key reader(journal_, KeyPlace{place_.root, Join(place_.path, relative)}, key);
+    Win32Key reader(journal_, KeyPlace{place_.root, Join(place_.path, relative)}, key, true);
     std::vector<NamedValue> values;
     for (std::uint32_t i = 0;; ++i) {
       NamedValue entry;
@@ -241,6 +251,7 @@ private:
   std::shared_ptr<RegJournal> journal_;
   KeyPlace place_;
   HKEY handle_;
+  bool readOnly_;
 };
 
 class Win32Transaction final : public RegTransaction {
@@ -269,24 +280,45 @@ private:
   bool ended_ = false;
 };
 
+// The system registry has no consistent view for a reader: a snapshot only
+// groups the reads, and what another process changes meanwhile shows.
+class Win32Snapshot final : public RegTransaction {
+public:
+  bool Commit() override { return !std::exchange(ended_, true); }
+
+private:
+  bool ended_ = false;
+};
+
 class Win32Registry final : public Registry {
 public:
+  explicit Win32Registry(bool readOnly) : readOnly_(readOnly) {}
+
   std::unique_ptr<RegKey> OpenRoot(RegRoot root) override {
     const auto handle = PredefinedKey(root);
     if (!handle) {
       return nullptr;
     }
-    return std::make_unique<Win32Key>(journal_, KeyPlace{*handle, {}}, *handle);
+    return std::make_unique<Win32Key>(journal_, KeyPlace{*handle, {}}, *handle, readOnly_);
   }
 
   std::unique_ptr<RegTransaction> BeginTransaction() override {
     return std::make_unique<Win32Transaction>(journal_);
   }
 
+  std::unique_ptr<RegTransaction> BeginSnapshot() override {
+    return std::make_unique<Win32Snapshot>();
+  }
+
   [[nodiscard]] std::string Problem() const override { return {}; }
+
+  [[nodiscard]] std::string StorageProblem() const override {
+    return readOnly_ ? "the registry is opened for reading only" : std::string();
+  }
 
 private:
   std::shared_ptr<RegJournal> journal_ = std::make_shared<RegJournal>();
+  bool readOnly_;
 };
 
 std::unique_ptr<Registry>& ProcessSlot() {
@@ -294,14 +326,27 @@ std::unique_ptr<Registry>& ProcessSlot() {
   return slot;
 }
 
+RegAccess& ProcessAccess() {
+  static RegAccess access = RegAccess::ReadWrite;
+  return access;
+}
+
 } // namespace
 
 Registry& ProcessRegistry() {
   auto& slot = ProcessSlot();
   if (!slot) {
-    slot = std::make_unique<Win32Registry>();
+    slot = std::make_unique<Win32Registry>(ProcessAccess() == RegAccess::ReadOnly);
   }
   return *slot;
+}
+
+RegAccess SetProcessRegistryAccess(RegAccess access) {
+  const RegAccess before = std::exchange(ProcessAccess(), access);
+  if (before != access) {
+    ProcessSlot().reset();
+  }
+  return before;
 }
 
 void ReopenProcessRegistry() {

@@ -3,6 +3,7 @@
 // a hive of its own and no display.
 
 #include "app/uCleanOnce.h"
+#include "common/uRegText.h"
 #include "app/uCommandLine.h"
 
 #include "app/pages/uSelectPage.h"
@@ -248,9 +249,10 @@ TEST(CleanOnceProgram, CleansTheListOfItsOwnHiveWithoutAWindow) {
 
 TEST(CleanOnceProgram, FailsOnAHiveItCannotOpen) {
   test::TempTree tree;
-  const Process process = RunFegolin({"--clean-once"}, tree.path("no-folder/registry.db"));
+  const fs::path notAHive = tree.file("registry.db", "some notes");
+  const Process process = RunFegolin({"--clean-once"}, notAHive);
   EXPECT_EQ(process.code, 2);
-  EXPECT_NE(process.err.find("no-folder/registry.db"), std::string::npos) << process.err;
+  EXPECT_NE(process.err.find(notAHive.string()), std::string::npos) << process.err;
   EXPECT_EQ(process.out, "");
 }
 

@@ -54,10 +54,31 @@ std::string ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST(uCommandLineTest, LeavesEverythingElseToTheWindow) {
-  for (const auto& args : std::vector<std::vector<std::string_view>>{{}, {"-ns"}, {"/NS", "x"}}) {
-    EXPECT_EQ(RunCommand(args).code, std::nullopt);
+TEST(uCommandLineTest, LeavesTheWindowAndItsSwitchInAnyCaseToTheWindow) {
+  for (const auto& args : std::vector<std::vector<std::string_view>>{{}, {"-ns"}, {"/NS"}, {"-nS", "/Ns"}}) {
+    EXPECT_EQ(RunCommand(args).code, std::nullopt) << args.size();
   }
+}
+
+// Whatever the program does not know is refused before a window (or a
+// display) is needed, with the usage text.
+TEST(uCommandLineTest, RefusesWhatItDoesNotKnowWithTheUsage) {
+  ScopedHive hive;
+  for (const auto& [args, reason] : std::vector<std::pair<std::vector<std::string_view>, std::string>>{
+           {{"--clean-onc"}, "unknown option '--clean-onc'"},
+           {{"--reg-export=x"}, "unknown option '--reg-export=x'"},
+           {{"--REG-EXPORT", "x"}, "unknown option '--REG-EXPORT'"},
+           {{"-ns", "/x"}, "unknown option '/x'"},
+           {{"-"}, "unknown option '-'"},
+           {{"-\x1b[2J"}, "unknown option '-\\x1b[2J'"},
+           {{"stray"}, "unexpected argument 'stray'"},
+           {{"--clean-once", "--reg-export", "x"}, "--clean-once and --reg-export cannot be combined"}}) {
+    const Outcome outcome = RunCommand(args);
+    EXPECT_EQ(outcome.code, 2) << reason;
+    EXPECT_EQ(outcome.err.rfind("fegolin: " + reason + "\n\nUsage: fegolin", 0), 0u) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_EQ(HiveText(), "Windows Registry Editor Version 5.00\r\n\r\n") << "nothing ran";
 }
 
 TEST(uCommandLineTest, HelpNamesTheCommands) {
@@ -169,22 +190,11 @@ TEST(uCommandLineTest, TheProgramImportsAndExportsWithoutAWindow) {
   EXPECT_EQ(badOperand.code, 2);
 }
 
-TEST(uCommandLineTest, TheProgramReportsAHiveItCannotOpen) {
+TEST(uCommandLineTest, TheProgramRefusesAnUnknownOptionWithoutADisplay) {
   test::TempTree tree;
-  const Process process =
-      RunFegolin({"--reg-export", "-"}, tree.path("no-folder/registry.db").string());
+  const Process process = RunFegolin({"--clean-onc"}, tree.path("registry.db").string());
   EXPECT_EQ(process.code, 2);
-  EXPECT_NE(process.err.find("no-folder/registry.db"), std::string::npos) << process.err;
-  EXPECT_EQ(process.out, "");
-}
-
-TEST(uCommandLineTest, TheProgramStartsAFreshHiveBesideADamagedOne) {
-  test::TempTree tree;
-  const auto hivePath = tree.file("registry.db", std::string(2048, '\x07'));
-  const Process process = RunFegolin({"--reg-export", "-"}, hivePath.string());
-  EXPECT_EQ(process.code, 0) << process.err;
-  EXPECT_NE(process.err.find("damaged"), std::string::npos) << process.err;
-  EXPECT_EQ(process.out, "Windows Registry Editor Version 5.00\r\n\r\n");
+  EXPECT_NE(process.err.find("Usage: fegolin"), std::string::npos) << process.err;
 }
 
 } // namespace

@@ -200,9 +200,9 @@ TEST_F(DirectoryList, ClearEmptiesAndStoresAtOnceButNotWhenAlreadyEmpty) {
   EXPECT_FALSE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
 }
 
-TEST_F(DirectoryList, ReadingAnEmptyStoreCreatesThePathsKey) {
+TEST_F(DirectoryList, ReadingAnEmptyStoreCreatesNothing) {
   EXPECT_TRUE(Reloaded().empty());
-  EXPECT_TRUE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
+  EXPECT_FALSE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
 }
 
 // --- Stored lists the load must stop in, stored straight into the hive.

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -97,7 +98,8 @@ TEST_F(MainWindow, FirstStartOpensOnTheFolderPageWithTheDefaultEntriesUnticked) 
   EXPECT_EQ(Items(form), expected);
 
   EXPECT_EQ(CountOptionValues(), 9);
-  EXPECT_TRUE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
+  // Looking for a stored list makes none: the key comes with the first save.
+  EXPECT_FALSE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
   const RegVariant run = ReadRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, TFieldType::ftString);
   EXPECT_EQ(std::get<std::string>(run), "");
 }
@@ -330,6 +332,23 @@ TEST_F(MainWindow, TheActionImagesAreThere) {
     ASSERT_FALSE(icon.isNull()) << i;
     EXPECT_EQ(icon.availableSizes().value(0), QSize(16, 16)) << i;
   }
+}
+
+// A registry whose changes do not last (here one opened for reading only,
+// as where the hive cannot be written) is named in the status bar at start.
+TEST_F(MainWindow, TheStatusBarSaysWhenTheSettingsAreNotStored) {
+  {
+    TfrmMain form;
+    EXPECT_EQ(form.StatusBar1->currentMessage(), QString());
+  }
+  const auto before = platform::SetProcessRegistryAccess(platform::RegAccess::ReadOnly);
+  {
+    TfrmMain form;
+    EXPECT_EQ(form.StatusBar1->currentMessage(),
+              QStringLiteral("Einstellungen werden nicht gespeichert: the registry is opened for "
+                             "reading only"));
+  }
+  platform::SetProcessRegistryAccess(before);
 }
 
 } // namespace

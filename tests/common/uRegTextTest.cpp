@@ -254,6 +254,8 @@ TEST_P(uRegTextBadFileTest, IsRefusedWithItsLineAndAppliesNothing) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->line, GetParam().line) << error->message;
   EXPECT_FALSE(error->message.empty());
+  // What the message quotes from the file cannot steer a terminal.
+  EXPECT_EQ(error->message, PrintableText(error->message));
   EXPECT_EQ(Export(hive.registry()), before);
 }
 
@@ -269,6 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"header_after_blank_lines", "\n\nWindows Registry Editor\n", 3},
         BadFile{"value_before_any_key", "Windows Registry Editor Version 5.00\n\n\"v\"=\"x\"\n", 3},
         BadFile{"unknown_root", kValid + "[HKEY_NOWHERE\\x]\n", 6},
+        BadFile{"control_bytes_in_the_root", kValid + std::string("[HKEY_\x1b]0;x\a\0\xC2\x9B\\x]\n", 19), 6},
+        BadFile{"control_bytes_for_a_hex_byte", kValid + "\"v\"=hex:01,\x1b[2J\n", 6},
         BadFile{"key_without_bracket", kValid + "[HKEY_CURRENT_USER\\x\n", 6},
         BadFile{"empty_key_name", kValid + "[HKEY_CURRENT_USER\\a\\\\b]\n", 6},
         BadFile{"root_deleted", kValid + "[-HKEY_CURRENT_USER]\n", 6},
@@ -293,6 +297,28 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"utf16_big_endian", "\xFE\xFF", 1},
         BadFile{"utf16_with_lone_surrogate",
                 Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n\xD800"), 3}),
+    [](const auto& test) { return std::string(test.param.label); });
+
+struct PrintableCase {
+  const char* label;
+  std::string text;
+  std::string shown;
+};
+
+class uRegTextPrintableTest : public testing::TestWithParam<PrintableCase> {};
+
+TEST_P(uRegTextPrintableTest, EscapesWhatCouldSteerATerminal) {
+  EXPECT_EQ(PrintableText(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, uRegTextPrintableTest,
+    testing::Values(
+        PrintableCase{"plain_and_utf8_stay", "a\\b \"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x99\x82", "a\\b \"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x99\x82"},
+        PrintableCase{"c0_and_del", std::string("\x1b[31m\0\t\r\n\x7f", 10), "\\x1b[31m\\x00\\x09\\x0d\\x0a\\x7f"},
+        PrintableCase{"c1_as_utf8", "\xC2\x9B" "1m\xC2\x85", "\\u009b1m\\u0085"},
+        PrintableCase{"not_utf8", "\x9b\xC3\x28\xE2\x82\xF0\x9F", "\\x9b\\xc3(\\xe2\\x82\\xf0\\x9f"},
+        PrintableCase{"overlong_and_surrogate", "\xC0\xAF\xED\xA0\x80", "\\xc0\\xaf\\xed\\xa0\\x80"}),
     [](const auto& test) { return std::string(test.param.label); });
 
 #ifndef _WIN32

@@ -1,6 +1,11 @@
 #include "kit/kitutil.h"
 
+#include "platform/NamedLock.h"
+#include "tests/support/EnvironmentOverride.h"
+#include "tests/support/TempTree.h"
+
 #include <QApplication>
+#include <QLocalServer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
@@ -9,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,6 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Generous bounds that only end a test that would otherwise hang.
 constexpr int kPatienceMs = 20000;
+
+// Another account, for the tests of what it must not be able to do.
+constexpr uid_t kNobody = 65534;
 
 // A later start of the program: kitutilInstanceChild.
 class Instance {
@@ -260,6 +270,33 @@ TEST_F(SingleInstance, AKilledFirstInstanceBlocksNothing) {
   Instance second(title, {});
   ASSERT_TRUE(requests.wait(kPatienceMs));
   EXPECT_EQ(second.Finish(), (QStringList{"second", "loaded", "exit"}));
+}
+
+// With $XDG_RUNTIME_DIR in the hands of another account, a mutex and a
+// socket there could pose as a running instance: a start must not take
+// them for one, and must not send its request there.
+TEST_F(SingleInstance, ARequestNeverGoesToAnotherAccountsSocket) {
+  const std::string mutexName = ("TkitSingleInstance in application " + title).toStdString();
+  // The socket's file name, which is the same in whatever folder.
+  const auto socketFile = std::filesystem::path(platform::LocalServerName(mutexName)).filename();
+  ASSERT_FALSE(socketFile.empty());
+  test::TempTree tree;
+  const auto shared = tree.dir("s");
+  std::filesystem::permissions(shared, std::filesystem::perms::all,
+                               std::filesystem::perm_options::replace);
+  const test::EnvironmentOverride runtime("XDG_RUNTIME_DIR", shared.c_str());
+
+  const auto held = platform::CreateNamedMutex(mutexName);
+  QLocalServer impostor;
+  ASSERT_TRUE(impostor.listen(QString::fromStdString((shared / socketFile).string())));
+  for (const auto& entry : std::filesystem::directory_iterator(shared)) {
+    ASSERT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0);
+  }
+  ASSERT_EQ(::chown(shared.c_str(), kNobody, kNobody), 0);
+
+  Instance second(title, {});
+  EXPECT_EQ(second.Finish(), (QStringList{"second", "loaded", "exit"}));
+  EXPECT_FALSE(impostor.waitForNewConnection(0)) << "the request went to the impostor";
 }
 
 TEST_F(SingleInstance, ProgramsWithAnotherTitleDoNotMeet) {

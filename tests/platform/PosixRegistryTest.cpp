@@ -3,7 +3,11 @@
 #include "platform/posix/PosixRegistry.h"
 
 #include "tests/support/ScopedHive.h"
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/TempTree.h"
+#include "tests/support/UnwritablePlace.h"
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +19,8 @@
 
 namespace fegolin::platform {
 namespace {
+
+using test::EnvironmentOverride;
 
 using test::ScopedHive;
 
@@ -254,42 +260,62 @@ TEST(PosixRegistryTest, TwoConnectionsShareOneHive) {
   EXPECT_EQ(ValueNames(*mine).size(), 41U);
 }
 
-struct DamagedFile {
+// A hive file with one value, closed so the file holds everything.
+void WriteHiveWithAValue(const std::filesystem::path& path) {
+  auto registry = posix::OpenHive(path.string());
+  ASSERT_EQ(Create(*registry, "Software\\Kept")->SetValue("v", kRegSz, Bytes("old")),
+            RegStatus::Ok);
+}
+
+std::string ReadValue(Registry& registry) {
+  auto key = OpenKey(registry, kRegCurrentUser, "Software\\Kept", RegOpenMode::Open);
+  RegValue value;
+  if (!key || key->QueryValue("v", value) != RegStatus::Ok) {
+    return "-";
+  }
+  return {value.data.begin(), value.data.end()};
+}
+
+bool Writes(Registry& registry) {
+  auto key = Create(registry, "Software\\New");
+  return key && key->SetValue("w", kRegSz, Bytes("x")) == RegStatus::Ok;
+}
+
+struct ForeignFile {
   const char* label;
   // Made when the test runs: the test folders do not exist before main().
   std::string (*content)();
 };
 
-class PosixRegistryDamagedTest : public testing::TestWithParam<DamagedFile> {};
+class PosixRegistryForeignFileTest : public testing::TestWithParam<ForeignFile> {};
 
-TEST_P(PosixRegistryDamagedTest, IsMovedAsideAndAFreshHiveStarts) {
-  ScopedHive hive;
-  ReopenProcessRegistry(); // let go of the hive file before spoiling it
-  std::filesystem::remove(hive.path());
-  const std::string content = GetParam().content();
-  {
-    std::ofstream out(hive.path(), std::ios::binary);
-    out << content;
+// Only a hive of ours is ever moved aside or written: whatever else lies at
+// the hive's place stays exactly as it is, whoever opens it.
+TEST_P(PosixRegistryForeignFileTest, IsLeftAloneWhateverTheAccess) {
+  test::TempTree tree;
+  const auto path = tree.file("registry.db", GetParam().content());
+  const std::string before = ReadFile(path);
+  for (const RegAccess access : {RegAccess::ReadWrite, RegAccess::ReadOnly}) {
+    auto registry = posix::OpenHive(path.string(), access);
+    EXPECT_NE(registry->Problem().find("is not a Fegolin registry hive"), std::string::npos)
+        << registry->Problem();
+    EXPECT_FALSE(registry->OpenRoot(kRegCurrentUser));
   }
-  testing::internal::CaptureStderr();
-  auto key = Create(hive.registry(), "Software\\Fresh");
-  const std::string message = testing::internal::GetCapturedStderr();
-
-  ASSERT_TRUE(key) << hive.registry().Problem();
-  EXPECT_EQ(key->SetValue("v", kRegSz, Bytes("x")), RegStatus::Ok);
-  const auto copies = DamagedCopies(hive.path());
-  ASSERT_EQ(copies.size(), 1U);
-  EXPECT_TRUE(ReadFile(copies[0]) == content) << "the damaged file is kept untouched";
-  EXPECT_NE(message.find("damaged"), std::string::npos) << message;
-  EXPECT_NE(message.find(copies[0].string()), std::string::npos) << message;
+  // The window goes on with defaults in memory, and says why.
+  auto window = posix::OpenHive(path.string(), RegAccess::BestEffort);
+  EXPECT_EQ(window->Problem(), "");
+  EXPECT_TRUE(Writes(*window));
+  EXPECT_NE(window->StorageProblem().find("is not a Fegolin registry hive"), std::string::npos)
+      << window->StorageProblem();
+  window.reset();
+  EXPECT_TRUE(ReadFile(path) == before) << "the file is not touched";
+  EXPECT_TRUE(DamagedCopies(path).empty());
 }
 
 std::string ForeignDatabase() {
   test::TempTree tree;
   const auto path = tree.path("foreign.db");
-  {
-    auto hive = posix::OpenHive(path.string()); // a hive file, then made foreign below
-  }
+  WriteHiveWithAValue(path);
   std::string bytes = ReadFile(path);
   // Clear the application id in the header (offset 68) so the file is an
   // SQLite database of some other program.
@@ -298,14 +324,163 @@ std::string ForeignDatabase() {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, PosixRegistryDamagedTest,
+    Files, PosixRegistryForeignFileTest,
     testing::Values(
-        DamagedFile{"garbage", [] { return std::string(4096, '\x5a'); }},
-        DamagedFile{"short_garbage", [] { return std::string("not a database"); }},
-        DamagedFile{"truncated_header",
-                    [] { return std::string("SQLite format 3\0\x10\x00", 18); }},
-        DamagedFile{"foreign_database", ForeignDatabase}),
+        ForeignFile{"garbage", [] { return std::string(4096, '\x5a'); }},
+        ForeignFile{"text", [] { return std::string("not a database\n"); }},
+        ForeignFile{"truncated_header", [] { return std::string("SQLite format 3\0\x10\x00", 18); }},
+        ForeignFile{"foreign_database", ForeignDatabase}),
     [](const auto& test) { return std::string(test.param.label); });
+
+struct DamagedHive {
+  const char* label;
+  void (*spoil)(const std::filesystem::path& hive);
+};
+
+class PosixRegistryDamagedTest : public testing::TestWithParam<DamagedHive> {};
+
+// A damaged hive of ours is moved aside for a fresh one where the registry
+// may write; a registry that only reads leaves it in place.
+TEST_P(PosixRegistryDamagedTest, IsMovedAsideOnlyByARegistryThatWrites) {
+  test::TempTree tree;
+  const auto path = tree.path("registry.db");
+  WriteHiveWithAValue(path);
+  GetParam().spoil(path);
+  const std::string content = ReadFile(path);
+
+  auto reader = posix::OpenHive(path.string(), RegAccess::ReadOnly);
+  EXPECT_NE(reader->Problem().find("left as it is"), std::string::npos) << reader->Problem();
+  reader.reset();
+  EXPECT_TRUE(DamagedCopies(path).empty());
+
+  testing::internal::CaptureStderr();
+  auto writer = posix::OpenHive(path.string(), RegAccess::ReadWrite);
+  const std::string message = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(writer->Problem(), "");
+  EXPECT_TRUE(Writes(*writer));
+  const auto copies = DamagedCopies(path);
+  ASSERT_EQ(copies.size(), 1U);
+  EXPECT_TRUE(ReadFile(copies[0]) == content) << "the damaged file is kept untouched";
+  EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+  EXPECT_NE(message.find(copies[0].string()), std::string::npos) << message;
+}
+
+void OverwriteTablePages(const std::filesystem::path& hive) {
+  std::fstream file(hive, std::ios::binary | std::ios::in | std::ios::out);
+  file.seekp(4096);
+  file << std::string(8192, '\x5a');
+}
+
+void DropValueTable(const std::filesystem::path& hive) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, "DROP TABLE reg_value", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hives, PosixRegistryDamagedTest,
+                         testing::Values(DamagedHive{"pages_overwritten", OverwriteTablePages},
+                                         DamagedHive{"table_missing", DropValueTable}),
+                         [](const auto& test) { return std::string(test.param.label); });
+
+TEST(PosixRegistryTest, TheWindowsRegistryIsAnOrdinaryHiveWhereItCanBe) {
+  test::TempTree tree;
+  const auto path = tree.path("registry.db");
+  {
+    auto registry = posix::OpenHive(path.string(), RegAccess::BestEffort);
+    EXPECT_EQ(registry->Problem(), "");
+    EXPECT_EQ(registry->StorageProblem(), "");
+    EXPECT_TRUE(Writes(*registry));
+  }
+  auto again = posix::OpenHive(path.string(), RegAccess::ReadOnly);
+  EXPECT_TRUE(OpenKey(*again, kRegCurrentUser, "Software\\New", RegOpenMode::Open));
+}
+
+TEST(PosixRegistryTest, ReadingCreatesNothingAndChangesNothing) {
+  test::TempTree tree;
+  // No hive yet: it reads as empty, and neither the file nor its folder
+  // comes into being.
+  const auto missing = tree.path("config/fegolin/registry.db");
+  {
+    auto registry = posix::OpenHive(missing.string(), RegAccess::ReadOnly);
+    EXPECT_EQ(registry->Problem(), "");
+    EXPECT_TRUE(registry->OpenRoot(kRegCurrentUser));
+    EXPECT_FALSE(Writes(*registry));
+  }
+  EXPECT_FALSE(std::filesystem::exists(tree.path("config")));
+
+  const auto path = tree.path("registry.db");
+  WriteHiveWithAValue(path);
+  const std::string before = ReadFile(path);
+  {
+    auto registry = posix::OpenHive(path.string(), RegAccess::ReadOnly);
+    EXPECT_EQ(ReadValue(*registry), "old");
+    EXPECT_FALSE(Writes(*registry));
+    EXPECT_FALSE(registry->BeginTransaction()->Commit());
+  }
+  EXPECT_TRUE(ReadFile(path) == before);
+  EXPECT_FALSE(std::filesystem::exists(path.string() + "-wal")) << "the log is tidied away";
+}
+
+// Where nothing can be written, the hive is still read: by a registry that
+// only reads as if nothing were wrong, by the window's registry with the
+// reason why its changes are not kept. A registry that must write says why
+// it cannot.
+class PosixRegistryUnwritableTest : public testing::TestWithParam<test::Unwritable> {};
+
+TEST_P(PosixRegistryUnwritableTest, TheHiveIsReadWhereNothingCanBeWritten) {
+  test::TempTree tree;
+  const auto place = tree.path("place");
+  const auto source = tree.path("registry.db");
+  WriteHiveWithAValue(source);
+  const auto report = tree.path("report");
+  const int code = test::RunWithUnwritable(
+      place, GetParam(), [&] { std::filesystem::copy_file(source, place / "registry.db"); },
+      [&] {
+        std::ofstream out(report);
+        for (const RegAccess access :
+             {RegAccess::ReadWrite, RegAccess::ReadOnly, RegAccess::BestEffort}) {
+          auto registry = posix::OpenHive((place / "registry.db").string(), access);
+          out << (registry->Problem().empty() ? "usable" : "unusable") << ' '
+              << ReadValue(*registry) << ' ' << (Writes(*registry) ? "writes" : "refuses") << ' '
+              << (registry->StorageProblem().empty() ? "stored" : "not-stored") << '\n';
+        }
+        return 0;
+      });
+  if (code == test::kNoMountHere) {
+    GTEST_SKIP() << "mounting is not permitted here";
+  }
+  ASSERT_EQ(code, 0);
+  EXPECT_EQ(ReadFile(report), "unusable - refuses not-stored\n"
+                              "usable old refuses not-stored\n"
+                              "usable old refuses not-stored\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, PosixRegistryUnwritableTest,
+                         testing::Values(test::Unwritable::DiskFull, test::Unwritable::ReadOnly),
+                         [](const auto& test) {
+                           return test.param == test::Unwritable::DiskFull ? "DiskFull" : "ReadOnly";
+                         });
+
+TEST(PosixRegistryTest, ASnapshotKeepsOneStateWhileAnotherConnectionChangesIt) {
+  ScopedHive hive;
+  ASSERT_EQ(Create(hive.registry(), "Software\\Kept")->SetValue("v", kRegSz, Bytes("old")),
+            RegStatus::Ok);
+  ASSERT_TRUE(Create(hive.registry(), "Software\\Gone"));
+  auto other = posix::OpenHive(hive.path().string());
+
+  auto snapshot = hive.registry().BeginSnapshot();
+  EXPECT_EQ(ReadValue(hive.registry()), "old");
+  ASSERT_EQ(Create(*other, "Software\\Kept")->SetValue("v", kRegSz, Bytes("new")), RegStatus::Ok);
+  ASSERT_EQ(DeleteKeyTree(*other->OpenRoot(kRegCurrentUser), "Software\\Gone"), RegStatus::Ok);
+  EXPECT_EQ(ReadValue(hive.registry()), "old");
+  EXPECT_TRUE(OpenKey(hive.registry(), kRegCurrentUser, "Software\\Gone", RegOpenMode::Open));
+  EXPECT_FALSE(Writes(hive.registry())) << "a snapshot does not write";
+  EXPECT_TRUE(snapshot->Commit());
+
+  EXPECT_EQ(ReadValue(hive.registry()), "new");
+  EXPECT_FALSE(OpenKey(hive.registry(), kRegCurrentUser, "Software\\Gone", RegOpenMode::Open));
+}
 
 TEST(PosixRegistryTest, AHiveThatCannotBeOpenedReportsWhyAndRefusesEverything) {
   test::TempTree tree;
@@ -325,48 +500,23 @@ TEST(PosixRegistryTest, AHiveOfANewerVersionIsLeftAlone) {
   EXPECT_TRUE(ReadFile(hive.path()) == before) << "the file is not touched";
 }
 
-class EnvironmentOverride {
-public:
-  EnvironmentOverride(const char* name, const char* value) : name_(name) {
-    if (const char* before = std::getenv(name)) {
-      previous_ = before;
-    }
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~EnvironmentOverride() {
-    if (previous_) {
-      ::setenv(name_, previous_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  EnvironmentOverride(const EnvironmentOverride&) = delete;
-  EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
-
 TEST(PosixRegistryTest, TheHiveLivesInTheConfigFolderUnlessNamedExplicitly) {
   test::TempTree tree;
   const EnvironmentOverride noExplicitHive("FEGOLIN_REGISTRY", nullptr);
   const EnvironmentOverride home("HOME", tree.path("home").c_str());
   {
     const EnvironmentOverride config("XDG_CONFIG_HOME", tree.path("config").c_str());
-    EXPECT_EQ(posix::HiveLocation(), tree.path("config/fegolin/registry.db").string());
+    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Keep), tree.path("config/fegolin/registry.db").string());
+    EXPECT_FALSE(std::filesystem::exists(tree.path("config/fegolin")));
+    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create), tree.path("config/fegolin/registry.db").string());
     EXPECT_TRUE(std::filesystem::is_directory(tree.path("config/fegolin")));
   }
   {
     const EnvironmentOverride relative("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(posix::HiveLocation(), tree.path("home/.config/fegolin/registry.db").string());
+    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create), tree.path("home/.config/fegolin/registry.db").string());
   }
   const EnvironmentOverride explicitHive("FEGOLIN_REGISTRY", ":memory:");
-  EXPECT_EQ(posix::HiveLocation(), ":memory:");
+  EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create), ":memory:");
 }
 
 } // namespace
