@@ -166,6 +166,7 @@ void TfrmMain::ConnectHandlers() {
   ConnectCleanCycle();
   ConnectOptionsPage();
   ConnectSelectPage();
+  ConnectCleanRules();
 }
 
 void TfrmMain::FormCreate() {

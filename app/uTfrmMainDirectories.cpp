@@ -9,6 +9,7 @@
 #include "app/uTfrmMain.h"
 
 #include "app/pages/uSelectPage.h"
+#include "app/uCleanTexts.h"
 #include "app/uDialogs.h"
 #include "app/uDirectoryList.h"
 #include "common/uCommon.h"
@@ -131,6 +132,14 @@ void TfrmMain::actAddDirectoryExecute() {
       return;
     }
     const std::string folder = dlgFolder->Folder().toStdString();
+    // A folder a run would never clean does not go in the list at all.
+    if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
+      Dialogs::ShowWarning(this, QStringLiteral("Verzeichnis abgelehnt"),
+                           QStringLiteral("„%1“ kommt nicht in die Liste, denn ein Lauf würde es "
+                                          "nie reinigen: %2.")
+                               .arg(dlgFolder->Folder(), refusal));
+      return;
+    }
     auto entry = std::make_unique<TcPathData>(folder, folder);
     const TcPathData* added = entry.get();
     // The item shows the name the system gives the folder; the entry's

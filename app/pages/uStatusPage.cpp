@@ -49,6 +49,7 @@ TcStatusPage::TcStatusPage(QWidget* parent) : QWidget(parent) {
   lblNextRun = AddRow(times, 1, QStringLiteral("Nächster Lauf: "), "lblNextRun", QStringLiteral(" "));
   lblDuration = AddRow(times, 2, QStringLiteral("Dauer: "), "lblDuration", QStringLiteral("n/a"));
   lblTime = AddRow(times, 3, QStringLiteral("Zeit: "), "lblTime", QStringLiteral(" "));
+  lblOutcome = AddRow(times, 4, QStringLiteral("Ergebnis: "), "lblOutcome", QStringLiteral("n/a"));
   times->setColumnStretch(1, 1);
   page->addLayout(times);
   page->addStretch(1);

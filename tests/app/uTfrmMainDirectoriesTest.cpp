@@ -156,6 +156,8 @@ protected:
   }
 
   test::ScopedHive hive_;
+  // Folders the dialog picks: it takes only folders a run may clean.
+  test::TempTree tree_;
 };
 
 // --- Delete all and set to defaults -----------------------------------------
@@ -359,8 +361,9 @@ INSTANTIATE_TEST_SUITE_P(FolderList, DeleteEntry,
 
 TEST_F(FolderPage, AddShowsTheSystemsNameSortedInUntickedAndStoresThePathOnSave) {
   auto form = Open();
+  const std::string between = tree_.dir("zwischen").string();
   TcDialogScript script;
-  script.AnswerFolder({QStringLiteral("/srv/zwischen"), QStringLiteral("Mitte")});
+  script.AnswerFolder({QString::fromStdString(between), QStringLiteral("Mitte")});
   script.AnswerCancel();
   form->tabSelect->btnAddDirToList->click();
   form->actAddDirectory->trigger();
@@ -371,21 +374,21 @@ TEST_F(FolderPage, AddShowsTheSystemsNameSortedInUntickedAndStoresThePathOnSave)
   EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], kThreeItems[1], "Mitte [ ]", kThreeItems[2]}));
   const TcPathData* entry = form->DirectoryList().Entry(2);
   ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->DisplayName(), "/srv/zwischen");
-  EXPECT_EQ(entry->Directory(), "/srv/zwischen");
+  EXPECT_EQ(entry->DisplayName(), between);
+  EXPECT_EQ(entry->Directory(), between);
   EXPECT_FALSE(SaveEnabled(*form));
 
   form->tabSelect->btnApplyDir->setEnabled(true);
   form->tabSelect->btnApplyDir->click();
   EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1],
-                                                    "/srv/zwischen|/srv/zwischen|0", kThreeSaved[2]}));
+                                                    between + "|" + between + "|0", kThreeSaved[2]}));
 }
 
 TEST_F(FolderPage, AddingToAnEmptiedListOffersRenameAndDeleteAtOnce) {
   auto form = Open();
   TcDialogScript script;
   script.AnswerYes();
-  script.AnswerFolder({QStringLiteral("/srv/neu"), QStringLiteral("neu")});
+  script.AnswerFolder({QString::fromStdString(tree_.dir("neu").string()), QStringLiteral("neu")});
   form->actDeleteAll->trigger();
   ASSERT_FALSE(ListActionsEnabled(*form));
   form->actAddDirectory->trigger();
@@ -417,11 +420,13 @@ TEST_F(FolderPage, AGlyphClickIsRecordedOnTheEntryAndStoredOnlyBySave) {
 // Items with the same text share one mark; every entry behind it must be
 // stored with it, or the next start loses the tick.
 TEST_F(FolderPage, TwoEntriesSharingAMarkAreStoredAndReloadedTicked) {
+  const std::string a = tree_.dir("a/tmp").string();
+  const std::string b = tree_.dir("b/tmp").string();
   {
     auto form = OpenEmpty();
     TcDialogScript script;
-    script.AnswerFolder({QStringLiteral("/srv/a/tmp"), QStringLiteral("tmp")});
-    script.AnswerFolder({QStringLiteral("/srv/b/tmp"), QStringLiteral("tmp")});
+    script.AnswerFolder({QString::fromStdString(a), QStringLiteral("tmp")});
+    script.AnswerFolder({QString::fromStdString(b), QStringLiteral("tmp")});
     form->actAddDirectory->trigger();
     ClickGlyph(*form, 0);
     form->actAddDirectory->trigger();  // shows ticked: its text already is
@@ -434,9 +439,9 @@ TEST_F(FolderPage, TwoEntriesSharingAMarkAreStoredAndReloadedTicked) {
   // Equal texts keep no particular order between them.
   std::vector<std::string> stored = StoredList().value_or(std::vector<std::string>{});
   std::sort(stored.begin(), stored.end());
-  EXPECT_EQ(stored, (std::vector<std::string>{"/srv/a/tmp|/srv/a/tmp|1", "/srv/b/tmp|/srv/b/tmp|1"}));
+  EXPECT_EQ(stored, (std::vector<std::string>{a + "|" + a + "|1", b + "|" + b + "|1"}));
   TfrmMain form;
-  EXPECT_EQ(Items(form), (std::vector<std::string>{"/srv/a/tmp\t(/srv/a/tmp) [x]", "/srv/b/tmp\t(/srv/b/tmp) [x]"}));
+  EXPECT_EQ(Items(form), (std::vector<std::string>{a + "\t(" + a + ") [x]", b + "\t(" + b + ") [x]"}));
 }
 
 TEST_F(FolderPage, RenamingOntoATickedCaptionTakesItsTick) {
