@@ -81,9 +81,11 @@ QString SizeText(std::uint64_t bytes) {
 }
 
 QString OutcomeText(const CleanSummary& total) {
-  return QStringLiteral("%1 entfernt, %2 behalten, %3 fehlgeschlagen, %4 frei geworden")
+  // A number stays on the line of its word when the text wraps.
+  const QChar bound(0xa0);
+  return QStringLiteral("%1%5entfernt, %2%5behalten, %3%5fehlgeschlagen, %4%5frei%5geworden")
       .arg(CountText(total.removed), CountText(total.kept), CountText(total.failed),
-           SizeText(total.bytes));
+           SizeText(total.bytes).replace(QLatin1Char(' '), bound), bound);
 }
 
 } // namespace fegolin

@@ -28,7 +28,8 @@ QString RefusedHint(std::string_view directory);
 QString CountText(std::uint64_t count);
 QString SizeText(std::uint64_t bytes);
 
-// "1.234 entfernt, 5 behalten, 0 fehlgeschlagen, 12,3 MB frei geworden".
+// "1.234 entfernt, 5 behalten, 0 fehlgeschlagen, 12,3 MB frei geworden",
+// each number bound to its word by a no-break space.
 QString OutcomeText(const CleanSummary& total);
 
 } // namespace fegolin

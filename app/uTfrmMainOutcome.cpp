@@ -11,7 +11,7 @@ namespace fegolin {
 
 void TfrmMain::ShowRunOutcome(const CleanSummary& total) {
   try {
-    tabStatus->lblOutcome->setText(OutcomeText(total));
+    tabStatus->lblOutcome->setText(QStringLiteral("Ergebnis:\n") + OutcomeText(total));
   } catch (...) {
     // The label keeps what it showed.
   }

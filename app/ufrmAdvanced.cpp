@@ -120,7 +120,7 @@ TfrmAdvanced::TfrmAdvanced(QWidget* parent) : QDialog(parent) {
   connect(btnsDialog, &QDialogButtonBox::accepted, this, &TfrmAdvanced::accept);
   connect(btnsDialog, &QDialogButtonBox::rejected, this, &TfrmAdvanced::reject);
 
-  resize(440, 400);
+  resize(440, 470);
   ShowRules(ReadCleanRules());
 }
 

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace fegolin {
@@ -51,8 +52,24 @@ QString Entries(std::uint64_t count) {
   return count == 1 ? QStringLiteral("1 Eintrag") : CountText(count) + QStringLiteral(" Einträge");
 }
 
+// A line with a detail in the second column, or, without one, a line
+// across both.
 QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& text, const QString& detail = {}) {
-  return new QTreeWidgetItem(parent, {text, detail});
+  auto* item = new QTreeWidgetItem(parent, {text, detail});
+  item->setFirstColumnSpanned(detail.isEmpty());
+  return item;
+}
+
+// The engine meets entries in the order the folders list them; the reader
+// looks for paths in alphabetical order.
+std::vector<const TcFolderPreview::Entry*> ByPath(const std::vector<TcFolderPreview::Entry>& entries) {
+  std::vector<const TcFolderPreview::Entry*> sorted;
+  sorted.reserve(entries.size());
+  for (const TcFolderPreview::Entry& entry : entries) {
+    sorted.push_back(&entry);
+  }
+  std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->path < b->path; });
+  return sorted;
 }
 
 // The rest of a group that is not listed.
@@ -77,17 +94,17 @@ void AddFolder(QTreeWidget& tree, const TcFolderPreview& folder) {
 
   auto* removals = AddItem(top, QStringLiteral("Wird entfernt: %1, %2")
                                     .arg(Entries(summary.removed), SizeText(summary.bytes)));
-  for (const TcFolderPreview::Entry& entry : folder.removals) {
-    AddItem(removals, QString::fromStdString(entry.path),
-            entry.folder ? QStringLiteral("Verzeichnis") : SizeText(entry.size));
+  for (const TcFolderPreview::Entry* entry : ByPath(folder.removals)) {
+    AddItem(removals, QString::fromStdString(entry->path),
+            entry->folder ? QStringLiteral("Verzeichnis") : SizeText(entry->size));
   }
   AddMore(removals, summary.removed, folder.removals.size());
   removals->setExpanded(removals->childCount() <= kUnfoldedEntries);
 
   if (staying > 0) {
     auto* kept = AddItem(top, QStringLiteral("Bleibt: %1").arg(Entries(staying)));
-    for (const TcFolderPreview::Entry& entry : folder.kept) {
-      AddItem(kept, QString::fromStdString(entry.path), ReasonCaption(entry.reason));
+    for (const TcFolderPreview::Entry* entry : ByPath(folder.kept)) {
+      AddItem(kept, QString::fromStdString(entry->path), ReasonCaption(entry->reason));
     }
     AddMore(kept, staying, folder.kept.size());
     kept->setExpanded(kept->childCount() <= kUnfoldedEntries);

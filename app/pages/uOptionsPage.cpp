@@ -79,7 +79,7 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   general->addStretch(1);
   auto* buttons = new QHBoxLayout;
   btnAdvanced = OptionButton("btnAdvanced");
-  btnAdvanced->setText(QStringLiteral("&Erweitert…"));
+  btnAdvanced->setText(QStringLiteral("E&rweitert…"));
   btnAdvanced->setToolTip(QStringLiteral("Mindestalter und Muster, die immer bleiben"));
   btnDefaults = OptionButton("btnDefaults");
   btnApply = OptionButton("btnApply");

@@ -316,7 +316,8 @@ TEST_P(FolderDialogPick, AFolderARunWouldRefuseIsNotAddedAndTheUserIsToldWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Folders, FolderDialogPick,
     ::testing::Values(
-        PickedFolder{"AFolderOfItsOwn", [](const test::TempTree& scratch) { return scratch.dir("eigen").string(); }, ""},
+        PickedFolder{"AFolderOfItsOwn",
+                     [](const test::TempTree& scratch) { return scratch.dir("eigen").string(); }, ""},
         PickedFolder{"Relative", [](const test::TempTree&) { return std::string("relativ"); },
                      "kein absoluter Pfad"},
         PickedFolder{"AFile", [](const test::TempTree& scratch) { return scratch.file("datei").string(); },
@@ -334,8 +335,9 @@ TEST_F(CleanRulesWindow, TheStatusPageSaysWhatTheLastRunDid) {
   total.failed = 1;
   total.bytes = 12'345'678;
   form().ShowRunOutcome(total);
-  EXPECT_EQ(form().tabStatus->lblOutcome->text(),
-            QStringLiteral("1.234 entfernt, 5 behalten, 1 fehlgeschlagen, 12,3 MB frei geworden"));
+  EXPECT_EQ(form().tabStatus->lblOutcome->text().replace(QChar(0xa0), QLatin1Char(' ')),
+            QStringLiteral("Ergebnis:\n1.234 entfernt, 5 behalten, 1 fehlgeschlagen, 12,3 MB "
+                           "frei geworden"));
 }
 
 } // namespace
