@@ -40,16 +40,15 @@ public:
   QPushButton* btnOk;
   QPushButton* btnCancel;
 
+  // OK: stores the rules and closes; stays open when that fails.
+  void accept() override;
+
+private:
   // Shows `rules` in the controls.
   void ShowRules(const StoredCleanRules& rules);
   // The rules the controls show; nothing when a pattern cannot be stored
   // as it is meant (lblError then says why).
   [[nodiscard]] std::optional<StoredCleanRules> ReadControls();
-
-  // OK: stores the rules and closes; stays open when that fails.
-  void accept() override;
-
-private:
   void ShowError(const QString& text);
 };
 
