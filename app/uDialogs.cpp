@@ -3,8 +3,11 @@
 #include "kit/kitfolder.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace fegolin {
 namespace {
@@ -87,22 +90,42 @@ std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString
   return FolderChoice{dialog.Folder(), dialog.SelectedDisplayName()};
 }
 
+bool Execute(QDialog& dialog) {
+  if (TcDialogScript* script = TcDialogScript::Active()) {
+    const auto answer = script->Take({DialogRequest::Kind::Window, dialog.windowTitle(), {}, {}});
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    if (answer && answer->user) {
+      answer->user(dialog);
+    }
+    if (dialog.isVisible()) {
+      dialog.reject();
+    }
+    return dialog.result() == QDialog::Accepted;
+  }
+  return dialog.exec() == QDialog::Accepted;
+}
+
 } // namespace Dialogs
 
 TcDialogScript::TcDialogScript() : previous_(gActiveScript) { gActiveScript = this; }
 
 TcDialogScript::~TcDialogScript() { gActiveScript = previous_; }
 
-void TcDialogScript::AnswerYes() { answers_.push_back({true, {}, {}}); }
+void TcDialogScript::AnswerYes() { answers_.push_back({true, {}, {}, false, {}}); }
 
-void TcDialogScript::AnswerNo() { answers_.push_back({false, {}, {}}); }
+void TcDialogScript::AnswerNo() { answers_.push_back({false, {}, {}, false, {}}); }
 
-void TcDialogScript::AnswerText(const QString& text) { answers_.push_back({true, text, {}}); }
+void TcDialogScript::AnswerText(const QString& text) { answers_.push_back({true, text, {}, false, {}}); }
 
-void TcDialogScript::AnswerCancel() { answers_.push_back({false, {}, {}, true}); }
+void TcDialogScript::AnswerCancel() { answers_.push_back({false, {}, {}, true, {}}); }
 
 void TcDialogScript::AnswerFolder(const FolderChoice& choice) {
-  answers_.push_back({true, {}, choice});
+  answers_.push_back({true, {}, choice, false, {}});
+}
+
+void TcDialogScript::AnswerWith(std::function<void(QDialog&)> user) {
+  answers_.push_back({true, {}, {}, false, std::move(user)});
 }
 
 TcDialogScript* TcDialogScript::Active() { return gActiveScript; }

@@ -7,9 +7,11 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace fegolin {
@@ -48,13 +50,18 @@ QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
 // chosen path afterwards, as after its own Execute.
 std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString& initialFolder);
 
+// Runs one of the program's own dialogs modally; true when it ended
+// accepted. A dialog may refuse to close (its OK found something wrong) and
+// waits for the user then, as any modal dialog does.
+bool Execute(QDialog& dialog);
+
 } // namespace Dialogs
 
 // One dialog as it was asked for while a script was installed.
 struct DialogRequest {
-  enum class Kind { Confirm, Question, Message, Input, Folder };
+  enum class Kind { Confirm, Question, Message, Input, Folder, Window };
   Kind kind;
-  QString title;
+  QString title;    // a window: its title
   QString text;     // message, prompt
   QString initial;  // input box text, preselected folder
 };
@@ -75,6 +82,10 @@ public:
   void AnswerText(const QString& text);
   void AnswerCancel();
   void AnswerFolder(const FolderChoice& choice);
+  // For a dialog of the program's own: the dialog is shown without a modal
+  // loop and `user` acts on its real controls as the user would (typing,
+  // clicking OK). When `user` leaves it open, it is closed as by Escape.
+  void AnswerWith(std::function<void(QDialog&)> user);
 
   [[nodiscard]] const std::vector<DialogRequest>& Requests() const { return requests_; }
 
@@ -85,6 +96,7 @@ public:
     QString text;
     FolderChoice folder;
     bool cancelled = false;
+    std::function<void(QDialog&)> user;
   };
   [[nodiscard]] static TcDialogScript* Active();
   std::optional<Answer> Take(DialogRequest request);

@@ -173,6 +173,7 @@ void TfrmMain::ConnectHandlers() {
   ConnectCleanCycle();
   ConnectOptionsPage();
   ConnectSelectPage();
+  ConnectCleanRules();
 }
 
 void TfrmMain::FormCreate() {

@@ -29,6 +29,7 @@ class QTimer;
 namespace fegolin {
 
 class TcAboutPage;
+class TfrmPreview;
 class TfrmSplash;
 class TfrmTipps;
 class TkitFormSizer;
@@ -43,6 +44,7 @@ class TcSettings;
 struct StoreResult;
 class TcStatusPage;
 class TkitFolderDialog;
+struct CleanSummary;
 
 class TfrmMain final : public QWidget {
   Q_OBJECT
@@ -80,6 +82,7 @@ public:
   QAction* actShow;
   QAction* actApply;
   QAction* actApplyDir;
+  QAction* actPreview;
 
   // --- Menus and timers
   QMenu* mnuPopupMain;   // the notification area icon's menu
@@ -178,6 +181,21 @@ public:
   // Rename, delete and delete all are there only while the list has items.
   void RefreshListActions();
 
+  // --- Cleaning rules, preview and refused folders (uTfrmMainRules.cpp)
+  // The window of what a run would do now, made on first use.
+  void actPreviewExecute();
+  // The dialog of the minimum age and the keep patterns.
+  void btnAdvancedClick();
+  // Every list entry whose folder a run would refuse gets the hint that
+  // says why and a grey look; the others lose both.
+  void MarkRefusedEntries();
+  // Null until the preview was first asked for.
+  [[nodiscard]] TfrmPreview* PreviewForm() const { return previewForm_; }
+
+  // --- The last run's outcome on the Status page (uTfrmMainOutcome.cpp)
+  // `total`: the summaries of all folders of the run added up.
+  void ShowRunOutcome(const CleanSummary& total);
+
 signals:
   // The window went through FormClose; being the main window, the
   // application ends with it.
@@ -201,6 +219,8 @@ private:
   void ConnectOptionsPage();
   void CreateFolderDialog();
   void ConnectSelectPage();
+  void ConnectCleanRules();
+  void MarkRefusedEntry(int index);
   // The interval the options page shows; nothing while no unit is chosen.
   [[nodiscard]] std::optional<std::uint32_t> PageInterval() const;
   // Re-arms the clean timer when the page shows another interval than the
@@ -220,6 +240,7 @@ private:
   // Owned by the window; they live, invisible, as long as it does.
   TfrmSplash* splashForm_ = nullptr;
   TfrmTipps* tipsForm_ = nullptr;
+  TfrmPreview* previewForm_ = nullptr;
   bool centred_ = false;
   // The list as stored, to tell pending changes by.
   TcDirectoryList::Content listStored_;

@@ -5,6 +5,7 @@
 #include "app/uActionLink.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QTimer>
 
@@ -43,6 +44,10 @@ void TfrmMain::CreateActions() {
                    QStringLiteral("Änderungen speichern"), kNoImage, false});
   actApplyDir = make({"actApplyDir", "Actions", QStringLiteral("&Speichern"),
                       QStringLiteral("Änderungen speichern"), kNoImage, false});
+  actPreview = make({"actPreview", "Actions", QStringLiteral("&Vorschau…"),
+                     QStringLiteral("Zeigen, was ein Lauf jetzt entfernen und was er behalten würde"),
+                     kNoImage, true});
+  actPreview->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
 void TfrmMain::CreateMenus() {
@@ -50,6 +55,7 @@ void TfrmMain::CreateMenus() {
   mnuPopupMain->setObjectName(QStringLiteral("mnuPopupMain"));
   AddMenuItem(mnuPopupMain, "Show1", actSelect);
   AddMenuItem(mnuPopupMain, "About1", actAbout);
+  AddMenuItem(mnuPopupMain, "Preview1", actPreview);
   mnuPopupMain->addSeparator();
   AddMenuItem(mnuPopupMain, "Exit1", actExit);
 
@@ -60,6 +66,8 @@ void TfrmMain::CreateMenus() {
   AddMenuItem(mnuPopUp, "ShowStatus1", actRenameEntry, QStringLiteral("Eintrag &umbenennen"));
   mnuPopUp->addSeparator();
   AddMenuItem(mnuPopUp, "SelectDirectory1", actDeleteEntry, QStringLiteral("Eintrag &entfernen"));
+  mnuPopUp->addSeparator();
+  AddMenuItem(mnuPopUp, "Preview2", actPreview);
   mnuPopUp->addSeparator();
   // Choosing "Cancel" only closes the menu.
   mnuPopUp->addAction(QStringLiteral("Cancel"))->setObjectName(QStringLiteral("Cancel1"));

@@ -9,6 +9,7 @@
 #include "app/uTfrmMain.h"
 
 #include "app/pages/uSelectPage.h"
+#include "app/uCleanTexts.h"
 #include "app/uDialogs.h"
 #include "app/uDirectoryList.h"
 #include "common/uCommon.h"
@@ -152,6 +153,14 @@ void TfrmMain::actAddDirectoryExecute() {
     // Named as the system shows the folder, and listed the way every start
     // lists it: the entry reads the same before and after a restart.
     const std::string folder = dlgFolder->Folder().toStdString();
+    // A folder a run would never clean does not go in the list at all.
+    if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
+      Dialogs::ShowWarning(this, QStringLiteral("Verzeichnis abgelehnt"),
+                           QStringLiteral("„%1“ kommt nicht in die Liste, denn ein Lauf würde es "
+                                          "nie reinigen: %2.")
+                               .arg(dlgFolder->Folder(), refusal));
+      return;
+    }
     const std::string name =
         choice->displayName.isEmpty() ? folder : choice->displayName.toStdString();
     auto entry = std::make_unique<TcPathData>(name, folder);

@@ -11,6 +11,10 @@ namespace {
 
 constexpr auto kValueNotInItems = "Value does not exist in Items";
 
+// Item data beside the item's object, which Qt::UserRole holds
+// (kitlistsync.cpp).
+constexpr int kGrayedRole = Qt::UserRole + 1;
+
 // Whether some item carries exactly `text`.
 bool ItemsContain(const TkitCustomSyncListBox& list, const QString& text) {
   for (int i = 0; i < list.ItemCount(); ++i) {
@@ -113,6 +117,19 @@ void TkitCustomCheckListBox::SetDisabledAt(int index, bool value) {
   } else {
     return;
   }
+  RepaintItem(index);
+}
+
+bool TkitCustomCheckListBox::IsGrayedAt(int index) const {
+  const QListWidgetItem* it = item(index);
+  return it != nullptr && it->data(kGrayedRole).toBool();
+}
+
+void TkitCustomCheckListBox::SetGrayedAt(int index, bool value) {
+  if (index < 0 || index >= count() || IsGrayedAt(index) == value) {
+    return;
+  }
+  SetItemDataInPlace(index, kGrayedRole, value);
   RepaintItem(index);
 }
 

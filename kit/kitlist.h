@@ -144,6 +144,10 @@ public:
     return static_cast<T*>(ItemObject(index));
   }
   void SetItemObject(int index, void* object);
+  // The hint shown while the pointer rests on an item (empty: none). It
+  // belongs to the item and moves with it when the list sorts.
+  [[nodiscard]] QString ItemHint(int index) const;
+  void SetItemHint(int index, const QString& hint);
   // Replaces the text of an item where it stands, even in a sorted list (it
   // is sorted again when sorting is next turned on).
   virtual void SetItemText(int index, const QString& text);
@@ -223,6 +227,9 @@ protected:
   [[nodiscard]] int ItemExtent() const;
   // Applies Columns(), ScrollWidth() and the item sizes to the view.
   virtual void UpdateItemLayout();
+  // Sets one value of an item without moving it: a sorted list would sort
+  // a changed item again at once.
+  void SetItemDataInPlace(int index, int role, const QVariant& value);
 
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
@@ -341,6 +348,11 @@ public:
   [[nodiscard]] bool IsDisabledAt(int index) const;
   // A disabled item cannot be toggled by mouse or keyboard.
   void SetDisabledAt(int index, bool value);
+  // A greyed item is drawn in the grey of disabled text but toggles as
+  // any other: set apart, not locked. Unlike the marks it belongs to the
+  // item, not to its text.
+  [[nodiscard]] bool IsGrayedAt(int index) const;
+  void SetGrayedAt(int index, bool value);
 
   [[nodiscard]] const TkitStringList& CheckedItems() const { return checkedItems_; }
   // Copies `value` without events; without chMultiSelect only its first

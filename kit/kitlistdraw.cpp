@@ -218,7 +218,7 @@ void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect&
     const bool checked = IsCheckedAt(index);
     const bool grayed = state.Disabled && disabledItemsGrayed_;
     if (!state.Selected) {
-      if (grayed) {
+      if (grayed || IsGrayedAt(index)) {
         pen = GrayTextColor();
       } else if (checked && checkedColor_ != pen) {
         pen = checkedColor_;

@@ -103,16 +103,29 @@ void TkitCustomSyncListBox::SetItemObject(int index, void* object) {
   }
 }
 
+QString TkitCustomSyncListBox::ItemHint(int index) const {
+  const QListWidgetItem* it = item(index);
+  return it != nullptr ? it->toolTip() : QString();
+}
+
+void TkitCustomSyncListBox::SetItemHint(int index, const QString& hint) {
+  SetItemDataInPlace(index, Qt::ToolTipRole, hint);
+}
+
 void TkitCustomSyncListBox::SetItemText(int index, const QString& text) {
+  // A renamed entry stays where the user sees it.
+  SetItemDataInPlace(index, Qt::DisplayRole, text);
+}
+
+void TkitCustomSyncListBox::SetItemDataInPlace(int index, int role, const QVariant& value) {
   QListWidgetItem* it = item(index);
   if (it == nullptr) {
     return;
   }
-  // A sorted list would move the item at once; a renamed entry stays where
-  // the user sees it, so sorting pauses for the change.
+  // A sorted list would move the item at once; sorting pauses for the change.
   const bool sorted = isSortingEnabled();
   setSortingEnabled(false);
-  it->setText(text);
+  it->setData(role, value);
   setSortingEnabled(sorted);
 }
 

@@ -78,8 +78,12 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   cbxOptionTipps->setVisible(false);
   general->addStretch(1);
   auto* buttons = new QHBoxLayout;
+  btnAdvanced = OptionButton("btnAdvanced");
+  btnAdvanced->setText(QStringLiteral("E&rweitert…"));
+  btnAdvanced->setToolTip(QStringLiteral("Mindestalter und Muster, die immer bleiben"));
   btnDefaults = OptionButton("btnDefaults");
   btnApply = OptionButton("btnApply");
+  buttons->addWidget(btnAdvanced);
   buttons->addStretch(1);
   buttons->addWidget(btnDefaults);
   buttons->addWidget(btnApply);

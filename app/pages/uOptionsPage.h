@@ -31,6 +31,7 @@ public:
   QCheckBox* cbxOptionSplash;
   QCheckBox* cbxOptionTipps;    // hidden: the tips window changes it
   TcRadioGroup* grpLanguage;    // the language of the run-time texts
+  QPushButton* btnAdvanced;  // the cleaning rules, in a dialog of their own
   QPushButton* btnDefaults;
   QPushButton* btnApply;
 

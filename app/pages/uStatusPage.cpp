@@ -49,7 +49,15 @@ TcStatusPage::TcStatusPage(QWidget* parent) : QWidget(parent) {
   lblNextRun = AddRow(times, 1, QStringLiteral("Nächster Lauf: "), "lblNextRun", QStringLiteral(" "));
   lblDuration = AddRow(times, 2, QStringLiteral("Dauer: "), "lblDuration", QStringLiteral("n/a"));
   lblTime = AddRow(times, 3, QStringLiteral("Zeit: "), "lblTime", QStringLiteral(" "));
+  // What the last run did, beside the times: below them there is no room
+  // left at the window's smallest size.
+  lblOutcome = new QLabel(QStringLiteral("Ergebnis:\nn/a"));
+  lblOutcome->setObjectName(QStringLiteral("lblOutcome"));
+  lblOutcome->setWordWrap(true);
+  lblOutcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  times->addWidget(lblOutcome, 0, 2, 4, 1);
   times->setColumnStretch(1, 1);
+  times->setColumnStretch(2, 1);
   page->addLayout(times);
   page->addStretch(1);
 

@@ -23,6 +23,7 @@ public:
   QLabel* lblNextRun;
   QLabel* lblDuration;
   QLabel* lblTime;
+  QLabel* lblOutcome;  // what the last run removed, kept and freed
   QFrame* Panel9;
   TcDeleteAnimation* aniProgress;  // at Panel9's left
 };

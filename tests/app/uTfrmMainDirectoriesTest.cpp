@@ -160,6 +160,8 @@ public:
   }
 
   test::ScopedHive hive_;
+  // Folders the dialog picks: it takes only folders a run may clean.
+  test::TempTree tree_;
 };
 
 // --- Delete all and set to defaults -----------------------------------------
@@ -356,8 +358,9 @@ TEST_F(FolderPage, DeletingAnyEntryAsksNothingAndMarksTheListChanged) {
 
 TEST_F(FolderPage, AddListsTheSystemsNameWithThePathSortedInUntickedAsEveryStartWill) {
   auto form = Open();
+  const std::string between = tree_.dir("zwischen").string();
   TcDialogScript script;
-  script.AnswerFolder({QStringLiteral("/srv/zwischen"), QStringLiteral("Mitte")});
+  script.AnswerFolder({QString::fromStdString(between), QStringLiteral("Mitte")});
   script.AnswerCancel();
   form->tabSelect->btnAddDirToList->click();
   form->actAddDirectory->trigger();
@@ -365,14 +368,14 @@ TEST_F(FolderPage, AddListsTheSystemsNameWithThePathSortedInUntickedAsEveryStart
   ASSERT_EQ(script.Requests().size(), 2u);
   EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Folder);
   EXPECT_TRUE(QFileInfo(script.Requests()[0].initial).isDir()) << "opens at a folder that exists";
-  const std::vector<std::string> added{kThreeItems[0], kThreeItems[1], "Mitte\t(/srv/zwischen) [ ]",
+  const std::vector<std::string> added{kThreeItems[0], kThreeItems[1], "Mitte\t(" + between + ") [ ]",
                                        kThreeItems[2]};
   EXPECT_EQ(Items(*form), added);
   EXPECT_TRUE(SaveEnabled(*form));
 
   form->tabSelect->btnApplyDir->click();
   EXPECT_FALSE(SaveEnabled(*form));
-  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1], "Mitte|/srv/zwischen|0",
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1], "Mitte|" + between + "|0",
                                                     kThreeSaved[2]}));
   form.reset();
   EXPECT_EQ(Items(*Open({})), added);
@@ -382,7 +385,7 @@ TEST_F(FolderPage, AddingToAnEmptiedListOffersRenameAndDeleteAtOnce) {
   auto form = Open();
   TcDialogScript script;
   script.AnswerYes();
-  script.AnswerFolder({QStringLiteral("/srv/neu"), QStringLiteral("neu")});
+  script.AnswerFolder({QString::fromStdString(tree_.dir("neu").string()), QStringLiteral("neu")});
   form->actDeleteAll->trigger();
   ASSERT_FALSE(ListActionsEnabled(*form));
   form->actAddDirectory->trigger();
@@ -413,20 +416,23 @@ TEST_F(FolderPage, AGlyphClickIsRecordedOnTheEntryAndStoredOnlyBySave) {
 
 // Two folders of the same name are two entries, each with its own mark.
 TEST_F(FolderPage, FoldersOfTheSameNameKeepTheirOwnMarksAcrossARestart) {
+  const std::string a = tree_.dir("a/tmp").string();
+  const std::string b = tree_.dir("b/tmp").string();
   {
     auto form = OpenEmpty();
     TcDialogScript script;
-    script.AnswerFolder({QStringLiteral("/srv/a/tmp"), QStringLiteral("tmp")});
-    script.AnswerFolder({QStringLiteral("/srv/b/tmp"), QStringLiteral("tmp")});
+    script.AnswerFolder({QString::fromStdString(a), QStringLiteral("tmp")});
+    script.AnswerFolder({QString::fromStdString(b), QStringLiteral("tmp")});
     form->actAddDirectory->trigger();
     form->actAddDirectory->trigger();
     ClickGlyph(*form, 1);
-    EXPECT_EQ(Items(*form), (std::vector<std::string>{"tmp\t(/srv/a/tmp) [ ]", "tmp\t(/srv/b/tmp) [x]"}));
+    const std::vector<std::string> items{"tmp\t(" + a + ") [ ]", "tmp\t(" + b + ") [x]"};
+    EXPECT_EQ(Items(*form), items);
     form->tabSelect->btnApplyDir->click();
   }
-  EXPECT_EQ(StoredList(), (std::vector<std::string>{"tmp|/srv/a/tmp|0", "tmp|/srv/b/tmp|1"}));
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"tmp|" + a + "|0", "tmp|" + b + "|1"}));
   TfrmMain form;
-  EXPECT_EQ(Items(form), (std::vector<std::string>{"tmp\t(/srv/a/tmp) [ ]", "tmp\t(/srv/b/tmp) [x]"}));
+  EXPECT_EQ(Items(form), (std::vector<std::string>{"tmp\t(" + a + ") [ ]", "tmp\t(" + b + ") [x]"}));
 }
 
 // --- Save follows the difference to the stored list ---------------------------------

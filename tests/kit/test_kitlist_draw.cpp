@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QScrollBar>
 
+#include <cstdlib>
 #include <vector>
 
 namespace fegolin::test {
@@ -193,6 +194,56 @@ TEST_F(RenderTest, TabColumnsLineUpTheFieldsWithAGapThatNeverVanishes) {
   EXPECT_EQ(starts, std::vector<int>(starts.size(), starts.front()));
   EXPECT_LE(starts.front(), list->viewport()->width() * 2 / 3) << "a long name leaves the path room";
   EXPECT_EQ(list->IndexOfItem(QStringLiteral("Meine Downloads\t(/tmp/scratch/Downloads)")), 2) << "texts stay";
+}
+
+// A greyed item is only drawn apart: it toggles, and its look and hint stay
+// with the item, not its place or text, while other items sort in around it
+// and it is renamed out of order.
+TEST_F(RenderTest, AGreyedItemKeepsLookAndHintWhereverItStandsAndStillToggles) {
+  list->SetFontColor(Qt::blue);
+  QPalette palette = list->palette();
+  palette.setColor(QPalette::Disabled, QPalette::Text, Qt::red);
+  list->setPalette(palette);
+  AddItems({"HHHH", "MMMM"});
+  list->SetItemText(1, QStringLiteral("AAAA"));
+  list->SetGrayedAt(1, true);
+  list->SetItemHint(1, QStringLiteral("why"));
+  AddItems({"BBBB"});
+  ASSERT_EQ(list->ItemText(1), QStringLiteral("AAAA")) << "the renamed item kept its place";
+  const int greyed = 1;
+  const int plain = list->IndexOfItem(QStringLiteral("BBBB"));
+
+  // Whether the text of an item is drawn in `colour`: some pixel of it
+  // comes close, whatever the smoothing of the glyph edges left.
+  const auto drawnIn = [this](int index, const QColor& colour) {
+    // The view lays out the items added last when it next gets to its
+    // events.
+    QCoreApplication::processEvents();
+    const QImage image = list->viewport()->grab().toImage();
+    const QRect text = list->TextRect(list->ItemRect(index));
+    for (int y = text.top(); y <= text.bottom(); ++y) {
+      for (int x = text.left(); x <= text.right(); ++x) {
+        const QColor pixel = image.pixelColor(x, y);
+        if (std::abs(pixel.red() - colour.red()) < 64 && std::abs(pixel.green() - colour.green()) < 64 &&
+            std::abs(pixel.blue() - colour.blue()) < 64) {
+          return true;
+        }
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(drawnIn(greyed, Qt::red));
+  EXPECT_FALSE(drawnIn(greyed, Qt::blue));
+  EXPECT_TRUE(drawnIn(plain, Qt::blue));
+  EXPECT_FALSE(list->IsGrayedAt(plain));
+  EXPECT_EQ(list->ItemHint(greyed), QStringLiteral("why"));
+  EXPECT_EQ(list->ItemHint(plain), QString());
+  list->SetGrayedAt(greyed, false);
+  EXPECT_TRUE(drawnIn(greyed, Qt::blue));
+
+  list->SetGrayedAt(greyed, true);
+  Click(greyed, kOnGlyph);
+  EXPECT_TRUE(list->IsCheckedAt(greyed));
 }
 
 // --- Colours, heights -------------------------------------------------------

@@ -1,0 +1,20 @@
+// The Status page's line on what the last run did.
+
+#include "app/uTfrmMain.h"
+
+#include "app/pages/uStatusPage.h"
+#include "app/uCleanTexts.h"
+
+#include <QLabel>
+
+namespace fegolin {
+
+void TfrmMain::ShowRunOutcome(const CleanSummary& total) {
+  try {
+    tabStatus->lblOutcome->setText(QStringLiteral("Ergebnis:\n") + OutcomeText(total));
+  } catch (...) {
+    // The label keeps what it showed.
+  }
+}
+
+} // namespace fegolin
