@@ -10,6 +10,7 @@
 #include "app/uActionLink.h"
 #include "app/uDialogs.h"
 #include "app/uDirectoryList.h"
+#include "app/uLog.h"
 #include "app/uOptionsView.h"
 #include "app/ufrmSplash.h"
 #include "app/ufrmTipps.h"
@@ -229,6 +230,7 @@ void TfrmMain::FormCreate() {
     // not ours).
     if (const std::string problem = platform::ProcessRegistry().StorageProblem();
         !problem.empty()) {
+      qCWarning(lcSettings).noquote() << "settings are not stored:" << problem.c_str();
       StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
                               QString::fromStdString(problem));
     }
@@ -267,6 +269,7 @@ bool TfrmMain::ReportStore(const StoreResult& result, const QString& failure) {
   }
   // The whole text also as the hint: a narrow window cuts the bar short.
   const QString message = failure + QStringLiteral(": ") + QString::fromStdString(result.reason);
+  qCWarning(lcSettings).noquote() << message;
   StatusBar1->showMessage(message);
   StatusBar1->setToolTip(message);
   return false;

@@ -7,10 +7,14 @@
 #include "app/pages/uSelectPage.h"
 #include "app/pages/uStatusPage.h"
 #include "app/uDeleteAnimation.h"
+#include "app/uDirectoryList.h"
+#include "app/uLog.h"
 #include "app/uRunAside.h"
 #include "common/uCommon.h"
 #include "common/uConst.h"
 #include "kit/kitlist.h"
+#include "settings/uCleanSettings.h"
+#include "settings/uStoredList.h"
 #include "settings/uTcPathData.h"
 
 #include <QAction>
@@ -23,13 +27,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <utility>
 
 namespace fegolin {
 namespace {
-
-constexpr std::string_view kEveryName = "*.*";
 
 QString MessageText(std::string_view name) {
   return QString::fromStdU16String(GetConstString(name));
@@ -86,7 +90,8 @@ QString DateTimeText(const QDateTime& value) {
 
 // The engine reports every entry it disposes of, on the thread that runs
 // it; counting costs it next to nothing. The film looks at the count on
-// the GUI thread, a frame's time apart, and moves while entries go.
+// the GUI thread, a frame's time apart, and moves while entries go. What
+// the system refused is logged with its reason as it happens.
 class AnimationCue final : public CleanObserver {
 public:
   explicit AnimationCue(TcDeleteAnimation& animation) : animation_(animation) {
@@ -96,6 +101,24 @@ public:
   }
   void EntryRemoved() override { entries_.fetch_add(1, std::memory_order_relaxed); }
   void EntryLeft() override { entries_.fetch_add(1, std::memory_order_relaxed); }
+  // Called one at a time, on whichever thread met the entry.
+  void EntryFailed(const CleanEvent& event) override {
+    qCInfo(lcClean).noquote() << QString::fromStdString(NormalizeDirPath(folder_)) +
+                                     QString::fromUtf8(event.path.data(),
+                                                       static_cast<qsizetype>(event.path.size()))
+                              << "not removed:" << std::strerror(event.error);
+    if (firstError_ == 0) {
+      firstError_ = event.error;
+    }
+  }
+
+  // Before each folder of the run.
+  void Begin(const std::string& folder) {
+    folder_ = folder;
+    firstError_ = 0;
+  }
+  // The reason of the first entry the system refused in this folder.
+  [[nodiscard]] int FirstError() const { return firstError_; }
 
   // One step when entries went since the last look.
   void Follow() {
@@ -111,7 +134,41 @@ private:
   QTimer frames_;
   std::atomic<std::uint64_t> entries_{0};
   std::uint64_t seen_ = 0;
+  std::string folder_;
+  int firstError_ = 0;
 };
+
+// One warning line for a folder the run could not empty as it should: it
+// was refused, or entries stayed that a program still uses or the system
+// would not let go. What the user's own rules keep is no news.
+void LogFolder(const std::string& folder, const CleanSummary& summary, int firstError) {
+  const QString name = QString::fromStdString(folder);
+  if (!summary.target.ok()) {
+    QString reason = QString::fromUtf8(platform::TargetRefusalText(summary.target.refusal).data());
+    if (summary.target.error != 0) {
+      reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(summary.target.error)));
+    }
+    qCWarning(lcClean).noquote() << name + QStringLiteral(": not cleaned: ") + reason;
+    return;
+  }
+  const std::uint64_t inUse = summary.reasons[static_cast<std::size_t>(CleanReason::InUse)];
+  if (inUse == 0 && summary.failed == 0) {
+    return;
+  }
+  const std::uint64_t left = inUse + summary.failed;
+  QString line = name + QStringLiteral(": left %1 %2:").arg(left).arg(left == 1 ? QStringLiteral("entry")
+                                                                                 : QStringLiteral("entries"));
+  if (inUse != 0) {
+    line += QStringLiteral(" %1 in use").arg(inUse);
+  }
+  if (summary.failed != 0) {
+    line += QStringLiteral("%1 %2 not removed (%3)")
+                .arg(inUse != 0 ? QStringLiteral(",") : QString())
+                .arg(summary.failed)
+                .arg(QString::fromLocal8Bit(std::strerror(firstError)));
+  }
+  qCWarning(lcClean).noquote() << line;
+}
 
 } // namespace
 
@@ -170,43 +227,28 @@ void TfrmMain::RunClean() {
   }
 }
 
-bool TfrmMain::HasCheckedEntries() const {
-  try {
-    const TkitCheckListBox& list = *tabSelect->cbxKitDirectoryList;
-    for (int i = 0; i < list.ItemCount(); ++i) {
-      if (list.GetChecked(list.ItemText(i))) {
-        return true;
-      }
-    }
-  } catch (...) {
-    // Treated as "nothing to do".
-  }
-  return false;
-}
+bool TfrmMain::HasCheckedEntries() const { return !FoldersToClean(*directoryList_).empty(); }
 
 void TfrmMain::CleanCheckedDirectories() {
+  CleanSummary total;
   try {
-    const TkitCheckListBox& list = *tabSelect->cbxKitDirectoryList;
     AnimationCue cue(*tabStatus->aniProgress);
-    const int count = list.ItemCount();
-    for (int i = 0; i < count; ++i) {
-      const QString text = list.ItemText(i);
-      if (text.isEmpty() || !list.GetChecked(text)) {
-        continue;
-      }
-      const auto* entry = list.ItemObjectAs<TcPathData>(i);
-      if (entry == nullptr) {
-        // An item without its entry is a broken list: this run ends here
-        // rather than guess at what the item meant.
-        return;
-      }
-      RunAside([&] { CleanDirectory(kEveryName, entry->Directory(), &cue); });
+    // The rules as stored now: a pattern the user just added applies.
+    const CleanRules rules = ReadCleanRules().Rules();
+    for (const std::string& folder : FoldersToClean(*directoryList_)) {
+      cue.Begin(folder);
+      CleanSummary summary;
+      RunAside([&] { summary = CleanFolder(folder, rules, CleanMode::Delete, &cue); });
       // A folder of a few entries is done before the film's next frame.
       cue.Follow();
+      LogFolder(folder, summary, cue.FirstError());
+      total.Add(summary);
     }
-  } catch (...) {
+  } catch (const std::exception& e) {
     // The folders not reached wait for the next run.
+    qCWarning(lcClean) << "the run ended early:" << e.what();
   }
+  ShowRunOutcome(total);
 }
 
 void TfrmMain::UpdateNextRunLabel() {

@@ -3,6 +3,10 @@
 #include <algorithm>
 
 namespace fegolin {
+
+static_assert(static_cast<std::size_t>(CleanReason::Failed) + 1 == kCleanReasonCount,
+              "kCleanReasonCount counts every reason");
+
 namespace {
 
 // One "[...]" set at the start of `pattern` tested against `c`; `length`

@@ -5,6 +5,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,6 +35,7 @@ enum class CleanReason : std::uint8_t {
   NoPermission,    // the system does not let this account remove it
   Failed,          // the system refused for another reason (see the error)
 };
+inline constexpr std::size_t kCleanReasonCount = 8;
 
 // A short English text for a reason ("in use", "too young", ...).
 std::string_view CleanReasonText(CleanReason reason);

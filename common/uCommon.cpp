@@ -406,9 +406,7 @@ private:
         CleanSummary totals;
         kept = TreeCleaner(shared, *branchWalk, observer, prefix).Run(totals);
         const std::lock_guard hold(shared.lock);
-        shared.summary.removed += totals.removed;
-        shared.summary.kept += totals.kept;
-        shared.summary.failed += totals.failed;
+        shared.summary.Add(totals);
       } catch (...) {
         // Out of memory, most likely: what is left of the branch stays.
       }
@@ -540,6 +538,7 @@ private:
   void Kept(Level& level, std::string_view name, bool folder, CleanReason reason,
             std::uint64_t size) {
     ++summary_->kept;
+    ++summary_->reasons[static_cast<std::size_t>(reason)];
     level.keptSomething = true;
     if (observer_ != nullptr) {
       observer_->EntryLeft();
@@ -549,6 +548,7 @@ private:
 
   void Failed(Level& level, std::string_view name, bool folder, int error, std::uint64_t size) {
     ++summary_->failed;
+    ++summary_->reasons[static_cast<std::size_t>(ReasonOfError(error))];
     level.keptSomething = true;
     if (observer_ != nullptr) {
       observer_->EntryLeft();
@@ -621,10 +621,7 @@ CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRu
   CleanSummary own;
   TreeCleaner(shared, *opening.walk, serial ? &*serial : observer, {}).Run(own);
   pool.reset();
-  summary.removed += own.removed;
-  summary.kept += own.kept;
-  summary.failed += own.failed;
-  summary.bytes += own.bytes;
+  summary.Add(own);
   summary.complete = own.complete;
   if (mode == CleanMode::Delete) {
     const auto freeAfter = opening.walk->FreeBytes();
@@ -667,6 +664,16 @@ int DeleteFileEntry(std::string_view name, platform::FolderWalk& folder) {
 
 int RemoveSubDirectory(platform::FolderWalk& folder, std::string_view name) {
   return folder.RemoveDirectory(name);
+}
+
+void CleanSummary::Add(const CleanSummary& other) {
+  removed += other.removed;
+  kept += other.kept;
+  failed += other.failed;
+  bytes += other.bytes;
+  for (std::size_t i = 0; i < reasons.size(); ++i) {
+    reasons[i] += other.reasons[i];
+  }
 }
 
 CleanSummary CleanFolder(std::string_view directory, const CleanRules& rules, CleanMode mode,

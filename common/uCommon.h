@@ -6,6 +6,7 @@
 #include "common/uCleanRules.h"
 #include "platform/FileSystem.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -91,6 +92,12 @@ struct CleanSummary {
   std::uint64_t bytes = 0;
   // The listing of the folder itself ran to its end.
   bool complete = false;
+  // How many of the kept and failed entries stayed for each reason.
+  std::array<std::uint64_t, kCleanReasonCount> reasons{};
+
+  // Adds the counts of `other` (a branch of the same run, or another
+  // folder of the same run) to these.
+  void Add(const CleanSummary& other);
 };
 
 // Empties the folder tree below `directory` by the rules, the folder itself

@@ -17,7 +17,9 @@ std::vector<std::string> FoldersToClean(const TcDirectoryListView& list) {
   std::vector<std::string> folders;
   for (int i = 0; i < list.Count(); ++i) {
     const TcPathData* entry = list.Entry(i);
-    if (entry != nullptr && list.IsChecked(i)) {
+    // Nameless entries end the stored list; the window's list passes
+    // them over the same way.
+    if (entry != nullptr && !entry->DisplayName().empty() && list.IsChecked(i)) {
       folders.push_back(entry->Directory());
     }
   }

@@ -16,7 +16,7 @@
 namespace fegolin {
 
 // The directories of the ticked entries of `list`, in the list's order; an
-// item without its entry is passed over.
+// item without its entry or without a name is passed over.
 std::vector<std::string> FoldersToClean(const TcDirectoryListView& list);
 
 // The folder list as the window holds it after loading, without a window:

@@ -242,7 +242,8 @@ TEST_P(uCommandLineUnwritableTest, TheReadingCommandsWorkWhereNothingCanBeWritte
     GTEST_SKIP() << "mounting is not permitted here";
   }
   EXPECT_EQ(code, 0) << ReadFile(tree.path("clean.err")) << ReadFile(tree.path("export.err"));
-  EXPECT_EQ(ReadFile(tree.path("clean.out")), ticked.string() + ": 1 removed, 0 left\n");
+  const std::string cleaned = ReadFile(tree.path("clean.out"));
+  EXPECT_EQ(cleaned.substr(0, cleaned.find(" failed, ")), ticked.string() + ": 1 removed, 0 kept, 0");
   EXPECT_EQ(ReadFile(tree.path("export.out")), expected.out);
 }
 
