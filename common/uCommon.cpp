@@ -472,11 +472,8 @@ private:
       }
       return;
     }
-    const bool cleared = ClearEntryAttributes(walk_, name, status);
+    ClearEntryAttributes(walk_, name, status);
     if (const int error = DeleteFileEntry(name, walk_); error != 0) {
-      if (cleared) {
-        walk_.RestoreAttributes(name, status);
-      }
       Failed(level, name, false, error, status.size);
       return;
     }
