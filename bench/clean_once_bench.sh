@@ -2,8 +2,8 @@
 # Times the whole program emptying a listed folder, `fegolin --clean-once`,
 # against `rm -rf` of an identical copy of the tree.
 #
-#   bench/clean_once_bench.sh [--files N] [--folders N] [--rounds N]
-#                             [--fegolin PATH] [FOLDER]
+#   bench/clean_once_bench.sh [--files N] [--folders N] [--chain N] [--rounds N]
+#                             [--threads N] [--fegolin PATH] [FOLDER]
 #
 # Builds one template tree below a fresh scratch folder inside FOLDER
 # (default: $TMPDIR, else /tmp): folders in ten groups, files spread evenly
@@ -12,7 +12,10 @@
 # (FEGOLIN_REGISTRY, filled with --reg-import). Every round makes two fresh
 # copies, empties one with `fegolin --clean-once` and removes the other with
 # `rm -rf`, in alternating order, and prints both times; the median ratio
-# fegolin/rm closes the report. Measure a Release build:
+# fegolin/rm closes the report. --chain N builds a chain of N nested folders
+# with a file in each instead, and both commands then run with 256 open
+# files allowed. --threads N sets FEGOLIN_CLEAN_THREADS (1: the sequential
+# walk). Measure a Release build:
 #
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
 #   cmake --build build-release --target fegolin -j2
@@ -22,12 +25,13 @@ set -euo pipefail
 
 files=100000
 folders=1000
+chain=0
 rounds=5
 fegolin=${FEGOLIN:-build-release/app/fegolin}
 base=${TMPDIR:-/tmp}
 
 usage() {
-  echo "usage: $0 [--files N] [--folders N] [--rounds N] [--fegolin PATH] [FOLDER]" >&2
+  echo "usage: $0 [--files N] [--folders N] [--chain N] [--rounds N] [--threads N] [--fegolin PATH] [FOLDER]" >&2
   exit 2
 }
 
@@ -41,6 +45,8 @@ while (($#)); do
     --files) (($# > 1)) || usage; files=$(positive "$2"); shift 2 ;;
     --folders) (($# > 1)) || usage; folders=$(positive "$2"); shift 2 ;;
     --rounds) (($# > 1)) || usage; rounds=$(positive "$2"); shift 2 ;;
+    --chain) (($# > 1)) || usage; chain=$(positive "$2"); shift 2 ;;
+    --threads) (($# > 1)) || usage; export FEGOLIN_CLEAN_THREADS=$(positive "$2"); shift 2 ;;
     --fegolin) (($# > 1)) || usage; fegolin=$2; shift 2 ;;
     -*) usage ;;
     *) base=$1; shift ;;
@@ -98,7 +104,27 @@ run_rm() {
   rm -rf "$removed"
 }
 
-build_template
+# A chain of folders, each holding a file and the next folder. Built by
+# descending step by step: a path of 10,000 components is far too long to
+# name in one go.
+build_chain() {
+  mkdir -p "$template"
+  (
+    cd "$template"
+    for ((i = 0; i < chain; i++)); do
+      mkdir d
+      cd d
+      : >f
+    done
+  )
+}
+
+if ((chain > 0)); then
+  build_chain
+  ulimit -n 256
+else
+  build_template
+fi
 entries=$(find "$template" -mindepth 1 | wc -l)
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"Display Name 0"="Bench"\r\n"Directory 0"="%s"\r\n"State 0"=dword:00000001\r\n' \
   "$clean" >"$scratch/list.reg"
