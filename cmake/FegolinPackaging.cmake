@@ -62,9 +62,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # dpkg-shlibdeps (dpkg-dev) works out the library packages from the binary.
 # Qt loads its window-system plugins at run time, so no linked library names
-# them; without them the program cannot open a window or a tray icon.
+# them; without them the program cannot open a window or a tray icon. The
+# same goes for the SVG icon engine (libqt6svg6) that draws the program icon
+# and the action images at every size and screen density.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 # A Wayland session runs the program as a native client with it, through
 # XWayland without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")

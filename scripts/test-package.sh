@@ -75,6 +75,7 @@ echo "$fields"
 grep -q '^Section: utils$' <<<"$fields" || fail "section utils"
 grep -qE '^Depends: .*libqt6widgets6' <<<"$fields" || fail "computed library dependencies"
 grep -qE '^Depends: .*qt6-qpa-plugins' <<<"$fields" || fail "window-system plugins dependency"
+grep -qE '^Depends: .*libqt6svg6' <<<"$fields" || fail "SVG icon engine dependency"
 pass "control fields"
 
 # --- Install as a user does ------------------------------------------------------
