@@ -46,12 +46,14 @@ constexpr std::string_view kUsage =
     "                     with what a run would do to it (remove, or keep and\n"
     "                     why)\n"
     "  --help             show this text\n"
+    "  --version          show the program's name and version\n"
     "\n"
     "The registry lives in $XDG_CONFIG_HOME/fegolin/registry.db (~/.config when\n"
     "unset); FEGOLIN_REGISTRY names another file. Exit status: 0 done, 2 failed.\n";
 
 bool IsCommand(std::string_view arg) {
-  return arg == kExport || arg == kImport || arg == kCleanOnce || arg == "--help" || arg == "-h";
+  return arg == kExport || arg == kImport || arg == kCleanOnce || arg == "--help" || arg == "-h" ||
+         arg == "--version";
 }
 
 int Fail(std::ostream& err, const std::string& message) {
@@ -129,6 +131,11 @@ std::optional<int> RunHeadlessCommand(std::span<const std::string_view> args, st
   try {
     if (*command == "--help" || *command == "-h") {
       out << kUsage;
+      return kExitDone;
+    }
+    if (*command == "--version") {
+      // FEGOLIN_VERSION is the project version, set by the build.
+      out << "Fegolin " FEGOLIN_VERSION "\n";
       return kExitDone;
     }
     if (*command == kCleanOnce) {

@@ -18,6 +18,7 @@ namespace fegolin {
 //   --clean-once          the ticked folders of the stored list emptied
 //                         once, one line per folder on `out`
 //   --help, -h            the usage text on `out`
+//   --version             "Fegolin <version>" on `out`
 // Nothing when `args` holds none of these: the caller starts the window.
 // Otherwise the exit code: 0 when done; 2 with a message on `err` for a
 // malformed file, a file or hive that cannot be opened, or a command given
