@@ -114,6 +114,13 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 fegolin --help | grep -q '^Usage: fegolin' || fail "fegolin --help"
 pass "fegolin --help"
+fegolin --version | grep -qx "Fegolin $(dpkg-deb --field "$deb" Version)" || fail "fegolin --version"
+pass "fegolin --version names the package's version"
+manpage=/usr/share/man/man1/fegolin.1.gz
+[ -f "$manpage" ] || fail "$manpage installed"
+tests/app/ManPageTest.sh /usr/bin/fegolin "$manpage" || fail "installed manual page"
+MANWIDTH=80 man fegolin 2>/dev/null | grep -q -- '--clean-once' || fail "man fegolin shows the page"
+pass "man fegolin"
 
 scratch="$work/scratch"
 mkdir -p "$scratch/sub/deeper"
