@@ -7,6 +7,8 @@
 #   scale2-info.png         the Info page with its picture
 #   scale2-status.png       the Status page
 #   scale2-splash.png       the splash of an ordinary start
+#   scale2-tray.png         the icon in a notification area (trayer) 44
+#                           pixels high
 #
 #   docs/screenshots/take-scale2.sh [path/to/fegolin]
 set -euo pipefail
@@ -78,3 +80,16 @@ for _ in $(seq 50); do
 done
 [ -n "$splash" ] || { echo "no splash" >&2; exit 1; }
 crop "$splash" scale2-splash
+kill "$app"
+wait "$app" 2>/dev/null || true
+app=
+
+# The icon in the notification area of a panel 22 points high.
+trayer --edge top --align right --widthtype request --height 44 --SetDockType true >/dev/null 2>&1 &
+trayer_pid=$!
+trap 'kill "$trayer_pid" 2>/dev/null || true; cleanup' EXIT
+sleep 2
+start -ns
+sleep 5
+panel=$(xdotool search --name '^panel$' | head -n 1)
+crop "$panel" scale2-tray
