@@ -2,33 +2,17 @@
 // exists, so they need no display; everything else is the windowed program.
 
 #include "app/uCommandLine.h"
+#include "app/uImageList.h"
 #include "app/uSessionEnd.h"
 #include "app/uTfrmMain.h"
 #include "kit/kitutil.h"
 #include "platform/Registry.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QIcon>
 
 #include <iostream>
 #include <string_view>
 #include <vector>
-
-namespace {
-
-// Every size of the program icon that is compiled in; the window, its task
-// bar button and the tray icon pick the one that fits.
-QIcon ProgramIcon() {
-  QIcon icon;
-  const QDir sizes(QStringLiteral(":/icons"));
-  for (const QString& file : sizes.entryList(QDir::Files)) {
-    icon.addFile(sizes.filePath(file));
-  }
-  return icon;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
@@ -45,7 +29,7 @@ int main(int argc, char** argv) {
   // Before any window exists: the single-instance guard names its system
   // objects after the title.
   QApplication::setApplicationName(QStringLiteral("Fegolin"));
-  QApplication::setWindowIcon(ProgramIcon());
+  QApplication::setWindowIcon(fegolin::ProgramIcon());
   // Lets a Wayland compositor match the window with the installed launcher.
   QGuiApplication::setDesktopFileName(QStringLiteral("de.norvalt.Fegolin"));
   // The program lives in the notification area: a hidden window is no

@@ -49,6 +49,7 @@ constexpr std::string_view kUsage =
     "                     with what a run would do to it (remove, or keep and\n"
     "                     why)\n"
     "  --help             show this text\n"
+    "  --version          show the program's name and version\n"
     "\n"
     "The registry lives in $XDG_CONFIG_HOME/fegolin/registry.db (~/.config when\n"
     "unset); FEGOLIN_REGISTRY names another file. --reg-export and --clean-once\n"
@@ -92,6 +93,7 @@ struct OptionDef {
 };
 
 int RunHelp(const Request& request, Streams& io);
+int RunVersion(const Request& request, Streams& io);
 int RunExport(const Request& request, Streams& io);
 int RunImport(const Request& request, Streams& io);
 int RunCleanOnce(const Request& request, Streams& io);
@@ -103,6 +105,7 @@ constexpr std::array kOptions{
     OptionDef{.name = "/ns", .role = Role::WindowSwitch},
     OptionDef{.name = "--help", .role = Role::Command, .run = RunHelp},
     OptionDef{.name = "-h", .role = Role::Command, .run = RunHelp},
+    OptionDef{.name = "--version", .role = Role::Command, .run = RunVersion},
     OptionDef{.name = "--reg-export", .role = Role::Command, .operand = Operand::File,
               .run = RunExport},
     OptionDef{.name = "--reg-import", .role = Role::Command, .operand = Operand::File,
@@ -286,6 +289,12 @@ int WriteWhole(const std::string& target, std::string_view text, std::ostream& e
 
 int RunHelp(const Request&, Streams& io) {
   io.out << kUsage;
+  return kExitDone;
+}
+
+int RunVersion(const Request&, Streams& io) {
+  // FEGOLIN_VERSION is the project version, set by the build.
+  io.out << "Fegolin " FEGOLIN_VERSION "\n";
   return kExitDone;
 }
 

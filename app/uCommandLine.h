@@ -18,7 +18,10 @@ namespace fegolin {
 //                         registry; all of it or, when it is malformed, none
 //   --clean-once          the ticked folders of the stored list emptied
 //                         once, one line per folder on `out`
+//   --clean-once --dry-run  the same folders only looked at, one line per
+//                         entry with its decision
 //   --help, -h            the usage text on `out`
+//   --version             "Fegolin <version>" on `out`
 // The export and the clean only read the registry: they create nothing, not
 // even a hive, and work where the hive cannot be written.
 // Nothing when `args` holds no command and nothing but the window's switch

@@ -1,6 +1,8 @@
 #pragma once
 
-// lstImage: the six 16 x 16 images of the main window's actions.
+// lstImage: the six 16 x 16 images of the main window's actions, and the
+// program icon. Both are drawn sharp at any screen density: the drawings are
+// vector images, the hand-set 16 x 16 pixels shown where they fit exactly.
 
 #include <QIcon>
 #include <QList>
@@ -17,5 +19,9 @@ public:
 private:
   QList<QIcon> icons_;
 };
+
+// The program icon for the window, its task bar button and the tray icon,
+// drawn at whatever size and density they ask for.
+QIcon ProgramIcon();
 
 } // namespace fegolin

@@ -3,6 +3,7 @@
 #include "kit/kitjpeg.h"
 
 #include <QtCore/QString>
+#include <QtGui/QGuiApplication>
 
 // Referencing the resource's initialiser keeps it in the program even when
 // the pictures come from a static archive. Q_INIT_RESOURCE has to be used in
@@ -17,14 +18,22 @@ static void InitPictureResources() {
 
 namespace fegolin {
 
-QImage SplashPicture() {
+namespace {
+
+// Where any screen has more than one device pixel per point, the picture
+// stored at twice the size, marked so that it keeps its size in points.
+QImage LoadPicture(const QString& name) {
   InitPictureResources();
-  return LoadJpegFile(QStringLiteral(":/pictures/splash.jpg"));
+  const bool sharp = qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1;
+  QImage picture = LoadJpegFile(QStringLiteral(":/pictures/%1%2.jpg").arg(name, sharp ? "@2x" : ""));
+  picture.setDevicePixelRatio(sharp ? 2 : 1);
+  return picture;
 }
 
-QImage InfoPicture() {
-  InitPictureResources();
-  return LoadJpegFile(QStringLiteral(":/pictures/info.jpg"));
-}
+} // namespace
+
+QImage SplashPicture() { return LoadPicture(QStringLiteral("splash")); }
+
+QImage InfoPicture() { return LoadPicture(QStringLiteral("info")); }
 
 } // namespace fegolin

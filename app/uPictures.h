@@ -1,6 +1,8 @@
 #pragma once
 
-// The program's two pictures, decoded from the JPEG files compiled in.
+// The program's two pictures, decoded from the JPEG files compiled in. Sizes
+// are in points: on high-density screens the pictures carry twice as many
+// pixels (QImage::devicePixelRatio 2).
 
 #include <QtGui/QImage>
 

@@ -2,7 +2,7 @@
 # builds from that installation:
 #
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-#   cmake --build build-release --target fegolin
+#   cmake --build build-release
 #   cpack --config build-release/CPackConfig.cmake -G DEB -B build-release/package
 #
 # The program itself is installed by app/ (install(TARGETS fegolin)); this
@@ -25,6 +25,19 @@ if(FEGOLIN_GUI AND UNIX AND NOT APPLE)
 
   configure_file("${desktop_sources}/${FEGOLIN_DESKTOP_ID}.metainfo.xml.in"
                  "${PROJECT_BINARY_DIR}/desktop/${FEGOLIN_DESKTOP_ID}.metainfo.xml" @ONLY)
+
+  # The manual page of the command line, with this release's version and
+  # date, compressed as Debian wants it: gzip -9, without name or time
+  # stamp, so the same page always gives the same bytes.
+  set(FEGOLIN_MANPAGE "${PROJECT_BINARY_DIR}/desktop/fegolin.1")
+  configure_file("${desktop_sources}/fegolin.1.in" "${FEGOLIN_MANPAGE}" @ONLY)
+  add_custom_command(OUTPUT "${FEGOLIN_MANPAGE}.gz"
+                     COMMAND gzip -9 -n -k -f "${FEGOLIN_MANPAGE}"
+                     DEPENDS "${FEGOLIN_MANPAGE}"
+                     COMMENT "Compressing the manual page"
+                     VERBATIM)
+  add_custom_target(fegolin_manpage ALL DEPENDS "${FEGOLIN_MANPAGE}.gz")
+  install(FILES "${FEGOLIN_MANPAGE}.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
   install(FILES "${desktop_sources}/${FEGOLIN_DESKTOP_ID}.desktop"
           DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
@@ -62,9 +75,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # dpkg-shlibdeps (dpkg-dev) works out the library packages from the binary.
 # Qt loads its window-system plugins at run time, so no linked library names
-# them; without them the program cannot open a window or a tray icon.
+# them; without them the program cannot open a window or a tray icon. The
+# same goes for the SVG icon engine (libqt6svg6) that draws the program icon
+# and the action images at every size and screen density.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 # A Wayland session runs the program as a native client with it, through
 # XWayland without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")

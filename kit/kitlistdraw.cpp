@@ -6,10 +6,12 @@
 #include <QAbstractItemDelegate>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QStyle>
 #include <QStringList>
 #include <QStyleOptionFocusRect>
+#include <QTransform>
 
 #include <algorithm>
 #include <array>
@@ -45,6 +47,14 @@ QImage LoadGlyphResource(TkitCheckStyle style) {
   const char* name = kStyleResources.at(static_cast<std::size_t>(style));
   if (name == nullptr) {
     return {};
+  }
+  // Where any screen has more than one device pixel per point, the bitmap
+  // drawn at twice the size: scaled down on a plain screen it stays crisp,
+  // while the small one scaled up would turn blocky.
+  if (qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1) {
+    QImage sharp(QStringLiteral(":/kitglyphs/%1@2x").arg(QLatin1String(name)), "BMP");
+    sharp.setDevicePixelRatio(2);
+    return sharp;
   }
   return QImage(QStringLiteral(":/kitglyphs/") + QLatin1String(name), "BMP");
 }
@@ -109,8 +119,10 @@ void TkitCustomCheckListBox::SetGlyphForeColor(const QColor& value) {
 }
 
 void TkitCustomCheckListBox::BuildGlyphCache() {
-  cellWidth_ = glyph_.width() / 2;
-  cellHeight_ = glyph_.height();
+  // Cells are measured in points; a glyph may carry more pixels per point.
+  const qreal scale = glyph_.devicePixelRatio();
+  cellWidth_ = qRound(glyph_.width() / scale) / 2;
+  cellHeight_ = qRound(glyph_.height() / scale);
   if (glyph_.isNull()) {
     glyphCache_ = QImage();
     cellWidth_ = 0;
@@ -131,6 +143,7 @@ void TkitCustomCheckListBox::BuildGlyphCache() {
         glyphCache_.setPixel(x, y + height, back ? background : mark ? gray : pixel);
       }
     }
+    glyphCache_.setDevicePixelRatio(scale);
   }
   viewport()->update();
 }
@@ -226,7 +239,8 @@ void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect&
     }
     if (cellWidth_ > 0 && cellHeight_ > 0) {
       const QRect cell(checked ? 0 : cellWidth_, grayed ? cellHeight_ : 0, cellWidth_, cellHeight_);
-      canvas.drawImage(GlyphRect(local).topLeft(), glyphCache_, cell);
+      const qreal scale = glyphCache_.devicePixelRatio();
+      canvas.drawImage(GlyphRect(local).topLeft(), glyphCache_, QTransform::fromScale(scale, scale).mapRect(cell));
     }
     canvas.setFont(font());
     canvas.setPen(pen);

@@ -72,8 +72,10 @@ void TkitShapeForm::PictureChanged() {
 }
 
 void TkitShapeForm::FitFormToPicture() {
-  if (!picture_.isNull() && form_->size() != picture_.size()) {
-    form_->resize(picture_.size());
+  // In points: a picture for a high-density screen carries more pixels.
+  const QSize size = picture_.deviceIndependentSize().toSize();
+  if (!picture_.isNull() && form_->size() != size) {
+    form_->resize(size);
   }
 }
 
@@ -101,9 +103,15 @@ QRegion TkitShapeForm::BuildRegion() const {
       batch.clear();
     }
   };
-  const int width = bitmap_.width();
-  for (int y = 0; y < bitmap_.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(bitmap_.constScanLine(y));
+  // The mask is measured in points: a picture for a high-density screen is
+  // read at its size in points.
+  const QImage points = bitmap_.devicePixelRatio() == 1
+                            ? bitmap_
+                            : bitmap_.scaled(bitmap_.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio,
+                                             Qt::FastTransformation);
+  const int width = points.width();
+  for (int y = 0; y < points.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(points.constScanLine(y));
     int x = 0;
     while (x < width) {
       if (see_through(row[x])) {

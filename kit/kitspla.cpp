@@ -176,8 +176,10 @@ void TkitSplash::ShowSplash() {
     window->pnlSplash->show();
   }
 
-  const int width = picture.width() + 2 * bevelWidth_;
-  const int height = picture.height() + 2 * bevelWidth_;
+  // In points: a picture for a high-density screen carries more pixels.
+  const QSize size = picture.deviceIndependentSize().toSize();
+  const int width = size.width() + 2 * bevelWidth_;
+  const int height = size.height() + 2 * bevelWidth_;
   const QRect screen = ScreenRect();
   window->setGeometry(screen.x() + (screen.width() - width) / 2,
                       screen.y() + (screen.height() - height) / 2, width, height);

@@ -74,6 +74,7 @@ echo "$fields"
 grep -q '^Section: utils$' <<<"$fields" || fail "section utils"
 grep -qE '^Depends: .*libqt6widgets6' <<<"$fields" || fail "computed library dependencies"
 grep -qE '^Depends: .*qt6-qpa-plugins' <<<"$fields" || fail "window-system plugins dependency"
+grep -qE '^Depends: .*libqt6svg6' <<<"$fields" || fail "SVG icon engine dependency"
 pass "control fields"
 
 # --- Install as a user does ------------------------------------------------------
@@ -112,6 +113,13 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 fegolin --help | grep -q '^Usage: fegolin' || fail "fegolin --help"
 pass "fegolin --help"
+fegolin --version | grep -qx "Fegolin $(dpkg-deb --field "$deb" Version)" || fail "fegolin --version"
+pass "fegolin --version names the package's version"
+manpage=/usr/share/man/man1/fegolin.1.gz
+[ -f "$manpage" ] || fail "$manpage installed"
+tests/app/ManPageTest.sh /usr/bin/fegolin "$manpage" || fail "installed manual page"
+MANWIDTH=80 man fegolin 2>/dev/null | grep -q -- '--clean-once' || fail "man fegolin shows the page"
+pass "man fegolin"
 
 scratch="$work/scratch"
 mkdir -p "$scratch/sub/deeper"

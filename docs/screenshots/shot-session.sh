@@ -1,11 +1,12 @@
 # Sourced by the screenshot scripts, with $here and $display set: a private
 # Xvfb display, a scratch folder $work (with config/ and run/), the program
 # started into $app ended on exit, and `crop WINDOW NAME`, which saves the
-# window as it shows on the screen to $here/NAME.png.
+# window as it shows on the screen to $here/NAME.png. FEGOLIN_SHOT_SCREEN
+# sets the screen (1024x768x24 by default).
 work=$(mktemp -d)
 mkdir -p "$work/config" "$work/run"
 chmod 700 "$work/run"
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${FEGOLIN_SHOT_SCREEN:-1024x768x24}" >/dev/null 2>&1 &
 xvfb=$!
 app=
 cleanup() {

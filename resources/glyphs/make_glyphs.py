@@ -7,6 +7,10 @@ entries carry a meaning for the list box: magenta pixels are the mark and
 take the mark colour, olive pixels take the list's background colour.
 Everything else is drawn as it stands.
 
+Each glyph comes twice: at its own size for screens with one device pixel
+per point, and as NAME@2x.bmp at twice the size, with the box's lines twice
+as thick and the mark drawn finely, for screens with two or more.
+
 The generated files are committed, so the build never needs Python; run
 this script again only after changing a drawing:
 
@@ -63,6 +67,62 @@ DIAMOND = [
     "...M...",
 ]
 
+# The same marks at twice the size, 14 x 14.
+TICK_2X = [
+    "............MM",
+    "...........MMM",
+    "..........MMMM",
+    "..........MMMM",
+    ".........MMMM.",
+    "........MMMM..",
+    "MMM....MMMM...",
+    "MMMM..MMMM....",
+    "MMMMMMMMMM....",
+    ".MMMMMMMM.....",
+    "..MMMMMM......",
+    "...MMMM.......",
+    "....MM........",
+    "..............",
+]
+CROSS_2X = [
+    "MMM........MMM",
+    "MMMM......MMMM",
+    "MMMMM....MMMMM",
+    ".MMMMM..MMMMM.",
+    "..MMMMMMMMMM..",
+    "...MMMMMMMM...",
+    "....MMMMMM....",
+    "....MMMMMM....",
+    "...MMMMMMMM...",
+    "..MMMMMMMMMM..",
+    ".MMMMM..MMMMM.",
+    "MMMMM....MMMMM",
+    "MMMM......MMMM",
+    "MMM........MMM",
+]
+DIAMOND_2X = [
+    "......MM......",
+    ".....MMMM.....",
+    "....MMMMMM....",
+    "...MMMMMMMM...",
+    "..MMMMMMMMMM..",
+    ".MMMMMMMMMMMM.",
+    "MMMMMMMMMMMMMM",
+    "MMMMMMMMMMMMMM",
+    ".MMMMMMMMMMMM.",
+    "..MMMMMMMMMM..",
+    "...MMMMMMMM...",
+    "....MMMMMM....",
+    ".....MMMM.....",
+    "......MM......",
+]
+# Each mark at its own size and at twice the size.
+MARKS = {
+    "tick": (TICK, TICK_2X),
+    "cross": (CROSS, CROSS_2X),
+    "diamond": (DIAMOND, DIAMOND_2X),
+}
+
 
 def box(size, rings, fill):
     """A square box: `rings` lists (top-left, bottom-right) colours from the
@@ -81,43 +141,48 @@ def box(size, rings, fill):
     return cell
 
 
+def box_2x(size, rings, fill):
+    """The same box at twice the size: every ring two pixels wide."""
+    return box(2 * size, [ring for ring in rings for _ in range(2)], fill)
+
+
 FRAMES = {
     # A single sunken edge around a white box.
-    "sunken": lambda: box(13, [("G", "W")], "W"),
+    "sunken": lambda draw: draw(13, [("G", "W")], "W"),
     # A thin black line around a white box.
-    "flat": lambda: box(13, [("K", "K")], "W"),
+    "flat": lambda draw: draw(13, [("K", "K")], "W"),
     # A raised edge, like a button, around a light grey box.
-    "raised": lambda: box(13, [("W", "K"), ("S", "G")], "S"),
+    "raised": lambda draw: draw(13, [("W", "K"), ("S", "G")], "S"),
     # A black line around a box that shows the list's background.
-    "transparent": lambda: box(13, [("K", "K")], "O"),
+    "transparent": lambda draw: draw(13, [("K", "K")], "O"),
     # The double sunken edge of a classic 3-D check box.
-    "3d": lambda: box(13, [("G", "W"), ("K", "S")], "W"),
+    "3d": lambda draw: draw(13, [("G", "W"), ("K", "S")], "W"),
     # The smaller flat box with a grey line.
-    "flatwin": lambda: box(11, [("G", "G")], "W"),
+    "flatwin": lambda draw: draw(11, [("G", "G")], "W"),
 }
 
 GLYPHS = [
-    ("KITBMSCHECK", "sunken", TICK),
-    ("KITBMFCHECK", "flat", TICK),
-    ("KITBMRCHECK", "raised", TICK),
-    ("KITBMTCHECK", "transparent", TICK),
-    ("KITBM3DCHECK", "3d", TICK),
-    ("KITBMSCROSS", "sunken", CROSS),
-    ("KITBMFCROSS", "flat", CROSS),
-    ("KITBMRCROSS", "raised", CROSS),
-    ("KITBMTCROSS", "transparent", CROSS),
-    ("KITBM3DCROSS", "3d", CROSS),
-    ("KITBMSDIAM", "sunken", DIAMOND),
-    ("KITBMFDIAM", "flat", DIAMOND),
-    ("KITBMRDIAM", "raised", DIAMOND),
-    ("KITBM3DDIAM", "3d", DIAMOND),
-    ("KITBMFCHECKWIN", "flatwin", TICK),
+    ("KITBMSCHECK", "sunken", "tick"),
+    ("KITBMFCHECK", "flat", "tick"),
+    ("KITBMRCHECK", "raised", "tick"),
+    ("KITBMTCHECK", "transparent", "tick"),
+    ("KITBM3DCHECK", "3d", "tick"),
+    ("KITBMSCROSS", "sunken", "cross"),
+    ("KITBMFCROSS", "flat", "cross"),
+    ("KITBMRCROSS", "raised", "cross"),
+    ("KITBMTCROSS", "transparent", "cross"),
+    ("KITBM3DCROSS", "3d", "cross"),
+    ("KITBMSDIAM", "sunken", "diamond"),
+    ("KITBMFDIAM", "flat", "diamond"),
+    ("KITBMRDIAM", "raised", "diamond"),
+    ("KITBM3DDIAM", "3d", "diamond"),
+    ("KITBMFCHECKWIN", "flatwin", "tick"),
 ]
 
 
-def glyph(frame, mark):
-    checked = FRAMES[frame]()
-    unchecked = FRAMES[frame]()
+def glyph(frame, mark, draw=box):
+    checked = FRAMES[frame](draw)
+    unchecked = FRAMES[frame](draw)
     offset = (len(checked) - len(mark)) // 2
     for y, row in enumerate(mark):
         for x, ch in enumerate(row):
@@ -153,7 +218,9 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for name, frame, mark in GLYPHS:
         with open(os.path.join(here, name + ".bmp"), "wb") as out:
-            out.write(bmp_4bit(glyph(frame, mark)))
+            out.write(bmp_4bit(glyph(frame, MARKS[mark][0])))
+        with open(os.path.join(here, name + "@2x.bmp"), "wb") as out:
+            out.write(bmp_4bit(glyph(frame, MARKS[mark][1], box_2x)))
 
 
 if __name__ == "__main__":

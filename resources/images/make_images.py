@@ -4,6 +4,10 @@
 Each image is a 16-line picture below; every character picks a colour from
 PALETTE ('.' is transparent). Run it after changing a picture; the PNGs it
 writes next to this script are committed, so the build needs no Python.
+
+The program shows these pixels where an image is shown at exactly 16 x 16
+device pixels. At any other size or screen density it renders the SVG
+drawing of the same name beside this script: change the two together.
 """
 import os
 import struct

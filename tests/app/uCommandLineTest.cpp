@@ -81,11 +81,17 @@ TEST(uCommandLineTest, RefusesWhatItDoesNotKnowWithTheUsage) {
   EXPECT_EQ(HiveText(), "Windows Registry Editor Version 5.00\r\n\r\n") << "nothing ran";
 }
 
-TEST(uCommandLineTest, HelpNamesTheCommands) {
-  const Outcome outcome = RunCommand({"--help"});
-  EXPECT_EQ(outcome.code, 0);
-  EXPECT_NE(outcome.out.find("--reg-export FILE"), std::string::npos);
-  EXPECT_NE(outcome.out.find("--reg-import FILE"), std::string::npos);
+TEST(uCommandLineTest, HelpNamesTheCommandsAndVersionNamesTheRelease) {
+  const Outcome help = RunCommand({"--help"});
+  EXPECT_EQ(help.code, 0);
+  for (const char* command : {"--reg-export FILE", "--reg-import FILE", "--clean-once", "--version"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+  }
+  // The release the package carries.
+  const Outcome version = RunCommand({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out, "Fegolin " FEGOLIN_FILE_VERSION "\n");
+  EXPECT_EQ(version.err, "");
 }
 
 TEST(uCommandLineTest, CommandsWithWrongOperandsFail) {

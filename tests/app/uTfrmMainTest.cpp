@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -324,13 +325,17 @@ TEST_F(MainWindow, MenuEntriesRunTheirActionsAndFollowTheirState) {
   EXPECT_TRUE(rename->isEnabled());
 }
 
-TEST_F(MainWindow, TheActionImagesAreThere) {
+// At one device pixel per point the images are the hand-set 16 x 16 pixels,
+// not the drawing rendered small.
+TEST_F(MainWindow, TheActionImagesShowTheirPixelsAtTheirOwnSize) {
   TfrmMain form;
-  EXPECT_EQ(form.lstImage.Count(), 6);
+  const QStringList pixels = QDir(QStringLiteral(":/images/main")).entryList({QStringLiteral("*.png")});
+  ASSERT_EQ(form.lstImage.Count(), 6);
+  ASSERT_EQ(pixels.size(), 6);
   for (int i = 0; i < form.lstImage.Count(); ++i) {
-    const QIcon icon = form.lstImage.Icon(i);
-    ASSERT_FALSE(icon.isNull()) << i;
-    EXPECT_EQ(icon.availableSizes().value(0), QSize(16, 16)) << i;
+    const QImage shown = form.lstImage.Icon(i).pixmap(QSize(16, 16), 1.0).toImage();
+    const QImage drawn(QStringLiteral(":/images/main/") + pixels.at(i));
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32)) << i;
   }
 }
 

@@ -186,6 +186,21 @@ TEST_F(ShapeFormTest, BorderInTheToleranceRangeIsCutAway) {
   EXPECT_TRUE(SameArea(form.mask(), expected));
 }
 
+// A picture for a screen with two device pixels per point: the window and
+// its outline are measured in points.
+TEST_F(ShapeFormTest, DensePictureIsMeasuredInPoints) {
+  QImage picture = Filled(20, 16, QColor(100, 100, 100));
+  for (int y = 4; y < 12; ++y) {
+    for (int x = 6; x < 14; ++x) {
+      picture.setPixel(x, y, qRgb(200, 50, 50));
+    }
+  }
+  picture.setDevicePixelRatio(2);
+  shape.SetPicture(picture);
+  EXPECT_EQ(form.size(), QSize(10, 8));
+  EXPECT_TRUE(SameArea(form.mask(), QRegion(3, 2, 4, 4)));
+}
+
 TEST_F(ShapeFormTest, RangeNearZeroKeepsItsFullWidth) {
   QImage picture = Filled(4, 1, QColor(5, 5, 5));
   picture.setPixel(1, 0, qRgb(32, 32, 32)); // below 2 x 16 above zero: transparent

@@ -35,18 +35,22 @@ struct GlyphResource {
 
 class GlyphResourceTest : public KitListTest, public ::testing::WithParamInterface<GlyphResource> {};
 
+// Each glyph also comes at twice the size, for high-density screens.
 TEST_P(GlyphResourceTest, IsASixteenColourBitmapWithTheMarkInTheLeftCell) {
   const GlyphResource& glyph = GetParam();
-  const QImage image(QStringLiteral(":/kitglyphs/") + QLatin1String(glyph.Name), "BMP");
-  ASSERT_FALSE(image.isNull());
-  EXPECT_EQ(image.size(), QSize(2 * glyph.Cell, glyph.Cell));
-  EXPECT_EQ(image.colorCount(), 16);
-  EXPECT_TRUE(CellContains(image, 0, kMagenta)) << "checked cell shows the mark";
-  EXPECT_FALSE(CellContains(image, 1, kMagenta)) << "unchecked cell has no mark";
-  EXPECT_EQ(CellContains(image, 1, kOlive), glyph.Transparent);
+  for (const int scale : {1, 2}) {
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@2x");
+    const QImage image(QStringLiteral(":/kitglyphs/") + QLatin1String(glyph.Name) + suffix, "BMP");
+    ASSERT_FALSE(image.isNull()) << scale;
+    EXPECT_EQ(image.size(), scale * QSize(2 * glyph.Cell, glyph.Cell));
+    EXPECT_EQ(image.colorCount(), 16);
+    EXPECT_TRUE(CellContains(image, 0, kMagenta)) << "checked cell shows the mark";
+    EXPECT_FALSE(CellContains(image, 1, kMagenta)) << "unchecked cell has no mark";
+    EXPECT_EQ(CellContains(image, 1, kOlive), glyph.Transparent);
+  }
 
   list->SetGlyphStyle(glyph.Style);
-  EXPECT_EQ(list->Glyph(), image);
+  EXPECT_EQ(list->Glyph(), QImage(QStringLiteral(":/kitglyphs/") + QLatin1String(glyph.Name), "BMP"));
   EXPECT_EQ(list->GlyphStyle(), glyph.Style);
 }
 
