@@ -174,10 +174,11 @@ bool TcSettings::WriteRunValue(bool on) {
 }
 
 StoreResult TcSettings::FollowRunValue(bool on) {
-  const bool followed = on ? platform::RegisterAutoStart(kAppTitle, ExecutablePath())
-                           : platform::UnregisterAutoStart(kAppTitle);
+  const platform::Status followed = on ? platform::RegisterAutoStart(kAppTitle, ExecutablePath())
+                                       : platform::UnregisterAutoStart(kAppTitle);
   if (!followed) {
-    return StoreResult::Failed("the desktop's autostart entry could not be changed");
+    return StoreResult::Failed("the desktop's autostart entry could not be changed: " +
+                               followed.error().text);
   }
   return {};
 }
