@@ -4,6 +4,7 @@
 // runs.
 
 #include "app/uTfrmMain.h"
+#include "app/uLog.h"
 
 #include "common/uConst.h"
 #include "kit/kitcompf.h"
@@ -75,6 +76,7 @@ void TfrmMain::kitTrayIcon1DblClick() {
     actAboutExecute();
   } catch (...) {
     // Nothing to report: the window simply stays as it is.
+    LogHandlerFailure(lcWindow, "kitTrayIcon1DblClick");
   }
 }
 
@@ -109,6 +111,7 @@ void TfrmMain::UpdateTrayHint() {
     kitTrayIcon1->SetHint(TrayHint());
   } catch (...) {
     // The tooltip keeps what it said.
+    LogHandlerFailure(lcWindow, "UpdateTrayHint");
   }
 }
 
