@@ -4,8 +4,8 @@
 // runs.
 
 #include "app/uTfrmMain.h"
-#include "app/uLog.h"
 
+#include "app/uLog.h"
 #include "common/uConst.h"
 #include "kit/kitcompf.h"
 #include "kit/kittips.h"
