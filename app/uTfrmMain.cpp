@@ -274,7 +274,7 @@ void TfrmMain::FormClose() {
     settings_.reset();
     directoryList_->ReleaseAll();
   } catch (...) {
-    // Nothing to report; the program ends anyway.
+    // The program ends anyway.
     LogHandlerFailure(lcWindow, "FormClose");
   }
   emit Closed();

@@ -219,7 +219,7 @@ void TfrmMain::RunClean() {
     RearmCleanTimer();
     status.lblDuration->setText(QString::number(start.msecsTo(end)) + QStringLiteral(" ms"));
   } catch (...) {
-    // A run reports nothing.
+    // The user sees no message; the log says what went wrong.
     LogHandlerFailure(lcWindow, "RunClean");
   }
   running_ = false;

@@ -75,7 +75,7 @@ void TfrmMain::kitTrayIcon1DblClick() {
   try {
     actAboutExecute();
   } catch (...) {
-    // Nothing to report: the window simply stays as it is.
+    // The window simply stays as it is.
     LogHandlerFailure(lcWindow, "kitTrayIcon1DblClick");
   }
 }
