@@ -12,4 +12,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcClean)    // fegolin.clean: what runs leave, and wh
 Q_DECLARE_LOGGING_CATEGORY(lcSettings) // fegolin.settings: stores that fail
 Q_DECLARE_LOGGING_CATEGORY(lcWindow)   // fegolin.window: failures inside event handlers
 
+// The one line a catch-all at an event handler's boundary writes: which
+// handler, and what it caught (the exception's text, or that it was none
+// of the standard ones). Call it only inside a catch clause.
+void LogHandlerFailure(const QLoggingCategory& (*category)(), const char* handler);
+
 } // namespace fegolin

@@ -1,23 +1,15 @@
 #include "app/uSessionEnd.h"
 
-#include <QWidget>
+#include "app/uLog.h"
+#include "platform/SessionSignals.h"
 
-#ifndef _WIN32
 #include <QApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
-
-#include <array>
-#include <cerrno>
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include <QWidget>
 
 namespace fegolin {
-
-#ifndef _WIN32
 namespace {
 
 // Closes the modal dialogs one by one, each after its own loop has ended,
@@ -34,43 +26,25 @@ void CloseWhenNoDialogIsOpen(const QPointer<QWidget>& mainWindow) {
   mainWindow->close();
 }
 
-// A signal handler may do next to nothing: it writes one byte into a socket
-// whose other end the event loop watches.
-std::array<int, 2> signalSockets{-1, -1};
-
-extern "C" void OnTerminationSignal(int) {
-  const int saved = errno;
-  const char byte = 1;
-  [[maybe_unused]] const auto written = ::write(signalSockets[0], &byte, 1);
-  errno = saved;
-}
-
 } // namespace
 
 void CloseOnSessionEnd(QWidget& mainWindow) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets.data()) != 0) {
-    return;  // the default action stays: the program ends without saving
+  const platform::Result<int> watched = platform::WatchSessionEndRequests();
+  if (!watched) {
+    // The default action stays: the program ends without saving.
+    qCWarning(lcWindow).noquote() << "an end the session asks for will not save:"
+                                  << QString::fromStdString(watched.error().text);
+    return;
   }
-  auto* notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, &mainWindow);
+  if (watched.value() < 0) {
+    return;
+  }
+  auto* notifier = new QSocketNotifier(watched.value(), QSocketNotifier::Read, &mainWindow);
   const QPointer<QWidget> window(&mainWindow);
   QObject::connect(notifier, &QSocketNotifier::activated, &mainWindow, [window] {
-    std::array<char, 16> drained{};
-    while (::read(signalSockets[1], drained.data(), drained.size()) > 0) {
-    }
+    platform::DrainSessionEndRequests();
     CloseWhenNoDialogIsOpen(window);
   });
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-    ::sigaction(signal, &action, nullptr);
-  }
 }
-#else
-// Windows ends a session with window messages, not signals; there is no
-// signal to catch.
-void CloseOnSessionEnd(QWidget&) {}
-#endif
 
 } // namespace fegolin

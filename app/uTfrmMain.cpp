@@ -177,65 +177,95 @@ void TfrmMain::ConnectHandlers() {
   ConnectCleanRules();
 }
 
+// Start-up, in a fixed order: each step relies on what the ones before it
+// have put in place.
 void TfrmMain::FormCreate() {
   try {
-    // 1. Before anything reads a value: every read creates the key.
+    // Before anything reads a value: every read creates the key.
     const bool firstRun = !KeyExists(kCurrentUserRoot, kRegKeyApp);
-    // 2. Holds start-up until the splash has gone ("-ns" keeps it away,
-    //    but the host is made all the same).
-    if (ReadBoolOption(Option::ShowSplash) && splashForm_ == nullptr) {
-      splashForm_ = new TfrmSplash(this);
-    }
-    // 3.
-    tabAbout->lblAppTitle->setText(QString::fromLatin1(kAppTitle.data(),
-                                                       static_cast<qsizetype>(kAppTitle.size())));
-    // 4. Lowering the height minimum keeps the height; raising the width
-    //    minimum widens the window at once.
-    kitFormSizer->SetHeightMin(305);
-    kitFormSizer->SetWidthMin(452);
-    // 6. Loads the options into the options page and restores the size.
-    settings_ = std::make_unique<TcSettings>(*optionsView_, *directoryList_);
-    // 7. Arms the clean timer from the unit and value just loaded.
-    edtIntervalValueChange();
-    // 8.
-    settings_->LoadDirectoryList();
-    // 9.
-    AddDefaultEntries();
-    // What this start shows is what the next one would: the list as
-    // stored, or the defaults in place of an empty one.
-    listStored_ = directoryList_->StoredContent();
-    // 10. The unit names, the status caption and the language group in
-    //     the language just loaded, before anything is painted.
-    ShowLanguage();
-    // 11. A selection from code, not the user's: no change handler runs.
-    {
-      const QSignalBlocker quiet(tabOptions->cbxInterval);
-      tabOptions->cbxInterval->setCurrentIndex(0);
-    }
-    // 12. Shows the tip window at once, on top, not modal.
-    if (ReadBoolOption(Option::ShowTipps) && tipsForm_ == nullptr) {
-      tipsForm_ = new TfrmTipps(this);
-    }
-    // 13.
-    UpdateNextRunLabel();
-    // 14. The marks set while loading changed nothing that is stored.
-    RefreshListActions();
-    RefreshSaveDirState();
-    // 15.
+    CreateSplashHost();
+    ShowTitleAndSizeLimits();
+    LoadSettingsAndList();
+    ShowLoadedSettings();
+    CreateTipsHost();
+    ShowScheduleAndListState();
     if (firstRun) {
-      AddDefaultEntries();
-      actSelect->trigger();
+      WelcomeFirstRun();
     }
-    // What is not stored, when something is not (the hive is read-only or
-    // not ours).
-    if (const std::string problem = platform::ProcessRegistry().StorageProblem();
-        !problem.empty()) {
-      qCWarning(lcSettings).noquote() << "settings are not stored:" << problem.c_str();
-      StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
-                              QString::fromStdString(problem));
-    }
+    ReportStorageProblem();
   } catch (...) {
     // A failing step ends start-up where it is; the window stays usable.
+    LogHandlerFailure(lcWindow, "FormCreate");
+  }
+}
+
+// Holds start-up until the splash has gone ("-ns" keeps it away, but the
+// host is made all the same).
+void TfrmMain::CreateSplashHost() {
+  if (ReadBoolOption(Option::ShowSplash) && splashForm_ == nullptr) {
+    splashForm_ = new TfrmSplash(this);
+  }
+}
+
+void TfrmMain::ShowTitleAndSizeLimits() {
+  tabAbout->lblAppTitle->setText(QString::fromLatin1(kAppTitle.data(),
+                                                     static_cast<qsizetype>(kAppTitle.size())));
+  // Lowering the height minimum keeps the height; raising the width
+  // minimum widens the window at once.
+  kitFormSizer->SetHeightMin(305);
+  kitFormSizer->SetWidthMin(452);
+}
+
+void TfrmMain::LoadSettingsAndList() {
+  // Loads the options into the options page and restores the size.
+  settings_ = std::make_unique<TcSettings>(*optionsView_, *directoryList_);
+  // Arms the clean timer from the unit and value just loaded.
+  edtIntervalValueChange();
+  if (const platform::Status loaded = settings_->LoadDirectoryList(); !loaded) {
+    qCWarning(lcSettings).noquote() << "the folder list was read only in part:"
+                                    << QString::fromStdString(loaded.error().text);
+  }
+  AddDefaultEntries();
+  // What this start shows is what the next one would: the list as stored,
+  // or the defaults in place of an empty one.
+  listStored_ = directoryList_->StoredContent();
+}
+
+void TfrmMain::ShowLoadedSettings() {
+  // The unit names, the status caption and the language group in the
+  // language just loaded, before anything is painted.
+  ShowLanguage();
+  // A selection from code, not the user's: no change handler runs.
+  const QSignalBlocker quiet(tabOptions->cbxInterval);
+  tabOptions->cbxInterval->setCurrentIndex(0);
+}
+
+// Shows the tip window at once, on top, not modal.
+void TfrmMain::CreateTipsHost() {
+  if (ReadBoolOption(Option::ShowTipps) && tipsForm_ == nullptr) {
+    tipsForm_ = new TfrmTipps(this);
+  }
+}
+
+void TfrmMain::ShowScheduleAndListState() {
+  UpdateNextRunLabel();
+  // The marks set while loading changed nothing that is stored.
+  RefreshListActions();
+  RefreshSaveDirState();
+}
+
+void TfrmMain::WelcomeFirstRun() {
+  AddDefaultEntries();
+  actSelect->trigger();
+}
+
+// What is not stored, when something is not (the hive is read-only or not
+// ours).
+void TfrmMain::ReportStorageProblem() {
+  if (const std::string problem = platform::ProcessRegistry().StorageProblem(); !problem.empty()) {
+    qCWarning(lcSettings).noquote() << "settings are not stored:" << problem.c_str();
+    StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
+                            QString::fromStdString(problem));
   }
 }
 
@@ -244,7 +274,8 @@ void TfrmMain::FormClose() {
     settings_.reset();
     directoryList_->ReleaseAll();
   } catch (...) {
-    // Nothing to report; the program ends anyway.
+    // The program ends anyway.
+    LogHandlerFailure(lcWindow, "FormClose");
   }
   emit Closed();
 }
@@ -328,6 +359,7 @@ void TfrmMain::actExitExecute() {
     }
   } catch (...) {
     // Whatever went wrong with the question, the user asked to end.
+    LogHandlerFailure(lcWindow, "actExitExecute");
   }
   close();
 }
@@ -341,6 +373,7 @@ void TfrmMain::grpLanguageClick() {
     P_ChangeApplyState();
   } catch (...) {
     // The texts keep the language they were fetched in.
+    LogHandlerFailure(lcWindow, "grpLanguageClick");
   }
 }
 

@@ -213,6 +213,15 @@ private:
   void CreateTimers();
   void ConnectHandlers();
   void FormCreate();
+  // The steps of FormCreate, in their order.
+  void CreateSplashHost();
+  void ShowTitleAndSizeLimits();
+  void LoadSettingsAndList();
+  void ShowLoadedSettings();
+  void CreateTipsHost();
+  void ShowScheduleAndListState();
+  void WelcomeFirstRun();
+  void ReportStorageProblem();
   void FormClose();
   void ShowPage(QWidget* page);
   void ConnectCleanCycle();

@@ -211,6 +211,7 @@ void TfrmMain::RunClean() {
     } catch (...) {
       // Whatever went wrong, the program goes back to idle and keeps its
       // schedule.
+      LogHandlerFailure(lcClean, "the run");
     }
     status.aniProgress->Stop();
     status.lblAction->setText(MessageText(csIdleLabel));
@@ -218,7 +219,8 @@ void TfrmMain::RunClean() {
     RearmCleanTimer();
     status.lblDuration->setText(QString::number(start.msecsTo(end)) + QStringLiteral(" ms"));
   } catch (...) {
-    // A run reports nothing.
+    // The user sees no message; the log says what went wrong.
+    LogHandlerFailure(lcWindow, "RunClean");
   }
   running_ = false;
   if (closeAfterRun_) {
@@ -252,11 +254,7 @@ void TfrmMain::CleanCheckedDirectories() {
 }
 
 void TfrmMain::UpdateNextRunLabel() {
-  try {
-    tabStatus->lblNextRun->setText(DateTimeText(clock_().addMSecs(timCleanTimer->interval())));
-  } catch (...) {
-    // The label keeps what it showed.
-  }
+  tabStatus->lblNextRun->setText(DateTimeText(clock_().addMSecs(timCleanTimer->interval())));
 }
 
 void TfrmMain::RearmCleanTimer(std::optional<std::uint32_t> interval) {
@@ -273,18 +271,15 @@ void TfrmMain::timAktualTimer() {
     tabStatus->lblTime->setText(TimeText(clock_().time()));
   } catch (...) {
     // The label keeps what it showed.
+    LogHandlerFailure(lcWindow, "timAktualTimer");
   }
 }
 
 void TfrmMain::FillIntervalUnits() {
-  try {
-    QComboBox* units = tabOptions->cbxInterval;
-    units->clear();
-    for (const std::string_view name : {csSeconds, csMinutes, csHours}) {
-      units->addItem(MessageText(name));
-    }
-  } catch (...) {
-    // The box keeps whatever it holds.
+  QComboBox* units = tabOptions->cbxInterval;
+  units->clear();
+  for (const std::string_view name : {csSeconds, csMinutes, csHours}) {
+    units->addItem(MessageText(name));
   }
 }
 

@@ -12,6 +12,7 @@
 #include "app/uCleanTexts.h"
 #include "app/uDialogs.h"
 #include "app/uDirectoryList.h"
+#include "app/uLog.h"
 #include "common/uCommon.h"
 #include "common/uConst.h"
 #include "kit/kitfolder.h"
@@ -173,6 +174,7 @@ void TfrmMain::actAddDirectoryExecute() {
     RefreshSaveDirState();
   } catch (...) {
     // Nothing is added.
+    LogHandlerFailure(lcWindow, "actAddDirectoryExecute");
   }
 }
 
@@ -207,6 +209,7 @@ void TfrmMain::actRenameEntryExecute() {
     RefreshSaveDirState();
   } catch (...) {
     // The entry keeps the name it has.
+    LogHandlerFailure(lcWindow, "actRenameEntryExecute");
   }
 }
 
@@ -221,6 +224,7 @@ void TfrmMain::actDeleteEntryExecute() {
     RefreshSaveDirState();
   } catch (...) {
     // The list stays as far as it got.
+    LogHandlerFailure(lcWindow, "actDeleteEntryExecute");
   }
 }
 
@@ -236,6 +240,7 @@ void TfrmMain::actDeleteAllExecute() {
     RefreshSaveDirState();
   } catch (...) {
     // The list stays as far as it got.
+    LogHandlerFailure(lcWindow, "actDeleteAllExecute");
   }
 }
 
@@ -250,6 +255,7 @@ void TfrmMain::actSetToDefaultEntriesExecute() {
     RefreshSaveDirState();
   } catch (...) {
     // The list stays as far as it got.
+    LogHandlerFailure(lcWindow, "actSetToDefaultEntriesExecute");
   }
 }
 
@@ -262,6 +268,7 @@ void TfrmMain::cbxKitDirectoryListCheck(int index, bool checked) {
     RefreshSaveDirState();
   } catch (...) {
     // The mark changes all the same; the handler never refuses it.
+    LogHandlerFailure(lcWindow, "cbxKitDirectoryListCheck");
   }
 }
 
@@ -272,6 +279,7 @@ void TfrmMain::cbxKitDirectoryListContextPopup(QPoint mousePos) {
     list.SetItemIndex(list.ItemAtPos(mousePos));
   } catch (...) {
     // The menu opens anyway.
+    LogHandlerFailure(lcWindow, "cbxKitDirectoryListContextPopup");
   }
 }
 
@@ -280,6 +288,7 @@ void TfrmMain::btnApplyDirClick() {
     SaveListReporting();
   } catch (...) {
     // The stored list stays as it was; Save stays on.
+    LogHandlerFailure(lcWindow, "btnApplyDirClick");
   }
 }
 

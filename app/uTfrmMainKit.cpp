@@ -5,6 +5,7 @@
 
 #include "app/uTfrmMain.h"
 
+#include "app/uLog.h"
 #include "common/uConst.h"
 #include "kit/kitcompf.h"
 #include "kit/kittips.h"
@@ -74,7 +75,8 @@ void TfrmMain::kitTrayIcon1DblClick() {
   try {
     actAboutExecute();
   } catch (...) {
-    // Nothing to report: the window simply stays as it is.
+    // The window simply stays as it is.
+    LogHandlerFailure(lcWindow, "kitTrayIcon1DblClick");
   }
 }
 
@@ -109,6 +111,7 @@ void TfrmMain::UpdateTrayHint() {
     kitTrayIcon1->SetHint(TrayHint());
   } catch (...) {
     // The tooltip keeps what it said.
+    LogHandlerFailure(lcWindow, "UpdateTrayHint");
   }
 }
 

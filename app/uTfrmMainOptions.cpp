@@ -5,6 +5,7 @@
 
 #include "app/pages/uOptionsPage.h"
 #include "app/pages/uRadioGroup.h"
+#include "app/uLog.h"
 #include "common/uConst.h"
 #include "settings/uTcSettings.h"
 
@@ -65,6 +66,7 @@ void TfrmMain::edtIntervalValueChange() {
     P_ChangeApplyState();
   } catch (...) {
     // The timer stays as far as it got.
+    LogHandlerFailure(lcWindow, "edtIntervalValueChange");
   }
 }
 
@@ -85,6 +87,7 @@ void TfrmMain::tabOptionsShow() {
     actApply->setEnabled(false);
   } catch (...) {
     // The page shows what it could load.
+    LogHandlerFailure(lcWindow, "tabOptionsShow");
   }
 }
 
@@ -97,6 +100,7 @@ void TfrmMain::actApplyExecute() {
     }
   } catch (...) {
     // Apply stays on for another try.
+    LogHandlerFailure(lcWindow, "actApplyExecute");
   }
 }
 
@@ -113,6 +117,7 @@ void TfrmMain::actSetDefaultsExecute() {
     FollowPageInterval();
   } catch (...) {
     // The page shows what it could load.
+    LogHandlerFailure(lcWindow, "actSetDefaultsExecute");
   }
 }
 

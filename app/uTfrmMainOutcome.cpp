@@ -10,11 +10,7 @@
 namespace fegolin {
 
 void TfrmMain::ShowRunOutcome(const CleanSummary& total) {
-  try {
-    tabStatus->lblOutcome->setText(QStringLiteral("Ergebnis:\n") + OutcomeText(total));
-  } catch (...) {
-    // The label keeps what it showed.
-  }
+  tabStatus->lblOutcome->setText(QStringLiteral("Ergebnis:\n") + OutcomeText(total));
 }
 
 } // namespace fegolin

@@ -10,6 +10,7 @@
 #include "app/uDialogs.h"
 #include "app/ufrmAdvanced.h"
 #include "app/ufrmPreview.h"
+#include "app/uLog.h"
 #include "kit/kitlist.h"
 #include "settings/uCleanSettings.h"
 #include "settings/uTcPathData.h"
@@ -77,6 +78,7 @@ void TfrmMain::actPreviewExecute() {
     previewForm_->activateWindow();
   } catch (...) {
     // Nothing is shown; nothing was touched either.
+    LogHandlerFailure(lcWindow, "actPreviewExecute");
   }
 }
 
@@ -87,6 +89,7 @@ void TfrmMain::btnAdvancedClick() {
     Dialogs::Execute(dialog);
   } catch (...) {
     // The stored rules stay as they were.
+    LogHandlerFailure(lcWindow, "btnAdvancedClick");
   }
 }
 
@@ -106,6 +109,7 @@ void TfrmMain::MarkRefusedEntry(int index) {
     list.SetGrayedAt(index, !hint.isEmpty());
   } catch (...) {
     // The entry keeps the look it had.
+    LogHandlerFailure(lcWindow, "MarkRefusedEntry");
   }
 }
 

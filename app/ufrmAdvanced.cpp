@@ -1,5 +1,6 @@
 #include "app/ufrmAdvanced.h"
 
+#include "app/uLog.h"
 #include "common/uCommon.h"
 
 #include <QCheckBox>
@@ -160,6 +161,7 @@ void TfrmAdvanced::accept() {
     return;
   }
   if (const auto failure = WriteCleanRules(*rules)) {
+    qCWarning(lcSettings).noquote() << "the cleaning rules are not stored:" << failure->c_str();
     ShowError(QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1).")
                   .arg(QString::fromStdString(*failure)));
     return;

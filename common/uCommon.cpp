@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -407,8 +408,9 @@ private:
         kept = TreeCleaner(shared, *branchWalk, observer, prefix).Run(totals);
         const std::lock_guard hold(shared.lock);
         shared.summary.Add(totals);
-      } catch (...) {
-        // Out of memory, most likely: what is left of the branch stays.
+      } catch (const std::exception&) {
+        // Out of memory, the only thing that throws down here: what is
+        // left of the branch stays. Nothing may leave a pool thread.
       }
       shared.pool->Finished([&] {
         branch->innerKept = kept;

@@ -1,5 +1,7 @@
 // The six registry routines. Each call opens what it needs, does one thing
-// and lets go of it again; nothing escapes them but their result.
+// and lets go of it again; nothing escapes them but their result. The
+// backends report through their status codes; what the standard library
+// throws beneath them (memory running out) ends as a failed result too.
 
 #include "common/uCommon.h"
 
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <exception>
 #include <span>
 
 namespace fegolin {
@@ -158,7 +161,7 @@ std::optional<RegVariant> ReadTyped(const RegValue& stored, TFieldType kind) {
 bool KeyExists(RegRoot root, std::string_view key) {
   try {
     return OpenForRoutine(root, key, RegOpenMode::Open) != nullptr;
-  } catch (...) {
+  } catch (const std::exception&) {
     return false;
   }
 }
@@ -168,7 +171,7 @@ bool WriteRegValue(RegRoot root, std::string_view key, std::string_view name,
   try {
     const auto opened = OpenForRoutine(root, key, RegOpenMode::Create);
     return opened && WriteTyped(*opened, name, value, kind);
-  } catch (...) {
+  } catch (const std::exception&) {
     return false;
   }
 }
@@ -190,7 +193,7 @@ RegVariant ReadRegValueDef(RegRoot root, std::string_view key, std::string_view 
       WriteTyped(*opened, name, defaultValue, kind);
     }
     return defaultValue;
-  } catch (...) {
+  } catch (const std::exception&) {
     return defaultValue;
   }
 }
@@ -207,7 +210,7 @@ RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view nam
       return std::string();
     }
     return ReadTyped(stored, kind).value_or(std::string());
-  } catch (...) {
+  } catch (const std::exception&) {
     return std::string();
   }
 }
@@ -221,7 +224,7 @@ std::optional<RegVariant> ReadStoredRegValue(RegRoot root, std::string_view key,
       return std::nullopt;
     }
     return ReadTyped(stored, kind);
-  } catch (...) {
+  } catch (const std::exception&) {
     return std::nullopt;
   }
 }
@@ -244,8 +247,8 @@ void DeleteRegKey(RegRoot root, std::string_view key) {
     if (platform::DeleteKeyTree(*rootKey, path) != RegStatus::Failed) {
       transaction->Commit();
     }
-  } catch (...) {
-    // Failures are absorbed, as in every routine here.
+  } catch (const std::exception&) {
+    // Absorbed, as in every routine here.
   }
 }
 
@@ -254,15 +257,15 @@ void DeleteRegValue(RegRoot root, std::string_view key, std::string_view name) {
     if (const auto opened = OpenForRoutine(root, key, RegOpenMode::Create)) {
       opened->DeleteValue(name);
     }
-  } catch (...) {
-    // Failures are absorbed, as in every routine here.
+  } catch (const std::exception&) {
+    // Absorbed, as in every routine here.
   }
 }
 
 RegTransaction::RegTransaction() {
   try {
     transaction_ = platform::ProcessRegistry().BeginTransaction();
-  } catch (...) {
+  } catch (const std::exception&) {
     transaction_.reset();
   }
 }
@@ -272,7 +275,7 @@ RegTransaction::~RegTransaction() = default;
 bool RegTransaction::Commit() {
   try {
     return transaction_ && transaction_->Commit();
-  } catch (...) {
+  } catch (const std::exception&) {
     return false;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 namespace fegolin {
@@ -86,8 +87,9 @@ unsigned CleanThreads() {
   if (const char* value = std::getenv("FEGOLIN_CLEAN_THREADS"); value != nullptr && *value != '\0') {
     try {
       return static_cast<unsigned>(std::clamp(std::stoi(value), 1, 64));
-    } catch (...) {
-      // Not a number: the machine decides, as without the variable.
+    } catch (const std::logic_error&) {
+      // Not a number (invalid_argument, out_of_range): the machine decides,
+      // as without the variable.
     }
   }
   return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);

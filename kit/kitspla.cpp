@@ -7,6 +7,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEventLoop>
 #include <QtCore/QFileInfo>
+#include <QtCore/QLoggingCategory>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QScreen>
 #include <QtWidgets/QFrame>
@@ -15,6 +16,8 @@
 
 namespace fegolin {
 namespace {
+
+Q_LOGGING_CATEGORY(lcSplash, "fegolin.splash", QtWarningMsg)
 
 bool IsRollSlideOrCenter(TkitAnimEffect effect) {
   return effect == TkitAnimEffect::aweRoll || effect == TkitAnimEffect::aweSlide ||
@@ -78,8 +81,10 @@ TkitSplash::~TkitSplash() {
     try {
       ShowSplash();
       WaitUntilGone(window_);
-    } catch (...) {
-      // A farewell splash that cannot be shown is no reason to fail.
+    } catch (const std::runtime_error& e) {
+      // A farewell splash that cannot be shown (no picture, or not a valid
+      // one) is no reason to fail.
+      qCWarning(lcSplash) << "no farewell splash:" << e.what();
     }
   }
   if (!window_.isNull()) {

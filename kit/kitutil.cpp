@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QWidget>
@@ -17,8 +18,10 @@
 #include <cstdlib>
 
 namespace fegolin {
-
 namespace {
+
+// fegolin.instance: why a start could not tell whether it is the first.
+Q_LOGGING_CATEGORY(lcInstance, "fegolin.instance", QtWarningMsg)
 
 QPointer<QWidget>& MainFormSlot() {
   static QPointer<QWidget> form;
@@ -92,8 +95,16 @@ TkitSingleInstance::TkitSingleInstance(QObject* owner)
   // Every instance keeps its handle for as long as it lives, also a later
   // one: the mutex then exists as long as any instance runs, whichever
   // started first.
-  mutex_ = platform::CreateNamedMutex(
+  auto mutex = platform::CreateNamedMutex(
       QStringLiteral("TkitSingleInstance in application %1").arg(title_).toStdString());
+  if (mutex) {
+    mutex_ = std::move(mutex).value();
+  } else {
+    // This start will take itself for a later one and end: the journal
+    // should say why.
+    qCWarning(lcInstance).noquote() << "cannot tell whether another instance runs:"
+                                    << QString::fromStdString(mutex.error().text);
+  }
   StopMessagePresenter = [](const QString& caption, const QString& text) {
     QMessageBox::warning(TkitApplication::MainForm(), caption, text);
   };

@@ -13,6 +13,8 @@
 // hold these objects nor stand in for them. Windows: CreateMutexA,
 // CreateSemaphoreA, kernel handles.)
 
+#include "platform/Result.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,8 +39,9 @@ protected:
 };
 
 // Creates the mutex `name` with initial ownership, or opens it when it
-// exists (CreateMutexA(nullptr, TRUE, name)). Null when neither works.
-std::unique_ptr<NamedMutex> CreateNamedMutex(std::string_view name);
+// exists (CreateMutexA(nullptr, TRUE, name)). When neither works, why: a
+// start that cannot tell whether it is the first one has to say so.
+Result<std::unique_ptr<NamedMutex>> CreateNamedMutex(std::string_view name);
 
 // A handle to a named counting semaphore whose count starts at its maximum:
 // every unit is free until a process takes one with Wait. Closing the handle

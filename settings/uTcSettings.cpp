@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <exception>
 #include <cstdint>
 #include <utility>
 #include <variant>
@@ -99,13 +100,11 @@ TcSettings::TcSettings(TcSettingsView& view, TcDirectoryListView& list) : view_(
 }
 
 TcSettings::~TcSettings() {
-  try {
-    if (view_.IsOptionChecked(Option::SaveWindowSize)) {
-      WriteInt(Option::FormHeight, view_.WindowHeight());
-      WriteInt(Option::FormWidth, view_.WindowWidth());
-    }
-  } catch (...) {
-    // Shutting down: a size that cannot be stored is simply not stored.
+  // Shutting down: a size that cannot be stored is simply not stored (the
+  // registry routines absorb their failures).
+  if (view_.IsOptionChecked(Option::SaveWindowSize)) {
+    WriteInt(Option::FormHeight, view_.WindowHeight());
+    WriteInt(Option::FormWidth, view_.WindowWidth());
   }
 }
 
@@ -174,10 +173,11 @@ bool TcSettings::WriteRunValue(bool on) {
 }
 
 StoreResult TcSettings::FollowRunValue(bool on) {
-  const bool followed = on ? platform::RegisterAutoStart(kAppTitle, ExecutablePath())
-                           : platform::UnregisterAutoStart(kAppTitle);
+  const platform::Status followed = on ? platform::RegisterAutoStart(kAppTitle, ExecutablePath())
+                                       : platform::UnregisterAutoStart(kAppTitle);
   if (!followed) {
-    return StoreResult::Failed("the desktop's autostart entry could not be changed");
+    return StoreResult::Failed("the desktop's autostart entry could not be changed: " +
+                               followed.error().text);
   }
   return {};
 }
@@ -196,13 +196,11 @@ std::string TcSettings::GetUserTempDir() const { return GetLongDisplayPath(GetTe
 std::string TcSettings::GetWindowsTempDir() const { return fegolin::GetWindowsTempDir(); }
 
 StoreResult TcSettings::SaveDirectoryList() {
-  try {
-    RegTransaction transaction;
-    if (WriteDirectoryList() && transaction.Commit()) {
-      return {};
-    }
-  } catch (...) {
-    // The transaction rolls back on the way out: the stored list stays.
+  // Whatever ends the save early, the transaction rolls back on the way
+  // out: the stored list stays.
+  RegTransaction transaction;
+  if (WriteDirectoryList() && transaction.Commit()) {
+    return {};
   }
   return RegistryFailure();
 }
@@ -254,13 +252,15 @@ void ReadStoredDirectoryList(TcDirectoryListView& list) {
   }
 }
 
-void TcSettings::LoadDirectoryList() {
+platform::Status TcSettings::LoadDirectoryList() {
   try {
     ClearDirectoryList();
     ReadStoredDirectoryList(list_);
-  } catch (...) {
-    // The entries added so far stay.
+  } catch (const std::exception& e) {
+    // The load ends here; the entries added so far stay.
+    return platform::SysError::Because(e.what());
   }
+  return {};
 }
 
 StoreResult TcSettings::ClearDirectoryList() {

@@ -7,6 +7,7 @@
 // them. All registry access goes through the registry routines of uCommon.
 
 #include "common/uCommon.h"
+#include "platform/Result.h"
 #include "settings/uTcPathData.h"
 
 #include <array>
@@ -145,8 +146,9 @@ public:
   // removed and the new one written in one transaction of the hive: if any
   // part fails, the previously stored list stays as it was.
   StoreResult SaveDirectoryList();
-  // Fills the (emptied) control from the stored list.
-  void LoadDirectoryList();
+  // Fills the (emptied) control from the stored list. A failure ends the
+  // load where it is, keeping the entries added so far, and says why.
+  platform::Status LoadDirectoryList();
   // Releases all entries, empties the control and stores the empty list;
   // does nothing at all on an empty list.
   StoreResult ClearDirectoryList();

@@ -35,14 +35,14 @@ std::optional<fs::path> ConfigHome() {
   return fs::path(home) / ".config";
 }
 
-std::optional<fs::path> EntryPath(std::string_view appTitle) {
+Result<fs::path> EntryPath(std::string_view appTitle) {
   if (appTitle.empty() || appTitle.find('/') != std::string_view::npos || appTitle == "." ||
       appTitle == "..") {
-    return std::nullopt;
+    return SysError::Because("\"" + std::string(appTitle) + "\" cannot name an autostart entry");
   }
   auto home = ConfigHome();
   if (!home) {
-    return std::nullopt;
+    return SysError::Because("no configuration folder: neither XDG_CONFIG_HOME nor a home folder is set");
   }
   std::string file(appTitle);
   for (char& c : file) {
@@ -51,6 +51,10 @@ std::optional<fs::path> EntryPath(std::string_view appTitle) {
     }
   }
   return *home / "autostart" / (file + ".desktop");
+}
+
+SysError Failure(std::string_view what, const fs::path& path, const std::error_code& ec) {
+  return {ec.value(), std::string(what) + " " + path.string() + ": " + ec.message()};
 }
 
 // The general escapes of a desktop-entry string value.
@@ -97,25 +101,30 @@ std::string ExecValue(std::string_view executablePath) {
 
 } // namespace
 
-bool RegisterAutoStart(std::string_view appTitle, std::string_view executablePath) {
+Status RegisterAutoStart(std::string_view appTitle, std::string_view executablePath) {
   if (executablePath.empty() || executablePath.front() != '/') {
-    return false;
+    return SysError::Because("the program's path \"" + std::string(executablePath) +
+                             "\" is not absolute");
   }
-  const auto target = EntryPath(appTitle);
+  auto target = EntryPath(appTitle);
   if (!target) {
-    return false;
+    return target.error();
   }
+  const fs::path& entry = target.value();
   std::error_code ec;
-  fs::create_directories(target->parent_path(), ec);
+  fs::create_directories(entry.parent_path(), ec);
   if (ec) {
-    return false;
+    return Failure("cannot make", entry.parent_path(), ec);
   }
   // Written beside the target and renamed over it, so a session manager
   // never reads half an entry.
-  fs::path temporary = *target;
+  fs::path temporary = entry;
   temporary += ".tmp-" + std::to_string(getpid());
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+      return SysError::FromErrno("cannot write " + temporary.string());
+    }
     out << "[Desktop Entry]\n"
         << "Type=Application\n"
         << "Name=" << EscapeValue(appTitle) << "\n"
@@ -124,26 +133,31 @@ bool RegisterAutoStart(std::string_view appTitle, std::string_view executablePat
         << "X-GNOME-Autostart-enabled=true\n";
     out.flush();
     if (!out) {
+      SysError failure = SysError::FromErrno("cannot write " + temporary.string());
       fs::remove(temporary, ec);
-      return false;
+      return failure;
     }
   }
-  fs::rename(temporary, *target, ec);
+  fs::rename(temporary, entry, ec);
   if (ec) {
+    SysError failure = Failure("cannot put in place", entry, ec);
     fs::remove(temporary, ec);
-    return false;
+    return failure;
   }
-  return true;
+  return {};
 }
 
-bool UnregisterAutoStart(std::string_view appTitle) {
+Status UnregisterAutoStart(std::string_view appTitle) {
   const auto target = EntryPath(appTitle);
   if (!target) {
-    return false;
+    return target.error();
   }
   std::error_code ec;
-  fs::remove(*target, ec);
-  return !ec;
+  fs::remove(target.value(), ec);
+  if (ec) {
+    return Failure("cannot remove", target.value(), ec);
+  }
+  return {};
 }
 
 } // namespace fegolin::platform

@@ -166,8 +166,12 @@ UniqueFd OpenLockFile(const std::string& path, bool create = true) {
   const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
   UniqueFd fd(::open(path.c_str(), flags, 0600));
   struct stat st {};
-  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_uid != ::geteuid()) {
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+    return UniqueFd();
+  }
+  if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+    // Something of another account's, or no file: not ours to lock.
+    errno = EPERM;
     return UniqueFd();
   }
   return fd;
@@ -190,22 +194,31 @@ constexpr timespec kGuardPause{0, 20'000'000};
 class Guard {
 public:
   explicit Guard(const std::string& stemPath) : fd_(OpenLockFile(stemPath + ".guard")) {
-    for (int attempt = 0; fd_.valid() && attempt < kGuardAttempts; ++attempt) {
+    if (!fd_.valid()) {
+      error_ = errno;
+      return;
+    }
+    for (int attempt = 0; attempt < kGuardAttempts; ++attempt) {
       if (Flock(fd_, LOCK_EX | LOCK_NB)) {
         locked_ = true;
         return;
       }
       if (errno != EWOULDBLOCK) {
+        error_ = errno;
         return;
       }
       ::nanosleep(&kGuardPause, nullptr);
     }
+    error_ = EWOULDBLOCK;
   }
   [[nodiscard]] bool locked() const { return locked_; }
+  // Why it is not locked: EWOULDBLOCK when somebody held it throughout.
+  [[nodiscard]] int error() const { return error_; }
 
 private:
   UniqueFd fd_;
   bool locked_ = false;
+  int error_ = 0;
 };
 
 class PosixNamedMutex final : public NamedMutex {
@@ -305,23 +318,26 @@ private:
 
 } // namespace
 
-std::unique_ptr<NamedMutex> CreateNamedMutex(std::string_view name) {
+Result<std::unique_ptr<NamedMutex>> CreateNamedMutex(std::string_view name) {
   const auto stemPath = ObjectPath(name);
   if (!stemPath) {
-    return nullptr;
+    return SysError::Because("no private folder for the instance lock: $XDG_RUNTIME_DIR, " +
+                             TempFolder() + "/fegolin-" + std::to_string(::getuid()) +
+                             " and the cache folder are missing, another account's or open to others");
   }
   const Guard guard(*stemPath);
   if (!guard.locked()) {
-    return nullptr;
+    return SysError::FromErrno("cannot lock " + *stemPath + ".guard", guard.error());
   }
-  UniqueFd fd = OpenLockFile(*stemPath + ".mutex");
+  const std::string mutexPath = *stemPath + ".mutex";
+  UniqueFd fd = OpenLockFile(mutexPath);
   if (!fd.valid()) {
-    return nullptr;
+    return SysError::FromErrno("cannot open " + mutexPath);
   }
   bool existed = false;
   if (!Flock(fd, LOCK_EX | LOCK_NB)) {
     if (errno != EWOULDBLOCK) {
-      return nullptr;
+      return SysError::FromErrno("cannot lock " + mutexPath);
     }
     existed = true;
   }
@@ -329,9 +345,9 @@ std::unique_ptr<NamedMutex> CreateNamedMutex(std::string_view name) {
   // shared lock every handle keeps. Nobody else can step in between: they
   // would need the guard first, so nothing can make this wait.
   if (!Flock(fd, LOCK_SH | LOCK_NB)) {
-    return nullptr;
+    return SysError::FromErrno("cannot share the lock of " + mutexPath);
   }
-  return std::make_unique<PosixNamedMutex>(std::move(fd), existed);
+  return std::unique_ptr<NamedMutex>(std::make_unique<PosixNamedMutex>(std::move(fd), existed));
 }
 
 std::unique_ptr<NamedSemaphore> CreateNamedSemaphore(std::string_view name,

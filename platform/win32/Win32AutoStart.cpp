@@ -5,10 +5,10 @@
 
 namespace fegolin::platform {
 
-bool RegisterAutoStart(std::string_view /*appTitle*/, std::string_view /*executablePath*/) {
-  return true;
+Status RegisterAutoStart(std::string_view /*appTitle*/, std::string_view /*executablePath*/) {
+  return {};
 }
 
-bool UnregisterAutoStart(std::string_view /*appTitle*/) { return true; }
+Status UnregisterAutoStart(std::string_view /*appTitle*/) { return {}; }
 
 } // namespace fegolin::platform

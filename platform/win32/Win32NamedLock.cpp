@@ -65,14 +65,16 @@ private:
 
 } // namespace
 
-std::unique_ptr<NamedMutex> CreateNamedMutex(std::string_view name) {
+Result<std::unique_ptr<NamedMutex>> CreateNamedMutex(std::string_view name) {
   const std::string text(name);
   HANDLE handle = CreateMutexA(nullptr, TRUE, text.c_str());
   if (handle == nullptr) {
-    return nullptr;
+    const DWORD error = GetLastError();
+    return SysError{static_cast<int>(error),
+                    "CreateMutexA(\"" + text + "\") failed with error " + std::to_string(error)};
   }
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-  return std::make_unique<Win32Mutex>(handle, existed);
+  return std::unique_ptr<NamedMutex>(std::make_unique<Win32Mutex>(handle, existed));
 }
 
 std::unique_ptr<NamedSemaphore> CreateNamedSemaphore(std::string_view name,

@@ -85,7 +85,7 @@ private:
 
 std::vector<Item> Reloaded() {
   ListWindow next;
-  next.Settings().LoadDirectoryList();
+  EXPECT_TRUE(next.Settings().LoadDirectoryList());
   return next.Items();
 }
 
@@ -250,7 +250,7 @@ TEST_F(DirectoryList, ACheckMarkGoesToTheFirstItemOfACaption) {
   StoreEntry(0, "same", "/s", true);
   StoreEntry(1, "same", "/s", false);
   ListWindow next;
-  next.Settings().LoadDirectoryList();
+  EXPECT_TRUE(next.Settings().LoadDirectoryList());
   ASSERT_EQ(next.Entries().Count(), 2);
   // The marks are kept by caption: the second entry's "unchecked" wins for
   // both items.

@@ -251,13 +251,24 @@ TEST_F(OptionsPage, AFailedApplyKeepsApplyOnStoresNothingAndSaysWhyInTheStatusBa
   page().edtIntervalValue->setValue(9);
   test::RefuseWritesOf(hive_, "Run Interval Value");
 
+  // The journal of a desktop session gets the same as one warning line.
+  static QStringList warnings;
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && QByteArray(context.category) == "fegolin.settings") {
+          warnings << text;
+        }
+      });
   form().actApply->trigger();
+  qInstallMessageHandler(previous);
   EXPECT_TRUE(ApplyOn());
   EXPECT_EQ(Stored("Run Interval Value"), 5);
   EXPECT_EQ(Stored("Show Splash"), 1) << "the values before the refused one are not kept either";
   const QString message = form().StatusBar1->currentMessage();
   EXPECT_TRUE(message.startsWith(QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) << message.toStdString();
   EXPECT_TRUE(message.endsWith(QStringLiteral("database or disk is full"))) << message.toStdString();
+  EXPECT_EQ(warnings, QStringList{message});
 
   test::AllowWrites(hive_);
   form().actApply->trigger();

@@ -286,7 +286,7 @@ TEST_F(SingleInstance, ARequestNeverGoesToAnotherAccountsSocket) {
                                std::filesystem::perm_options::replace);
   const test::EnvironmentOverride runtime("XDG_RUNTIME_DIR", shared.c_str());
 
-  const auto held = platform::CreateNamedMutex(mutexName);
+  const auto held = platform::CreateNamedMutex(mutexName).value();
   QLocalServer impostor;
   ASSERT_TRUE(impostor.listen(QString::fromStdString((shared / socketFile).string())));
   for (const auto& entry : std::filesystem::directory_iterator(shared)) {

@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
   std::unique_ptr<NamedMutex> mutex;
   std::unique_ptr<NamedSemaphore> semaphore;
   if (kind == "mutex") {
-    mutex = CreateNamedMutex(argv[2]);
+    if (auto created = CreateNamedMutex(argv[2])) {
+      mutex = std::move(created).value();
+    }
     std::cout << (!mutex ? "failed" : mutex->AlreadyExisted() ? "existed" : "created") << std::endl;
   } else if (kind == "sem" && argc >= 4) {
     semaphore = CreateNamedSemaphore(argv[2], std::atoi(argv[3]));

@@ -115,9 +115,9 @@ private:
 
 TEST_F(LockFolders, WithoutARuntimeFolderTheObjectsGoToAPrivateFolderInTemp) {
   const std::string name = UniqueName("mutex");
-  auto first = CreateNamedMutex(name);
+  auto first = CreateNamedMutex(name).value();
   ASSERT_TRUE(first);
-  EXPECT_TRUE(CreateNamedMutex(name)->AlreadyExisted());
+  EXPECT_TRUE(CreateNamedMutex(name).value()->AlreadyExisted());
   EXPECT_TRUE(IsPrivate(TempFolder()));
   EXPECT_EQ(FolderOfTheObjects(), TempFolder());
 }
@@ -140,7 +140,7 @@ TEST_P(LockFoldersPlanted, ATempFolderOthersCouldUseIsPassedOver) {
   const auto before = test::EntriesBelow(temp_);
 
   const std::string name = UniqueName("mutex");
-  auto first = CreateNamedMutex(name);
+  auto first = CreateNamedMutex(name).value();
   ASSERT_TRUE(first);
   EXPECT_FALSE(first->AlreadyExisted());
   Child other({"mutex", name});
@@ -191,7 +191,7 @@ TEST_P(LockFoldersRuntime, TheRuntimeFolderIsUsedOnlyWhenItIsPrivate) {
   }
   const EnvironmentOverride set("XDG_RUNTIME_DIR", runtime.c_str());
   const std::string name = UniqueName("mutex");
-  auto mutex = CreateNamedMutex(name);
+  auto mutex = CreateNamedMutex(name).value();
   ASSERT_TRUE(mutex);
   EXPECT_FALSE(mutex->AlreadyExisted());
   EXPECT_EQ(FolderOfTheObjects(), GetParam().used ? runtime : TempFolder());
@@ -248,14 +248,14 @@ TEST_F(LockFolders, ALockAnotherAccountHoldsNeverHoldsUpAStart) {
   fs::permissions(shared, fs::perms::all, fs::perm_options::replace);
   const EnvironmentOverride set("XDG_RUNTIME_DIR", shared.c_str());
   const std::string name = UniqueName("mutex");
-  CreateNamedMutex(name);  // whatever a start leaves in the folder it uses
+  (void)CreateNamedMutex(name);  // whatever a start leaves in the folder it uses
   for (const auto& entry : fs::directory_iterator(shared)) {
     ASSERT_EQ(::chown(entry.path().c_str(), kNobody, kNobody), 0);
   }
   const auto holder = LockEverythingIn(shared, kNobody);
   EXPECT_TRUE(ReturnsInTime([&] {
     const auto mutex = CreateNamedMutex(name);
-    return mutex && !mutex->AlreadyExisted();
+    return mutex && !mutex.value()->AlreadyExisted();
   }));
 }
 
@@ -263,9 +263,13 @@ TEST_F(LockFolders, ALockAnotherAccountHoldsNeverHoldsUpAStart) {
 // debugger, say) makes a start give up after a while, not hang.
 TEST_F(LockFolders, AGuardHeldForGoodMakesAStartGiveUpNotHang) {
   const std::string name = UniqueName("mutex");
-  CreateNamedMutex(name);
+  (void)CreateNamedMutex(name);
   const auto holder = LockEverythingIn(FolderOfTheObjects(), std::nullopt);
-  EXPECT_TRUE(ReturnsInTime([&] { return CreateNamedMutex(name) == nullptr; }));
+  EXPECT_TRUE(ReturnsInTime([&] {
+    // And it says which lock it could not have.
+    const auto mutex = CreateNamedMutex(name);
+    return !mutex && mutex.error().text.find(".guard") != std::string::npos;
+  }));
 }
 
 // A request is only ever sent to a socket of our own.

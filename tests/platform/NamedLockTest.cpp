@@ -35,26 +35,26 @@ std::int32_t CountHolders(NamedSemaphore& semaphore) {
 
 TEST(NamedMutex, ExistsWhileAnyHandleIsOpen) {
   const std::string name = UniqueName("mutex");
-  auto first = CreateNamedMutex(name);
+  auto first = CreateNamedMutex(name).value();
   ASSERT_TRUE(first);
   EXPECT_FALSE(first->AlreadyExisted());
-  auto second = CreateNamedMutex(name);
+  auto second = CreateNamedMutex(name).value();
   ASSERT_TRUE(second);
   EXPECT_TRUE(second->AlreadyExisted());
   // The creator goes; the later handle still keeps the mutex in existence.
   first.reset();
-  EXPECT_TRUE(CreateNamedMutex(name)->AlreadyExisted());
+  EXPECT_TRUE(CreateNamedMutex(name).value()->AlreadyExisted());
   second.reset();
-  EXPECT_FALSE(CreateNamedMutex(name)->AlreadyExisted());
+  EXPECT_FALSE(CreateNamedMutex(name).value()->AlreadyExisted());
 }
 
 TEST(NamedMutex, SeenByAnotherProcessUntilItEnds) {
   const std::string name = UniqueName("mutex");
   Child child({"mutex", name});
   ASSERT_EQ(child.Report(), "created");
-  EXPECT_TRUE(CreateNamedMutex(name)->AlreadyExisted());
+  EXPECT_TRUE(CreateNamedMutex(name).value()->AlreadyExisted());
   child.Finish();
-  EXPECT_FALSE(CreateNamedMutex(name)->AlreadyExisted());
+  EXPECT_FALSE(CreateNamedMutex(name).value()->AlreadyExisted());
 }
 
 TEST(NamedMutex, KilledHolderDoesNotBlockTheNextStart) {
@@ -62,7 +62,7 @@ TEST(NamedMutex, KilledHolderDoesNotBlockTheNextStart) {
   Child child({"mutex", name});
   ASSERT_EQ(child.Report(), "created");
   child.Kill();
-  auto next = CreateNamedMutex(name);
+  auto next = CreateNamedMutex(name).value();
   ASSERT_TRUE(next);
   EXPECT_FALSE(next->AlreadyExisted());
   // And the new owner is seen by the processes after it.

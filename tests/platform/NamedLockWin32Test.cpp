@@ -26,7 +26,7 @@ const std::string kMutexName = "TkitSingleInstance in application Fegolin";
 const std::string kSemaphoreName = "TkitSingleInstance Semaphore in application Fegolin";
 
 TEST(NamedMutexWin32, SecondProcessGetsAlreadyExistsForTheSingleInstanceMutex) {
-  auto first = CreateNamedMutex(kMutexName);
+  auto first = CreateNamedMutex(kMutexName).value();
   ASSERT_TRUE(first);
   ASSERT_FALSE(first->AlreadyExisted());
   Child second({"mutex", kMutexName});

@@ -96,7 +96,7 @@ struct LaunchCase {
 
 class AutoStartLaunch : public ::testing::TestWithParam<LaunchCase> {
 protected:
-  void TearDown() override { platform::UnregisterAutoStart("Fegolin"); }
+  void TearDown() override { (void)platform::UnregisterAutoStart("Fegolin"); }
   test::TempTree tree_;
 };
 

@@ -33,7 +33,7 @@ std::string ExecLine(const std::string& entry) {
 
 class AutoStartEntry : public ::testing::Test {
 protected:
-  void TearDown() override { platform::UnregisterAutoStart("Fegolin"); }
+  void TearDown() override { (void)platform::UnregisterAutoStart("Fegolin"); }
 };
 
 TEST_F(AutoStartEntry, IsADesktopEntryNamedAfterTheTitle) {
@@ -77,6 +77,19 @@ TEST_F(AutoStartEntry, RefusesARelativeExecutable) {
   EXPECT_FALSE(fs::exists(ConfigHome() / "autostart" / "fegolin.desktop"));
 }
 
+// The reason travels up to the status bar and the log: the system's error
+// and the place it refused.
+TEST_F(AutoStartEntry, AFailedRegistrationSaysWhy) {
+  const fs::path folder = ConfigHome() / "autostart";
+  fs::remove_all(folder);
+  std::ofstream(folder) << "a file where the folder belongs";
+  const platform::Status status = platform::RegisterAutoStart("Fegolin", "/usr/bin/fegolin");
+  fs::remove(folder);
+  ASSERT_FALSE(status);
+  EXPECT_NE(status.error().code, 0);
+  EXPECT_NE(status.error().text.find(folder.string()), std::string::npos) << status.error().text;
+}
+
 TEST_F(AutoStartEntry, UnregisterRemovesTheEntryAndIsFineWithoutOne) {
   ASSERT_TRUE(platform::RegisterAutoStart("Fegolin", "/usr/bin/fegolin"));
   EXPECT_TRUE(platform::UnregisterAutoStart("Fegolin"));
@@ -101,9 +114,9 @@ TEST_F(AutoStartEntry, IgnoresARelativeConfigHome) {
   const std::string home = (ConfigHome().parent_path() / "home").string();
   setenv("HOME", home.c_str(), 1);
   setenv("XDG_CONFIG_HOME", "relative/config", 1);
-  const bool registered = platform::RegisterAutoStart("Fegolin", "/usr/bin/fegolin");
+  const bool registered = platform::RegisterAutoStart("Fegolin", "/usr/bin/fegolin").ok();
   const bool landed = fs::exists(fs::path(home) / ".config" / "autostart" / "fegolin.desktop");
-  platform::UnregisterAutoStart("Fegolin");
+  (void)platform::UnregisterAutoStart("Fegolin");
   setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
   if (savedHome != nullptr) {
     setenv("HOME", savedHome, 1);
