@@ -7,14 +7,22 @@
 
 #include <QLabel>
 
+#include <memory>
+
 namespace fegolin {
 
 void TfrmMain::ShowRunOutcome(const CleanSummary& total) {
   try {
-    tabStatus->lblOutcome->setText(QStringLiteral("Ergebnis:\n") + OutcomeText(total));
+    outcome_ = std::make_unique<CleanSummary>(total);
+    ShowOutcomeText();
   } catch (...) {
     // The label keeps what it showed.
   }
+}
+
+void TfrmMain::ShowOutcomeText() {
+  tabStatus->lblOutcome->setText(tr("Ergebnis:") + QLatin1Char('\n') +
+                                 (outcome_ ? OutcomeText(*outcome_) : QStringLiteral("n/a")));
 }
 
 } // namespace fegolin
