@@ -133,7 +133,7 @@ void TcAboutPage::RetranslateUi() {
   lblAuthor->setText(tr("Geschrieben vom Fegolin-Team bei Norvalt"));
   for (const auto& [label, caption1, caption2] :
        {std::tuple{kitVersionLabel, tr("Produktversion:"), tr("Dateiversion:")},
-        std::tuple{kitVersionLabel1, tr("Dateibeschreibung:"), tr("Kommentar:")}}) {
+        std::tuple{kitVersionLabel1, tr("Beschreibung:"), tr("Kommentar:")}}) {
     TkitVersionInfoCollection& items = label->VersionInfo();
     items.BeginUpdate();
     items.Items(0).SetCaption(caption1);

@@ -122,7 +122,7 @@
         <translation>File Version:</translation>
     </message>
     <message>
-        <source>Dateibeschreibung:</source>
+        <source>Beschreibung:</source>
         <translation>File Description:</translation>
     </message>
     <message>

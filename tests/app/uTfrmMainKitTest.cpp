@@ -355,7 +355,7 @@ TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
   EXPECT_EQ(page.kitVersionLabel->Caption(),
             QStringLiteral("Produktversion:\t" FEGOLIN_PRODUCT_VERSION "\r\nDateiversion:\t" FEGOLIN_FILE_VERSION "\r\n"));
   EXPECT_EQ(page.kitVersionLabel1->Caption(),
-            QStringLiteral("Dateibeschreibung:\tLöscht Temporäre Dateien\r\nKommentar:\tFinal Version\r\n"));
+            QStringLiteral("Beschreibung:\tLöscht Temporäre Dateien\r\nKommentar:\tFinal Version\r\n"));
   for (const TkitVersionLabel* label : {page.kitVersionLabel, page.kitVersionLabel1}) {
     EXPECT_FALSE(label->DoubleSpaced());
     EXPECT_EQ(label->TabStop(), 8);
