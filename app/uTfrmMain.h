@@ -144,8 +144,8 @@ public:
   void RearmCleanTimer(std::optional<std::uint32_t> interval = std::nullopt);
   void timAktualTimer();
   void FillIntervalUnits();
-  // The unit names (keeping the selected unit) and the status caption in
-  // the current language.
+  // The translation of every window, the unit names (keeping the selected
+  // unit) and the status caption in the current language.
   void RefreshLanguageTexts();
   // The language group, the unit names and the status caption as the
   // current language has them.

@@ -30,7 +30,7 @@ public:
   QCheckBox* cbxOptionWindowSize;
   QCheckBox* cbxOptionSplash;
   QCheckBox* cbxOptionTipps;    // hidden: the tips window changes it
-  TcRadioGroup* grpLanguage;    // the language of the run-time texts
+  TcRadioGroup* grpLanguage;    // the language of every text
   QPushButton* btnAdvanced;  // the cleaning rules, in a dialog of their own
   QPushButton* btnDefaults;
   QPushButton* btnApply;
