@@ -16,19 +16,23 @@ bool Owns(LinkOwn own, LinkOwn part) {
 } // namespace
 
 QAction* CreateAction(QObject* owner, const ActionDef& def, const TcImageList& images) {
-  auto* action = new QAction(def.caption, owner);
+  auto* action = new QAction(owner);
   action->setObjectName(QString::fromLatin1(def.name));
   action->setProperty("category", QString::fromLatin1(def.category));
-  action->setProperty("hint", def.hint);
   action->setProperty("imageIndex", def.imageIndex);
-  if (!def.hint.isEmpty()) {
-    action->setToolTip(def.hint);
-  }
   if (def.imageIndex >= 0) {
     action->setIcon(images.Icon(def.imageIndex));
   }
   action->setEnabled(def.enabled);
   return action;
+}
+
+void SetActionTexts(QAction* action, const QString& caption, const QString& hint) {
+  // The hint first: a change of either text tells the bound controls, and
+  // they read both.
+  action->setProperty("hint", hint);
+  action->setToolTip(hint);
+  action->setText(caption);
 }
 
 QString ActionHint(const QAction* action) { return action->property("hint").toString(); }

@@ -17,17 +17,20 @@ namespace fegolin {
 
 class TcImageList;
 
+// The texts are not part of it: they follow the language (SetActionTexts).
 struct ActionDef {
   const char* name;      // object name, e.g. "actExit"
   const char* category;  // "Actions" or "Menu"
-  QString caption;       // empty: none
-  QString hint;          // empty: none
   int imageIndex;        // index into the image list, -1: none
   bool enabled;
 };
 
 // Creates the action as child of `owner`.
 QAction* CreateAction(QObject* owner, const ActionDef& def, const TcImageList& images);
+
+// Gives the action its caption and hint (empty: none); the bound buttons
+// and menu entries follow.
+void SetActionTexts(QAction* action, const QString& caption, const QString& hint);
 
 // The action's own hint (not Qt's tooltip fallback to the caption).
 QString ActionHint(const QAction* action);

@@ -1,5 +1,8 @@
 #include "app/uCleanTexts.h"
 
+#include "common/uConst.h"
+
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <cstring>
@@ -7,30 +10,39 @@
 namespace fegolin {
 namespace {
 
-QLocale German() { return {QLocale::German, QLocale::Germany}; }
+// The translation context of these texts.
+class TcCleanTexts {
+  Q_DECLARE_TR_FUNCTIONS(TcCleanTexts)
+};
+
+// Numbers as the reader of the language in force writes them.
+QLocale ReadersLocale() {
+  return CurrentLanguage() == kLanguageEnglish ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                               : QLocale(QLocale::German, QLocale::Germany);
+}
 
 } // namespace
 
 QString ReasonCaption(CleanReason reason) {
   switch (reason) {
   case CleanReason::None:
-    return QStringLiteral("wird entfernt");
+    return TcCleanTexts::tr("wird entfernt");
   case CleanReason::KeepPattern:
-    return QStringLiteral("Schutzmuster");
+    return TcCleanTexts::tr("Schutzmuster");
   case CleanReason::OtherFileSystem:
-    return QStringLiteral("anderes Dateisystem");
+    return TcCleanTexts::tr("anderes Dateisystem");
   case CleanReason::InUse:
-    return QStringLiteral("in Gebrauch");
+    return TcCleanTexts::tr("in Gebrauch");
   case CleanReason::TooYoung:
-    return QStringLiteral("jünger als das Mindestalter");
+    return TcCleanTexts::tr("jünger als das Mindestalter");
   case CleanReason::NotEmpty:
-    return QStringLiteral("enthält Bleibendes");
+    return TcCleanTexts::tr("enthält Bleibendes");
   case CleanReason::NoPermission:
-    return QStringLiteral("keine Berechtigung");
+    return TcCleanTexts::tr("keine Berechtigung");
   case CleanReason::Failed:
     break;
   }
-  return QStringLiteral("Fehler");
+  return TcCleanTexts::tr("Fehler");
 }
 
 QString RefusalCaption(const platform::TargetCheck& check) {
@@ -39,25 +51,25 @@ QString RefusalCaption(const platform::TargetCheck& check) {
   case TargetRefusal::None:
     return {};
   case TargetRefusal::Relative:
-    return QStringLiteral("kein absoluter Pfad");
+    return TcCleanTexts::tr("kein absoluter Pfad");
   case TargetRefusal::Root:
-    return QStringLiteral("das Wurzelverzeichnis");
+    return TcCleanTexts::tr("das Wurzelverzeichnis");
   case TargetRefusal::HomeOrAbove:
-    return QStringLiteral("das Benutzerverzeichnis oder ein Verzeichnis darüber");
+    return TcCleanTexts::tr("das Benutzerverzeichnis oder ein Verzeichnis darüber");
   case TargetRefusal::NotOwned:
-    return QStringLiteral("gehört einem anderen Benutzer");
+    return TcCleanTexts::tr("gehört einem anderen Benutzer");
   case TargetRefusal::ForeignLink:
-    return QStringLiteral("erreicht über eine Verknüpfung eines anderen Benutzers");
+    return TcCleanTexts::tr("erreicht über eine Verknüpfung eines anderen Benutzers");
   case TargetRefusal::ForeignFolder:
-    return QStringLiteral("erreicht über ein Verzeichnis, das ein anderer Benutzer ändern kann");
+    return TcCleanTexts::tr("erreicht über ein Verzeichnis, das ein anderer Benutzer ändern kann");
   case TargetRefusal::NotFolder:
-    return QStringLiteral("kein Verzeichnis");
+    return TcCleanTexts::tr("kein Verzeichnis");
   case TargetRefusal::Missing:
-    return QStringLiteral("existiert nicht");
+    return TcCleanTexts::tr("existiert nicht");
   case TargetRefusal::CannotOpen:
     break;
   }
-  QString text = QStringLiteral("kann nicht geöffnet werden");
+  QString text = TcCleanTexts::tr("kann nicht geöffnet werden");
   if (check.error != 0) {
     text += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(check.error)) +
             QLatin1Char(')');
@@ -71,19 +83,19 @@ QString RefusalOf(std::string_view directory) {
 
 QString RefusedHint(std::string_view directory) {
   const QString refusal = RefusalOf(directory);
-  return refusal.isEmpty() ? QString() : QStringLiteral("Wird nicht gereinigt: ") + refusal;
+  return refusal.isEmpty() ? QString() : TcCleanTexts::tr("Wird nicht gereinigt: ") + refusal;
 }
 
-QString CountText(std::uint64_t count) { return German().toString(static_cast<qulonglong>(count)); }
+QString CountText(std::uint64_t count) { return ReadersLocale().toString(static_cast<qulonglong>(count)); }
 
 QString SizeText(std::uint64_t bytes) {
-  return German().formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeSIFormat);
+  return ReadersLocale().formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeSIFormat);
 }
 
 QString OutcomeText(const CleanSummary& total) {
   // A number stays on the line of its word when the text wraps.
   const QChar bound(0xa0);
-  return QStringLiteral("%1%5entfernt, %2%5behalten, %3%5fehlgeschlagen, %4%5frei%5geworden")
+  return TcCleanTexts::tr("%1%5entfernt, %2%5behalten, %3%5fehlgeschlagen, %4%5frei%5geworden")
       .arg(CountText(total.removed), CountText(total.kept), CountText(total.failed),
            SizeText(total.bytes).replace(QLatin1Char(' '), bound), bound);
 }

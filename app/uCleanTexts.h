@@ -1,8 +1,9 @@
 #pragma once
 
-// The window's German words for what the cleaning engine decides: why an
-// entry stays, why a folder is refused, and what a run came to. The
-// headless command prints the engine's own English texts instead.
+// The window's words for what the cleaning engine decides: why an entry
+// stays, why a folder is refused, and what a run came to, in the language
+// in force. The headless command prints the engine's own English texts
+// instead.
 
 #include "common/uCommon.h"
 
@@ -24,7 +25,8 @@ QString RefusalOf(std::string_view directory);
 // empty when a run may clean it.
 QString RefusedHint(std::string_view directory);
 
-// Counts and sizes as a German reader writes them: "1.234", "12,3 MB".
+// Counts and sizes as a reader of the language in force writes them:
+// "1.234", "12,3 MB" in German, "1,234", "12.3 MB" in English.
 QString CountText(std::uint64_t count);
 QString SizeText(std::uint64_t bytes);
 

@@ -3,24 +3,47 @@
 #include "kit/kitfolder.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
 #include <utility>
+#include <vector>
 
 namespace fegolin {
 namespace {
 
 TcDialogScript* gActiveScript = nullptr;
 
+// The translation context of the dialogs' own texts.
+class TcDialogTexts {
+  Q_DECLARE_TR_FUNCTIONS(TcDialogTexts)
+
+public:
+  static QString Yes() { return tr("&Ja"); }
+  static QString No() { return tr("&Nein"); }
+  static QString Cancel() { return tr("&Abbrechen"); }
+  static QString Ok() { return tr("OK"); }
+  static QString Warning() { return tr("Warnung"); }
+};
+
+// Gives the box's buttons `captions`, in the order of `buttons`.
+void SetButtonTexts(QMessageBox& box, const std::vector<QMessageBox::StandardButton>& buttons,
+                    const QStringList& captions) {
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    box.button(buttons[i])->setText(captions.at(static_cast<qsizetype>(i)));
+  }
+}
+
 } // namespace
 
 namespace Dialogs {
 
 DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) {
+  const QStringList buttons{TcDialogTexts::Yes(), TcDialogTexts::No(), TcDialogTexts::Cancel()};
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    const auto answer = script->Take({DialogRequest::Kind::Question, title, text, {}});
+    const auto answer = script->Take({DialogRequest::Kind::Question, title, text, {}, buttons});
     if (!answer || answer->cancelled) {
       return DialogAnswer::Cancel;
     }
@@ -28,9 +51,7 @@ DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString
   }
   QMessageBox box(QMessageBox::Question, title, text,
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
-  box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Abbrechen"));
+  SetButtonTexts(box, {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}, buttons);
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::Cancel);
   switch (box.exec()) {
@@ -41,35 +62,41 @@ DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString
 }
 
 bool ConfirmWarning(QWidget* parent, const QString& text) {
+  const QStringList buttons{TcDialogTexts::Yes(), TcDialogTexts::No()};
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    const auto answer = script->Take({DialogRequest::Kind::Confirm, QStringLiteral("Warning"), text, {}});
+    const auto answer =
+        script->Take({DialogRequest::Kind::Confirm, TcDialogTexts::Warning(), text, {}, buttons});
     return answer && answer->accepted;
   }
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text,
+  QMessageBox box(QMessageBox::Warning, TcDialogTexts::Warning(), text,
                   QMessageBox::Yes | QMessageBox::No, parent);
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+  SetButtonTexts(box, {QMessageBox::Yes, QMessageBox::No}, buttons);
   return box.exec() == QMessageBox::Yes;
 }
 
 void ShowWarning(QWidget* parent, const QString& title, const QString& text) {
+  const QStringList buttons{TcDialogTexts::Ok()};
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    script->Record({DialogRequest::Kind::Message, title, text, {}});
+    script->Record({DialogRequest::Kind::Message, title, text, {}, buttons});
     return;
   }
   QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+  SetButtonTexts(box, {QMessageBox::Ok}, buttons);
   box.exec();
 }
 
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
                  const QString& initial) {
+  const QStringList buttons{TcDialogTexts::Ok(), TcDialogTexts::Cancel()};
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    const auto answer = script->Take({DialogRequest::Kind::Input, title, prompt, initial});
+    const auto answer = script->Take({DialogRequest::Kind::Input, title, prompt, initial, buttons});
     return answer && answer->accepted ? answer->text : initial;
   }
   QInputDialog dialog(parent);
   dialog.setWindowTitle(title);
   dialog.setLabelText(prompt);
+  dialog.setOkButtonText(buttons.at(0));
+  dialog.setCancelButtonText(buttons.at(1));
   dialog.setTextValue(initial);
   return dialog.exec() == QDialog::Accepted ? dialog.textValue() : initial;
 }
@@ -77,7 +104,7 @@ QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
 std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString& initialFolder) {
   dialog.SetFolder(initialFolder);
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    const auto answer = script->Take({DialogRequest::Kind::Folder, {}, {}, initialFolder});
+    const auto answer = script->Take({DialogRequest::Kind::Folder, {}, {}, initialFolder, {}});
     if (!answer || !answer->accepted) {
       return std::nullopt;
     }
@@ -92,7 +119,7 @@ std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString
 
 bool Execute(QDialog& dialog) {
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    const auto answer = script->Take({DialogRequest::Kind::Window, dialog.windowTitle(), {}, {}});
+    const auto answer = script->Take({DialogRequest::Kind::Window, dialog.windowTitle(), {}, {}, {}});
     dialog.setResult(QDialog::Rejected);
     dialog.show();
     if (answer && answer->user) {

@@ -5,6 +5,7 @@
 // next answer instead, so tests never block on a modal loop.
 
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -30,18 +31,22 @@ enum class DialogAnswer { Yes, No, Cancel };
 
 namespace Dialogs {
 
+// Every text the dialogs add themselves (titles, button captions) is in the
+// language in force; Qt's own button words are not used.
+
 // A question titled `title` with the buttons "&Ja", "&Nein" and
 // "&Abbrechen"; closing it counts as Abbrechen.
 DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text);
 
-// A warning message box titled "Warning" with the buttons "&Yes" and "&No".
-// True only for Yes.
+// A warning message box titled "Warnung" with the buttons "&Ja" and
+// "&Nein". True only for Ja.
 bool ConfirmWarning(QWidget* parent, const QString& text);
 
 // A warning message box with `title` and the button OK.
 void ShowWarning(QWidget* parent, const QString& title, const QString& text);
 
-// A modal input box. The answer, or `initial` when cancelled.
+// A modal input box with OK and &Abbrechen. The answer, or `initial` when
+// cancelled.
 QString InputBox(QWidget* parent, const QString& title, const QString& prompt,
                  const QString& initial);
 
@@ -64,6 +69,7 @@ struct DialogRequest {
   QString title;    // a window: its title
   QString text;     // message, prompt
   QString initial;  // input box text, preselected folder
+  QStringList buttons;  // the captions of a message or input box's buttons
 };
 
 // Answers the program's dialogs in order. A call with no answer left is

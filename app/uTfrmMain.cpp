@@ -74,6 +74,7 @@ TfrmMain::TfrmMain(QWidget* parent)
   optionsView_ = std::make_unique<TcOptionsView>(*this, *tabOptions);
   directoryList_ = std::make_unique<TcDirectoryList>(*tabSelect->cbxKitDirectoryList);
   CreateFolderDialog();
+  RetranslateUi();
   ConnectHandlers();
   // The kit components have done their part of loading the window (hidden
   // it, set its size, ended a second instance) before FormCreate runs.
@@ -110,11 +111,11 @@ void TfrmMain::BuildLayout() {
   tabOptions = new TcOptionsPage;
   tabAbout = new TcAboutPage;
   tabHelp = new TcHelpPage;
-  pgeMain->addTab(tabStatus, QStringLiteral("Status"));
-  pgeMain->addTab(tabSelect, QStringLiteral("Verzeichnis Wählen"));
-  pgeMain->addTab(tabOptions, QStringLiteral("Optionen"));
-  pgeMain->addTab(tabAbout, QStringLiteral("Info"));
-  pgeMain->addTab(tabHelp, QStringLiteral("Hilfe"));
+  for (QWidget* page : {static_cast<QWidget*>(tabStatus), static_cast<QWidget*>(tabSelect),
+                        static_cast<QWidget*>(tabOptions), static_cast<QWidget*>(tabAbout),
+                        static_cast<QWidget*>(tabHelp)}) {
+    pgeMain->addTab(page, QString());
+  }
   pgeMain->setCurrentWidget(tabHelp);
   form->addWidget(pgeMain, 1);
 
@@ -145,12 +146,9 @@ void TfrmMain::BuildLayout() {
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
   form->addWidget(StatusBar1);
 
-  btnClean->setText(QStringLiteral("&Jetzt Löschen"));
+  // Their own captions (and the hint of btnHide) come with the language.
   LinkButton(btnClean, actCleanDirectories, LinkOwn::Caption);
-  btnHide->setText(QStringLiteral("&In den Hintergrund"));
-  btnHide->setToolTip(QStringLiteral("Das Programm in den Hintergrund (Symbolleiste) verkleinern"));
   LinkButton(btnHide, actHide, LinkOwn::CaptionAndHint);
-  btnCancel->setText(QStringLiteral("&Ende"));
   LinkButton(btnCancel, actExit, LinkOwn::Caption);
 
   LinkButton(tabSelect->btnAddDirToList, actAddDirectory);
@@ -264,7 +262,7 @@ void TfrmMain::WelcomeFirstRun() {
 void TfrmMain::ReportStorageProblem() {
   if (const std::string problem = platform::ProcessRegistry().StorageProblem(); !problem.empty()) {
     qCWarning(lcSettings).noquote() << "settings are not stored:" << problem.c_str();
-    StatusBar1->showMessage(QStringLiteral("Einstellungen werden nicht gespeichert: ") +
+    StatusBar1->showMessage(tr("Einstellungen werden nicht gespeichert: ") +
                             QString::fromStdString(problem));
   }
 }
@@ -341,8 +339,8 @@ void TfrmMain::actExitExecute() {
     // closes the window directly and never writes the list.
     if (ListChanged()) {
       switch (Dialogs::AskYesNoCancel(this, windowTitle(),
-                                      QStringLiteral("Die Verzeichnisliste wurde geändert.\n"
-                                                     "Sollen die Änderungen gespeichert werden?"))) {
+                                      tr("Die Verzeichnisliste wurde geändert.\n"
+                                         "Sollen die Änderungen gespeichert werden?"))) {
       case DialogAnswer::Cancel:
         return;
       case DialogAnswer::Yes:

@@ -144,8 +144,8 @@ public:
   void RearmCleanTimer(std::optional<std::uint32_t> interval = std::nullopt);
   void timAktualTimer();
   void FillIntervalUnits();
-  // The unit names (keeping the selected unit) and the status caption in
-  // the current language.
+  // The translation of every window, the unit names (keeping the selected
+  // unit) and the status caption in the current language.
   void RefreshLanguageTexts();
   // The language group, the unit names and the status caption as the
   // current language has them.
@@ -196,6 +196,11 @@ public:
   // `total`: the summaries of all folders of the run added up.
   void ShowRunOutcome(const CleanSummary& total);
 
+  // --- Texts in the language in force (uTfrmMainTexts.cpp)
+  // Every caption, hint and menu entry of the window, and the texts it
+  // puts on its pages (the outcome, the hints of refused entries).
+  void RetranslateUi();
+
 signals:
   // The window went through FormClose; being the main window, the
   // application ends with it.
@@ -204,12 +209,19 @@ signals:
 protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
 private:
   void BuildLayout();
   void CreateKitComponents();
   void CreateActions();
   void CreateMenus();
+  void RetranslateActions();
+  void RetranslateMenus();
+  // The folder browser's title and buttons.
+  void RetranslateFolderDialog();
+  // The Status page's outcome line for the last run, "n/a" before one.
+  void ShowOutcomeText();
   void CreateTimers();
   void ConnectHandlers();
   void FormCreate();
@@ -254,6 +266,9 @@ private:
   // The list as stored, to tell pending changes by.
   TcDirectoryList::Content listStored_;
   bool running_ = false;
+  // The last run's summary, shown again in a new language; null before
+  // the first run.
+  std::unique_ptr<CleanSummary> outcome_;
   // A close that came while a run was under way, carried out after it.
   bool closeAfterRun_ = false;
 };

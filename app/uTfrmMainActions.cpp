@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <utility>
+
 namespace fegolin {
 namespace {
 
@@ -18,36 +20,55 @@ constexpr int kNoImage = -1;
 
 void TfrmMain::CreateActions() {
   const auto make = [this](const ActionDef& def) { return CreateAction(this, def, lstImage); };
-  actCleanDirectories = make({"actCleanDirectories", "Actions", QStringLiteral("&Jetzt Reinigen"),
-                              QStringLiteral("Jetzt Reinigen"), kNoImage, true});
-  actAddDirectory = make({"actAddDirectory", "Actions",
-                          QStringLiteral("&Verzeichnis wählen und es der Liste hinzufügen"),
-                          QStringLiteral("Ein Verzeichnis wählen um es der Liste beizufügen"), 0, true});
-  actHide = make({"actHide", "Actions", QStringLiteral("&Run Background"),
-                  QStringLiteral("In Symbolleite verkleinern"), kNoImage, true});
-  actExit = make({"actExit", "Menu", QStringLiteral("&Exit"), QStringLiteral("Programm beenden"),
-                  kNoImage, true});
-  actInterval = make({"actInterval", "Menu", QStringLiteral("Reinigungsintervall setzen"),
-                      QStringLiteral("Reinigungsintervall setzen"), kNoImage, true});
-  actAbout = make({"actAbout", "Menu", QStringLiteral("&Info"), {}, kNoImage, true});
-  actSelect = make({"actSelect", "Menu", QStringLiteral("&Zeigen Verzeichnisse"), {}, kNoImage, true});
-  actStatus = make({"actStatus", "Menu", QStringLiteral("Zeige Status"), {}, kNoImage, true});
-  actSetDefaults = make({"actSetDefaults", "Actions", QStringLiteral("&Vorgabe"),
-                         QStringLiteral("Optionen auf Vorgabewerte setzen"), kNoImage, true});
-  actRenameEntry = make({"actRenameEntry", "Actions", {}, QStringLiteral("Eintrag umbenennen"), 4, false});
-  actDeleteEntry = make({"actDeleteEntry", "Actions", {}, QStringLiteral("Eintrag entfernen"), 2, false});
-  actDeleteAll = make({"actDeleteAll", "Actions", {}, QStringLiteral("Alle Einträge entfernen"), 3, true});
-  actSetToDefaultEntries = make({"actSetToDefaultEntries", "Actions", {},
-                                 QStringLiteral("Alle Verzeichnisse auf Vorgabewerte setzen"), 5, true});
-  actShow = make({"actShow", "Menu", QStringLiteral("&Zeige"), {}, kNoImage, true});
-  actApply = make({"actApply", "Actions", QStringLiteral("Speichern"),
-                   QStringLiteral("Änderungen speichern"), kNoImage, false});
-  actApplyDir = make({"actApplyDir", "Actions", QStringLiteral("&Speichern"),
-                      QStringLiteral("Änderungen speichern"), kNoImage, false});
-  actPreview = make({"actPreview", "Actions", QStringLiteral("&Vorschau…"),
-                     QStringLiteral("Zeigen, was ein Lauf jetzt entfernen und was er behalten würde"),
-                     kNoImage, true});
+  actCleanDirectories = make({"actCleanDirectories", "Actions", kNoImage, true});
+  actAddDirectory = make({"actAddDirectory", "Actions", 0, true});
+  actHide = make({"actHide", "Actions", kNoImage, true});
+  actExit = make({"actExit", "Menu", kNoImage, true});
+  actInterval = make({"actInterval", "Menu", kNoImage, true});
+  actAbout = make({"actAbout", "Menu", kNoImage, true});
+  actSelect = make({"actSelect", "Menu", kNoImage, true});
+  actStatus = make({"actStatus", "Menu", kNoImage, true});
+  actSetDefaults = make({"actSetDefaults", "Actions", kNoImage, true});
+  actRenameEntry = make({"actRenameEntry", "Actions", 4, false});
+  actDeleteEntry = make({"actDeleteEntry", "Actions", 2, false});
+  actDeleteAll = make({"actDeleteAll", "Actions", 3, true});
+  actSetToDefaultEntries = make({"actSetToDefaultEntries", "Actions", 5, true});
+  actShow = make({"actShow", "Menu", kNoImage, true});
+  actApply = make({"actApply", "Actions", kNoImage, false});
+  actApplyDir = make({"actApplyDir", "Actions", kNoImage, false});
+  actPreview = make({"actPreview", "Actions", kNoImage, true});
   actPreview->setShortcut(QKeySequence(Qt::Key_F5));
+}
+
+void TfrmMain::RetranslateActions() {
+  struct Texts {
+    QAction* action;
+    QString caption;
+    QString hint;
+  };
+  for (const Texts& texts : {
+           Texts{actCleanDirectories, tr("&Jetzt Reinigen"), tr("Jetzt Reinigen")},
+           Texts{actAddDirectory, tr("&Verzeichnis wählen und es der Liste hinzufügen"),
+                 tr("Ein Verzeichnis wählen um es der Liste beizufügen")},
+           Texts{actHide, tr("In den &Hintergrund"), tr("In Symbolleite verkleinern")},
+           Texts{actExit, tr("B&eenden"), tr("Programm beenden")},
+           Texts{actInterval, tr("Reinigungsintervall setzen"), tr("Reinigungsintervall setzen")},
+           Texts{actAbout, tr("&Info"), {}},
+           Texts{actSelect, tr("&Zeigen Verzeichnisse"), {}},
+           Texts{actStatus, tr("Zeige Status"), {}},
+           Texts{actSetDefaults, tr("&Vorgabe"), tr("Optionen auf Vorgabewerte setzen")},
+           Texts{actRenameEntry, {}, tr("Eintrag umbenennen")},
+           Texts{actDeleteEntry, {}, tr("Eintrag entfernen")},
+           Texts{actDeleteAll, {}, tr("Alle Einträge entfernen")},
+           Texts{actSetToDefaultEntries, {}, tr("Alle Verzeichnisse auf Vorgabewerte setzen")},
+           Texts{actShow, tr("&Zeige"), {}},
+           Texts{actApply, tr("Speichern"), tr("Änderungen speichern")},
+           Texts{actApplyDir, tr("&Speichern"), tr("Änderungen speichern")},
+           Texts{actPreview, tr("&Vorschau…"),
+                 tr("Zeigen, was ein Lauf jetzt entfernen und was er behalten würde")},
+       }) {
+    SetActionTexts(texts.action, texts.caption, texts.hint);
+  }
 }
 
 void TfrmMain::CreateMenus() {
@@ -63,14 +84,25 @@ void TfrmMain::CreateMenus() {
   // only their images), so the menu names them.
   mnuPopUp = new QMenu(this);
   mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-  AddMenuItem(mnuPopUp, "ShowStatus1", actRenameEntry, QStringLiteral("Eintrag &umbenennen"));
+  // Their captions come with the language (RetranslateMenus).
+  AddMenuItem(mnuPopUp, "ShowStatus1", actRenameEntry, QStringLiteral(" "));
   mnuPopUp->addSeparator();
-  AddMenuItem(mnuPopUp, "SelectDirectory1", actDeleteEntry, QStringLiteral("Eintrag &entfernen"));
+  AddMenuItem(mnuPopUp, "SelectDirectory1", actDeleteEntry, QStringLiteral(" "));
   mnuPopUp->addSeparator();
   AddMenuItem(mnuPopUp, "Preview2", actPreview);
   mnuPopUp->addSeparator();
   // Choosing "Cancel" only closes the menu.
-  mnuPopUp->addAction(QStringLiteral("Cancel"))->setObjectName(QStringLiteral("Cancel1"));
+  mnuPopUp->addAction(QString())->setObjectName(QStringLiteral("Cancel1"));
+}
+
+void TfrmMain::RetranslateMenus() {
+  for (const auto& [name, caption] : {std::pair{"ShowStatus1", tr("Eintrag &umbenennen")},
+                                      std::pair{"SelectDirectory1", tr("Eintrag &entfernen")},
+                                      std::pair{"Cancel1", tr("Abbrechen")}}) {
+    if (auto* item = mnuPopUp->findChild<QAction*>(QLatin1String(name))) {
+      item->setText(caption);
+    }
+  }
 }
 
 void TfrmMain::CreateTimers() {

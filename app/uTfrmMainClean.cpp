@@ -10,6 +10,7 @@
 #include "app/uDirectoryList.h"
 #include "app/uLog.h"
 #include "app/uRunAside.h"
+#include "app/uTranslation.h"
 #include "common/uCommon.h"
 #include "common/uConst.h"
 #include "kit/kitlist.h"
@@ -201,7 +202,7 @@ void TfrmMain::RunClean() {
     status.aniProgress->Start();
     status.lblAction->setText(MessageText(csWorkingLabel));
     status.lblLastRun->setText(DateTimeText(clock_()));
-    status.lblDuration->setText(QStringLiteral("läuft ..."));
+    status.lblDuration->setText(tr("läuft ..."));
     timCleanTimer->stop();
     QDateTime start;
     try {
@@ -284,6 +285,8 @@ void TfrmMain::FillIntervalUnits() {
 }
 
 void TfrmMain::RefreshLanguageTexts() {
+  // The captions of every window follow (RetranslateUi on LanguageChange).
+  ApplyLanguage(CurrentLanguage());
   // Refilling is the program's doing, not the user's pick of a unit.
   QComboBox* units = tabOptions->cbxInterval;
   const QSignalBlocker quiet(units);

@@ -156,9 +156,9 @@ void TfrmMain::actAddDirectoryExecute() {
     const std::string folder = dlgFolder->Folder().toStdString();
     // A folder a run would never clean does not go in the list at all.
     if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
-      Dialogs::ShowWarning(this, QStringLiteral("Verzeichnis abgelehnt"),
-                           QStringLiteral("„%1“ kommt nicht in die Liste, denn ein Lauf würde es "
-                                          "nie reinigen: %2.")
+      Dialogs::ShowWarning(this, tr("Verzeichnis abgelehnt"),
+                           tr("„%1“ kommt nicht in die Liste, denn ein Lauf würde es "
+                              "nie reinigen: %2.")
                                .arg(dlgFolder->Folder(), refusal));
       return;
     }
@@ -294,7 +294,7 @@ void TfrmMain::btnApplyDirClick() {
 
 bool TfrmMain::SaveListReporting() {
   if (!settings_ || !ReportStore(settings_->SaveDirectoryList(),
-                                 QStringLiteral("Die Verzeichnisliste konnte nicht gespeichert werden"))) {
+                                 tr("Die Verzeichnisliste konnte nicht gespeichert werden"))) {
     return false;
   }
   listStored_ = directoryList_->StoredContent();

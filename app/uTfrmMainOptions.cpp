@@ -95,7 +95,7 @@ void TfrmMain::actApplyExecute() {
   try {
     // Apply stays on after a failure, for another try.
     if (settings_ && ReportStore(settings_->SaveOptions(),
-                                 QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) {
+                                 tr("Die Optionen konnten nicht gespeichert werden"))) {
       actApply->setEnabled(false);
     }
   } catch (...) {
@@ -108,7 +108,7 @@ void TfrmMain::actSetDefaultsExecute() {
   try {
     if (settings_) {
       ReportStore(settings_->ResetOptions(),
-                  QStringLiteral("Die Vorgabewerte konnten nicht gespeichert werden"));
+                  tr("Die Vorgabewerte konnten nicht gespeichert werden"));
     }
     // As on showing the page: what is stored now, the language included;
     // the default unit arrives without a change handler, so the timer

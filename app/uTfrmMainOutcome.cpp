@@ -7,10 +7,18 @@
 
 #include <QLabel>
 
+#include <memory>
+
 namespace fegolin {
 
 void TfrmMain::ShowRunOutcome(const CleanSummary& total) {
-  tabStatus->lblOutcome->setText(QStringLiteral("Ergebnis:\n") + OutcomeText(total));
+  outcome_ = std::make_unique<CleanSummary>(total);
+  ShowOutcomeText();
+}
+
+void TfrmMain::ShowOutcomeText() {
+  tabStatus->lblOutcome->setText(tr("Ergebnis:") + QLatin1Char('\n') +
+                                 (outcome_ ? OutcomeText(*outcome_) : QStringLiteral("n/a")));
 }
 
 } // namespace fegolin

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,8 +24,8 @@ namespace {
 // Where a run with the age rule newly switched on starts: a day.
 constexpr int kSuggestedAgeHours = 24;
 
-QLabel* NoteLabel(const QString& text) {
-  auto* label = new QLabel(text);
+QLabel* NoteLabel() {
+  auto* label = new QLabel;
   label->setWordWrap(true);
   return label;
 }
@@ -42,10 +43,10 @@ QString PatternLines(const std::vector<std::string>& patterns) {
 // names alone: one with a separator in it would silently keep nothing.
 std::optional<QString> PatternFault(const QString& pattern) {
   if (pattern.contains(QLatin1Char(';'))) {
-    return QStringLiteral("Ein Muster darf kein „;“ enthalten: „%1“").arg(pattern);
+    return TfrmAdvanced::tr("Ein Muster darf kein „;“ enthalten: „%1“").arg(pattern);
   }
   if (pattern.contains(QLatin1Char('/')) || pattern.contains(QLatin1Char(PathSeparator()))) {
-    return QStringLiteral("Muster gelten für Namen, nicht für Pfade: „%1“").arg(pattern);
+    return TfrmAdvanced::tr("Muster gelten für Namen, nicht für Pfade: „%1“").arg(pattern);
   }
   return std::nullopt;
 }
@@ -54,47 +55,42 @@ std::optional<QString> PatternFault(const QString& pattern) {
 
 TfrmAdvanced::TfrmAdvanced(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAdvanced"));
-  setWindowTitle(QStringLiteral("Erweiterte Optionen"));
   auto* form = new QVBoxLayout(this);
 
-  grpAge = new QGroupBox(QStringLiteral("Mindestalter"), this);
+  grpAge = new QGroupBox(this);
   auto* age = new QVBoxLayout(grpAge);
   auto* ageRow = new QHBoxLayout;
-  cbxMinimumAge = new QCheckBox(QStringLiteral("&Nur Einträge löschen, die älter sind als"));
+  cbxMinimumAge = new QCheckBox;
   cbxMinimumAge->setObjectName(QStringLiteral("cbxMinimumAge"));
   edtMinimumAge = new QSpinBox;
   edtMinimumAge->setObjectName(QStringLiteral("edtMinimumAge"));
   edtMinimumAge->setRange(1, kMaxMinimumAge);
   cbxAgeUnit = new QComboBox;
   cbxAgeUnit->setObjectName(QStringLiteral("cbxAgeUnit"));
-  cbxAgeUnit->addItems({QStringLiteral("Stunden"), QStringLiteral("Tage")});
+  cbxAgeUnit->addItems(QStringList(2, QString()));
   ageRow->addWidget(cbxMinimumAge);
   ageRow->addWidget(edtMinimumAge);
   ageRow->addWidget(cbxAgeUnit);
   ageRow->addStretch(1);
   age->addLayout(ageRow);
-  age->addWidget(NoteLabel(QStringLiteral(
-      "Alt ist ein Eintrag, der so lange weder geändert noch gelesen wurde. Ein Verzeichnis "
-      "geht erst, wenn es leer geworden und selbst alt ist.")));
+  lblAgeNote_ = NoteLabel();
+  age->addWidget(lblAgeNote_);
   form->addWidget(grpAge);
   connect(cbxMinimumAge, &QCheckBox::toggled, edtMinimumAge, &QWidget::setEnabled);
   connect(cbxMinimumAge, &QCheckBox::toggled, cbxAgeUnit, &QWidget::setEnabled);
 
-  grpPatterns = new QGroupBox(QStringLiteral("Immer behalten"), this);
+  grpPatterns = new QGroupBox(this);
   auto* patterns = new QVBoxLayout(grpPatterns);
-  patterns->addWidget(NoteLabel(QStringLiteral(
-      "Einträge, deren Name zu einem Muster passt, bleiben in jeder Tiefe, mit allem, was sie "
-      "enthalten. Ein Muster pro Zeile: * steht für beliebig viele Zeichen, ? für eines, "
-      "[abc] für eines der Zeichen.")));
+  lblPatternsNote_ = NoteLabel();
+  patterns->addWidget(lblPatternsNote_);
   edtPatterns = new QPlainTextEdit;
   edtPatterns->setObjectName(QStringLiteral("edtPatterns"));
   edtPatterns->setTabChangesFocus(true);
   edtPatterns->setLineWrapMode(QPlainTextEdit::NoWrap);
   patterns->addWidget(edtPatterns, 1);
   auto* patternButtons = new QHBoxLayout;
-  btnDefaultPatterns = new QPushButton(QStringLiteral("&Vorgabe"));
+  btnDefaultPatterns = new QPushButton;
   btnDefaultPatterns->setObjectName(QStringLiteral("btnDefaultPatterns"));
-  btnDefaultPatterns->setToolTip(QStringLiteral("Die vorgegebenen Muster wieder einsetzen"));
   btnDefaultPatterns->setAutoDefault(false);
   patternButtons->addWidget(btnDefaultPatterns);
   patternButtons->addStretch(1);
@@ -113,16 +109,40 @@ TfrmAdvanced::TfrmAdvanced(QWidget* parent) : QDialog(parent) {
   btnsDialog = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   btnOk = btnsDialog->button(QDialogButtonBox::Ok);
   btnOk->setObjectName(QStringLiteral("btnOk"));
-  btnOk->setText(QStringLiteral("OK"));
   btnCancel = btnsDialog->button(QDialogButtonBox::Cancel);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setText(QStringLiteral("Abbrechen"));
   form->addWidget(btnsDialog);
   connect(btnsDialog, &QDialogButtonBox::accepted, this, &TfrmAdvanced::accept);
   connect(btnsDialog, &QDialogButtonBox::rejected, this, &TfrmAdvanced::reject);
 
   resize(440, 470);
+  RetranslateUi();
   ShowRules(ReadCleanRules());
+}
+
+void TfrmAdvanced::RetranslateUi() {
+  setWindowTitle(tr("Erweiterte Optionen"));
+  grpAge->setTitle(tr("Mindestalter"));
+  cbxMinimumAge->setText(tr("&Nur Einträge löschen, die älter sind als"));
+  cbxAgeUnit->setItemText(0, tr("Stunden"));
+  cbxAgeUnit->setItemText(1, tr("Tage"));
+  lblAgeNote_->setText(tr("Alt ist ein Eintrag, der so lange weder geändert noch gelesen wurde. "
+                          "Ein Verzeichnis geht erst, wenn es leer geworden und selbst alt ist."));
+  grpPatterns->setTitle(tr("Immer behalten"));
+  lblPatternsNote_->setText(tr("Einträge, deren Name zu einem Muster passt, bleiben in jeder Tiefe, "
+                               "mit allem, was sie enthalten. Ein Muster pro Zeile: * steht für "
+                               "beliebig viele Zeichen, ? für eines, [abc] für eines der Zeichen."));
+  btnDefaultPatterns->setText(tr("&Vorgabe"));
+  btnDefaultPatterns->setToolTip(tr("Die vorgegebenen Muster wieder einsetzen"));
+  btnOk->setText(tr("OK"));
+  btnCancel->setText(tr("Abbrechen"));
+}
+
+void TfrmAdvanced::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    RetranslateUi();
+  }
+  QDialog::changeEvent(event);
 }
 
 void TfrmAdvanced::ShowRules(const StoredCleanRules& rules) {
@@ -162,7 +182,7 @@ void TfrmAdvanced::accept() {
   }
   if (const auto failure = WriteCleanRules(*rules)) {
     qCWarning(lcSettings).noquote() << "the cleaning rules are not stored:" << failure->c_str();
-    ShowError(QStringLiteral("Die Einstellungen konnten nicht gespeichert werden (%1).")
+    ShowError(tr("Die Einstellungen konnten nicht gespeichert werden (%1).")
                   .arg(QString::fromStdString(*failure)));
     return;
   }

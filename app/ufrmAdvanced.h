@@ -43,13 +43,21 @@ public:
   // OK: stores the rules and closes; stays open when that fails.
   void accept() override;
 
+protected:
+  void changeEvent(QEvent* event) override;
+
 private:
+  // The captions in the language in force.
+  void RetranslateUi();
   // Shows `rules` in the controls.
   void ShowRules(const StoredCleanRules& rules);
   // The rules the controls show; nothing when a pattern cannot be stored
   // as it is meant (lblError then says why).
   [[nodiscard]] std::optional<StoredCleanRules> ReadControls();
   void ShowError(const QString& text);
+
+  QLabel* lblAgeNote_;
+  QLabel* lblPatternsNote_;
 };
 
 } // namespace fegolin

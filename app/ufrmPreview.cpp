@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -49,7 +50,7 @@ public:
 };
 
 QString Entries(std::uint64_t count) {
-  return count == 1 ? QStringLiteral("1 Eintrag") : CountText(count) + QStringLiteral(" Einträge");
+  return count == 1 ? TfrmPreview::tr("1 Eintrag") : CountText(count) + TfrmPreview::tr(" Einträge");
 }
 
 // A line with a detail in the second column, or, without one, a line
@@ -75,7 +76,7 @@ std::vector<const TcFolderPreview::Entry*> ByPath(const std::vector<TcFolderPrev
 // The rest of a group that is not listed.
 void AddMore(QTreeWidgetItem* group, std::uint64_t total, std::size_t shown) {
   if (total > shown) {
-    AddItem(group, QStringLiteral("… und %1 weitere").arg(CountText(total - shown)));
+    AddItem(group, TfrmPreview::tr("… und %1 weitere").arg(CountText(total - shown)));
   }
 }
 
@@ -83,26 +84,26 @@ void AddFolder(QTreeWidget& tree, const TcFolderPreview& folder) {
   auto* top = new QTreeWidgetItem(&tree, {folder.caption});
   const CleanSummary& summary = folder.summary;
   if (!summary.target.ok()) {
-    top->setText(1, QStringLiteral("wird nicht gereinigt"));
-    AddItem(top, QStringLiteral("Wird nicht gereinigt: ") + RefusalCaption(summary.target));
+    top->setText(1, TfrmPreview::tr("wird nicht gereinigt"));
+    AddItem(top, TfrmPreview::tr("Wird nicht gereinigt: ") + RefusalCaption(summary.target));
     top->setExpanded(true);
     return;
   }
   const std::uint64_t staying = summary.kept + summary.failed;
-  top->setText(1, QStringLiteral("%1 entfernen, %2 bleiben")
+  top->setText(1, TfrmPreview::tr("%1 entfernen, %2 bleiben")
                       .arg(CountText(summary.removed), CountText(staying)));
 
-  auto* removals = AddItem(top, QStringLiteral("Wird entfernt: %1, %2")
+  auto* removals = AddItem(top, TfrmPreview::tr("Wird entfernt: %1, %2")
                                     .arg(Entries(summary.removed), SizeText(summary.bytes)));
   for (const TcFolderPreview::Entry* entry : ByPath(folder.removals)) {
     AddItem(removals, QString::fromStdString(entry->path),
-            entry->folder ? QStringLiteral("Verzeichnis") : SizeText(entry->size));
+            entry->folder ? TfrmPreview::tr("Verzeichnis") : SizeText(entry->size));
   }
   AddMore(removals, summary.removed, folder.removals.size());
   removals->setExpanded(removals->childCount() <= kUnfoldedEntries);
 
   if (staying > 0) {
-    auto* kept = AddItem(top, QStringLiteral("Bleibt: %1").arg(Entries(staying)));
+    auto* kept = AddItem(top, TfrmPreview::tr("Bleibt: %1").arg(Entries(staying)));
     for (const TcFolderPreview::Entry* entry : ByPath(folder.kept)) {
       AddItem(kept, QString::fromStdString(entry->path), ReasonCaption(entry->reason));
     }
@@ -110,14 +111,14 @@ void AddFolder(QTreeWidget& tree, const TcFolderPreview& folder) {
     kept->setExpanded(kept->childCount() <= kUnfoldedEntries);
   }
   if (!summary.complete) {
-    AddItem(top, QStringLiteral("Das Verzeichnis ließ sich nicht ganz lesen"));
+    AddItem(top, TfrmPreview::tr("Das Verzeichnis ließ sich nicht ganz lesen"));
   }
   top->setExpanded(true);
 }
 
-QString SummaryText(const std::vector<TcFolderPreview>& folders) {
+QString SummaryText(const std::vector<TcFolderPreview>& folders, const QTime& at) {
   if (folders.empty()) {
-    return QStringLiteral("Kein Verzeichnis ist angehakt: ein Lauf täte nichts.");
+    return TfrmPreview::tr("Kein Verzeichnis ist angehakt: ein Lauf täte nichts.");
   }
   CleanSummary total;
   std::uint64_t refused = 0;
@@ -127,14 +128,14 @@ QString SummaryText(const std::vector<TcFolderPreview>& folders) {
     total.bytes += folder.summary.bytes;
     refused += folder.summary.target.ok() ? 0 : 1;
   }
-  QString text = QStringLiteral("Ein Lauf würde jetzt %1 entfernen (%2) und %3 behalten")
+  QString text = TfrmPreview::tr("Ein Lauf würde jetzt %1 entfernen (%2) und %3 behalten")
                      .arg(Entries(total.removed), SizeText(total.bytes), CountText(total.kept));
   if (refused == 1) {
-    text += QStringLiteral("; 1 Verzeichnis wird nicht gereinigt");
+    text += TfrmPreview::tr("; 1 Verzeichnis wird nicht gereinigt");
   } else if (refused > 1) {
-    text += QStringLiteral("; %1 Verzeichnisse werden nicht gereinigt").arg(CountText(refused));
+    text += TfrmPreview::tr("; %1 Verzeichnisse werden nicht gereinigt").arg(CountText(refused));
   }
-  return text + QStringLiteral(". Stand: ") + QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+  return text + TfrmPreview::tr(". Stand: ") + at.toString(QStringLiteral("HH:mm:ss"));
 }
 
 } // namespace
@@ -151,7 +152,6 @@ TcFolderPreview PreviewFolder(const QString& caption, std::string_view directory
 TfrmPreview::TfrmPreview(Source source, QWidget* parent)
     : QDialog(parent), source_(std::move(source)) {
   setObjectName(QStringLiteral("frmPreview"));
-  setWindowTitle(QStringLiteral("Vorschau"));
   setSizeGripEnabled(true);
   auto* form = new QVBoxLayout(this);
 
@@ -163,7 +163,6 @@ TfrmPreview::TfrmPreview(Source source, QWidget* parent)
   tvwPreview = new QTreeWidget;
   tvwPreview->setObjectName(QStringLiteral("tvwPreview"));
   tvwPreview->setColumnCount(2);
-  tvwPreview->setHeaderLabels({QStringLiteral("Eintrag"), QStringLiteral("Größe / Grund")});
   tvwPreview->setUniformRowHeights(true);
   tvwPreview->header()->setStretchLastSection(false);
   tvwPreview->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -171,32 +170,52 @@ TfrmPreview::TfrmPreview(Source source, QWidget* parent)
   form->addWidget(tvwPreview, 1);
 
   auto* buttons = new QDialogButtonBox;
-  btnRefresh = buttons->addButton(QStringLiteral("&Aktualisieren"), QDialogButtonBox::ActionRole);
+  btnRefresh = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
   btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
-  btnClose = buttons->addButton(QStringLiteral("&Schließen"), QDialogButtonBox::RejectRole);
+  btnClose = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
   btnClose->setObjectName(QStringLiteral("btnClose"));
   form->addWidget(buttons);
   connect(btnRefresh, &QPushButton::clicked, this, &TfrmPreview::Refresh);
   connect(buttons, &QDialogButtonBox::rejected, this, &TfrmPreview::reject);
 
   resize(560, 420);
+  RetranslateUi();
+}
+
+void TfrmPreview::RetranslateUi() {
+  setWindowTitle(tr("Vorschau"));
+  tvwPreview->setHeaderLabels({tr("Eintrag"), tr("Größe / Grund")});
+  btnRefresh->setText(tr("&Aktualisieren"));
+  btnClose->setText(tr("&Schließen"));
+  // What was found, said again in the new language; nothing is looked at
+  // anew.
+  if (shownAt_.isValid()) {
+    ShowPreviews();
+  }
+}
+
+void TfrmPreview::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    RetranslateUi();
+  }
+  QDialog::changeEvent(event);
 }
 
 void TfrmPreview::Refresh() {
-  std::vector<TcFolderPreview> folders;
   {
     const WaitCursor wait;
-    folders = source_();
+    folders_ = source_();
   }
-  ShowPreviews(folders);
+  shownAt_ = QTime::currentTime();
+  ShowPreviews();
 }
 
-void TfrmPreview::ShowPreviews(const std::vector<TcFolderPreview>& folders) {
+void TfrmPreview::ShowPreviews() {
   tvwPreview->clear();
-  for (const TcFolderPreview& folder : folders) {
+  for (const TcFolderPreview& folder : folders_) {
     AddFolder(*tvwPreview, folder);
   }
-  lblSummary->setText(SummaryText(folders));
+  lblSummary->setText(SummaryText(folders_, shownAt_));
 }
 
 } // namespace fegolin

@@ -9,6 +9,7 @@
 #include "common/uCommon.h"
 
 #include <QDialog>
+#include <QTime>
 
 #include <cstddef>
 #include <cstdint>
@@ -61,10 +62,18 @@ public:
   // Asks the source again and shows the answer.
   void Refresh();
 
+protected:
+  void changeEvent(QEvent* event) override;
+
 private:
-  void ShowPreviews(const std::vector<TcFolderPreview>& folders);
+  // The captions in the language in force, and what was found.
+  void RetranslateUi();
+  // Lays out folders_ as found at shownAt_.
+  void ShowPreviews();
 
   Source source_;
+  std::vector<TcFolderPreview> folders_;
+  QTime shownAt_;  // invalid until the first Refresh
 };
 
 } // namespace fegolin

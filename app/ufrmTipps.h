@@ -29,6 +29,16 @@ public:
   void kitWelcomeTipsSetShow(TkitCustomWelcomeTips& Sender, bool& ShowDialog);
   // The program has no tip texts: the tip stays empty.
   void kitWelcomeTipsGetTip(TkitCustomWelcomeTips& Sender, int& TipIndex, QString& TipText);
+
+protected:
+  void changeEvent(QEvent* event) override;
+
+private:
+  // The captions the kit shows, in the language in force.
+  void RetranslateUi();
+  // The tip window already up takes them, and gets words of the program's
+  // for its buttons.
+  void RetranslateTipWindow();
 };
 
 } // namespace fegolin

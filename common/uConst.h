@@ -1,7 +1,8 @@
 #pragma once
 
 // The message table: the nine run-time texts that follow the language
-// setting. Every other caption of the windows is a fixed German text.
+// setting. Every other caption of the windows is German as written and
+// follows the setting through the program's Qt translation.
 // Nothing here uses Qt; the texts are UTF-16 so the windows can take them
 // as they are.
 

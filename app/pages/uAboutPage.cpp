@@ -5,6 +5,7 @@
 #include "kit/kitlabel.h"
 #include "kit/kitversn.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,10 +13,13 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace fegolin {
 namespace {
 
-const QString kCredits = QStringLiteral(
+QString Credits() {
+  return TcAboutPage::tr(
     "Dank an alle, die Fegolin möglich gemacht haben:\n"
     "  Qt - die Fenster, Knöpfe und Listen\n"
     "  SQLite - die Ablage der Einstellungen\n"
@@ -24,12 +28,13 @@ const QString kCredits = QStringLiteral(
     "  GoogleTest - die Prüfungen hinter jedem Knopf\n"
     "und an alle, die Fehler gemeldet und Ideen\n"
     "geschickt haben.");
+}
 
 const QString kMakerAddress = QStringLiteral("www.norvalt.de");
 
 // Two fields a line, caption and value a tab apart, no blank lines between.
-TkitVersionLabel* VersionLabel(const char* name, const QString& key1, const QString& caption1,
-                               const QString& key2, const QString& caption2) {
+// The captions come with the language.
+TkitVersionLabel* VersionLabel(const char* name, const QString& key1, const QString& key2) {
   auto* label = new TkitVersionLabel;
   label->setObjectName(QLatin1String(name));
   // Two lines high: the text's closing line break would otherwise add an
@@ -39,8 +44,8 @@ TkitVersionLabel* VersionLabel(const char* name, const QString& key1, const QStr
   label->SetDoubleSpaced(false);
   label->SetTabStop(8);
   label->VersionInfo().BeginUpdate();
-  label->VersionInfo().Add(key1, caption1);
-  label->VersionInfo().Add(key2, caption2);
+  label->VersionInfo().Add(key1, {});
+  label->VersionInfo().Add(key2, {});
   label->VersionInfo().EndUpdate();
   return label;
 }
@@ -89,9 +94,9 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
 
   layDetails = new QVBoxLayout;
   layDetails->setAlignment(Qt::AlignTop);
-  lblMaker = new QLabel(QStringLiteral("Ein Programm von Norvalt"));
+  lblMaker = new QLabel;
   lblMaker->setObjectName(QStringLiteral("lblMaker"));
-  lblAuthor = new QLabel(QStringLiteral("Geschrieben vom Fegolin-Team bei Norvalt"));
+  lblAuthor = new QLabel;
   lblAuthor->setObjectName(QStringLiteral("lblAuthor"));
   layDetails->addWidget(lblMaker);
   layDetails->addWidget(lblAuthor);
@@ -103,25 +108,46 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   kitURLLabel1->SetShowBrowser(TkitShowWindowStyle::aswShowDefault);
   kitURLLabel1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   layDetails->addWidget(kitURLLabel1);
-  kitVersionLabel = VersionLabel("kitVersionLabel", QStringLiteral("ProductVersion"),
-                                 QStringLiteral("Product Version:"), QStringLiteral("FileVersion"),
-                                 QStringLiteral("File Version:"));
+  kitVersionLabel =
+      VersionLabel("kitVersionLabel", QStringLiteral("ProductVersion"), QStringLiteral("FileVersion"));
   layDetails->addWidget(kitVersionLabel);
-  kitVersionLabel1 = VersionLabel("kitVersionLabel1", QStringLiteral("FileDescription"),
-                                  QStringLiteral("File Description:"), QStringLiteral("Comments"),
-                                  QStringLiteral("Comments:"));
+  kitVersionLabel1 =
+      VersionLabel("kitVersionLabel1", QStringLiteral("FileDescription"), QStringLiteral("Comments"));
   layDetails->addWidget(kitVersionLabel1);
   middle->addLayout(layDetails, 1);
   page->addLayout(middle);
 
   // In the page's own text colour: a credit that cannot be read is none.
-  Memo2 = new QLabel(kCredits, content);
+  Memo2 = new QLabel(content);
   Memo2->setObjectName(QStringLiteral("Memo2"));
   Memo2->setTextFormat(Qt::PlainText);
   Memo2->setTextInteractionFlags(Qt::TextSelectableByMouse);
   Memo2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   page->addWidget(Memo2);
   page->addStretch(1);
+  RetranslateUi();
+}
+
+void TcAboutPage::RetranslateUi() {
+  lblMaker->setText(tr("Ein Programm von Norvalt"));
+  lblAuthor->setText(tr("Geschrieben vom Fegolin-Team bei Norvalt"));
+  for (const auto& [label, caption1, caption2] :
+       {std::tuple{kitVersionLabel, tr("Produktversion:"), tr("Dateiversion:")},
+        std::tuple{kitVersionLabel1, tr("Beschreibung:"), tr("Kommentar:")}}) {
+    TkitVersionInfoCollection& items = label->VersionInfo();
+    items.BeginUpdate();
+    items.Items(0).SetCaption(caption1);
+    items.Items(1).SetCaption(caption2);
+    items.EndUpdate();
+  }
+  Memo2->setText(Credits());
+}
+
+void TcAboutPage::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    RetranslateUi();
+  }
+  QWidget::changeEvent(event);
 }
 
 } // namespace fegolin

@@ -35,6 +35,13 @@ public:
   QLabel* Memo2;    // the credits, in the page's text colour
   // Everything above: the page scrolls where the window is too low for it.
   QScrollArea* scrAbout;
+
+protected:
+  void changeEvent(QEvent* event) override;
+
+private:
+  // The page's captions in the language in force.
+  void RetranslateUi();
 };
 
 } // namespace fegolin

@@ -20,6 +20,13 @@ public:
   QWidget* tabHelpHelp;
   // Editable so the reader can mark passages; edits are not kept.
   QPlainTextEdit* Memo3;
+
+protected:
+  void changeEvent(QEvent* event) override;
+
+private:
+  // The page's captions in the language in force.
+  void RetranslateUi();
 };
 
 } // namespace fegolin

@@ -1,9 +1,11 @@
 #include "app/pages/uHelpTexts.h"
 
+#include "app/pages/uHelpPage.h"
+
 namespace fegolin {
 
 QString UsageNoticeText() {
-  return QStringLiteral(
+  return TcHelpPage::tr(
       "VERWENDUNGSHINWEIS\n"
       "==================\n"
       "\n"
@@ -25,7 +27,7 @@ QString UsageNoticeText() {
 }
 
 QString HelpText() {
-  return QStringLiteral(
+  return TcHelpPage::tr(
       "FEGOLIN - HILFE\n"
       "===============\n"
       "\n"

@@ -4,9 +4,9 @@
 
 namespace fegolin {
 
-// The usage notice of the help page.
+// The usage notice of the help page, in the language in force.
 QString UsageNoticeText();
-// The help text of the help page.
+// The help text of the help page, in the language in force.
 QString HelpText();
 
 } // namespace fegolin

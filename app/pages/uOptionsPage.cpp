@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,8 +16,8 @@
 namespace fegolin {
 namespace {
 
-QCheckBox* AddCheckBox(QVBoxLayout* layout, const char* name, const QString& caption) {
-  auto* box = new QCheckBox(caption);
+QCheckBox* AddCheckBox(QVBoxLayout* layout, const char* name) {
+  auto* box = new QCheckBox;
   box->setObjectName(QString::fromLatin1(name));
   layout->addWidget(box);
   return box;
@@ -37,20 +38,18 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(4, 4, 4, 4);
 
-  grpInterval = new QGroupBox(QStringLiteral("Reinigungs Intervall"), this);
+  grpInterval = new QGroupBox(this);
   grpInterval->setFixedHeight(65);
   auto* interval = new QHBoxLayout(grpInterval);
-  Label2 = new QLabel(QStringLiteral("Alle"));
+  Label2 = new QLabel;
   Label2->setObjectName(QStringLiteral("Label2"));
   edtIntervalValue = new QSpinBox;
   edtIntervalValue->setObjectName(QStringLiteral("edtIntervalValue"));
   edtIntervalValue->setRange(1, 99);
   edtIntervalValue->setValue(1);
-  edtIntervalValue->setToolTip(QStringLiteral("Select Interval Value"));
   cbxInterval = new QComboBox;
   cbxInterval->setObjectName(QStringLiteral("cbxInterval"));
   cbxInterval->setEditable(false);
-  cbxInterval->setToolTip(QStringLiteral("Select Interval "));
   cbxInterval->addItems({QStringLiteral("Seconds"), QStringLiteral("Minutes"), QStringLiteral("Hours")});
   cbxInterval->setMinimumContentsLength(10);
   interval->addWidget(Label2);
@@ -60,8 +59,7 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   // The language beside the interval, where the row has room to spare: in
   // the general group it would fall below the bottom of the window at its
   // smallest size.
-  grpLanguage = new TcRadioGroup(QStringLiteral("Language "),
-                                 {QStringLiteral("German"), QStringLiteral("English")}, 2);
+  grpLanguage = new TcRadioGroup({}, QStringList(2, QString()), 2);
   grpLanguage->setObjectName(QStringLiteral("grpLanguage"));
   grpLanguage->setFixedHeight(65);
   auto* top = new QHBoxLayout;
@@ -69,18 +67,16 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   top->addWidget(grpLanguage);
   page->addLayout(top);
 
-  grpGeneral = new QGroupBox(QStringLiteral("Generelle Optionen"), this);
+  grpGeneral = new QGroupBox(this);
   auto* general = new QVBoxLayout(grpGeneral);
-  cbxAutoStart = AddCheckBox(general, "cbxAutoStart", QStringLiteral("Starten von Fegolin beim Windowsstart"));
-  cbxOptionWindowSize = AddCheckBox(general, "cbxOptionWindowSize", QStringLiteral("Fenstergrösse speichern"));
-  cbxOptionSplash = AddCheckBox(general, "cbxOptionSplash", QStringLiteral("Splash-Screen beim Starten anzeigen"));
-  cbxOptionTipps = AddCheckBox(general, "cbxOptionTipps", QStringLiteral("Show Tip's on Startup"));
+  cbxAutoStart = AddCheckBox(general, "cbxAutoStart");
+  cbxOptionWindowSize = AddCheckBox(general, "cbxOptionWindowSize");
+  cbxOptionSplash = AddCheckBox(general, "cbxOptionSplash");
+  cbxOptionTipps = AddCheckBox(general, "cbxOptionTipps");
   cbxOptionTipps->setVisible(false);
   general->addStretch(1);
   auto* buttons = new QHBoxLayout;
   btnAdvanced = OptionButton("btnAdvanced");
-  btnAdvanced->setText(QStringLiteral("E&rweitert…"));
-  btnAdvanced->setToolTip(QStringLiteral("Mindestalter und Muster, die immer bleiben"));
   btnDefaults = OptionButton("btnDefaults");
   btnApply = OptionButton("btnApply");
   buttons->addWidget(btnAdvanced);
@@ -89,6 +85,30 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   buttons->addWidget(btnApply);
   general->addLayout(buttons);
   page->addWidget(grpGeneral, 1);
+  RetranslateUi();
+}
+
+void TcOptionsPage::RetranslateUi() {
+  grpInterval->setTitle(tr("Reinigungs Intervall"));
+  Label2->setText(tr("Alle"));
+  edtIntervalValue->setToolTip(tr("Intervall wählen"));
+  cbxInterval->setToolTip(tr("Einheit des Intervalls wählen"));
+  grpLanguage->setTitle(tr("Sprache"));
+  grpLanguage->SetItemTexts({tr("Deutsch"), tr("Englisch")});
+  grpGeneral->setTitle(tr("Generelle Optionen"));
+  cbxAutoStart->setText(tr("Starten von Fegolin beim Windowsstart"));
+  cbxOptionWindowSize->setText(tr("Fenstergrösse speichern"));
+  cbxOptionSplash->setText(tr("Splash-Screen beim Starten anzeigen"));
+  cbxOptionTipps->setText(tr("Tipps beim Starten anzeigen"));
+  btnAdvanced->setText(tr("E&rweitert…"));
+  btnAdvanced->setToolTip(tr("Mindestalter und Muster, die immer bleiben"));
+}
+
+void TcOptionsPage::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    RetranslateUi();
+  }
+  QWidget::changeEvent(event);
 }
 
 void TcOptionsPage::showEvent(QShowEvent* event) {

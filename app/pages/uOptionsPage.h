@@ -30,7 +30,7 @@ public:
   QCheckBox* cbxOptionWindowSize;
   QCheckBox* cbxOptionSplash;
   QCheckBox* cbxOptionTipps;    // hidden: the tips window changes it
-  TcRadioGroup* grpLanguage;    // the language of the run-time texts
+  TcRadioGroup* grpLanguage;    // the language of every text
   QPushButton* btnAdvanced;  // the cleaning rules, in a dialog of their own
   QPushButton* btnDefaults;
   QPushButton* btnApply;
@@ -41,6 +41,11 @@ signals:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+private:
+  // The page's captions in the language in force.
+  void RetranslateUi();
 };
 
 } // namespace fegolin

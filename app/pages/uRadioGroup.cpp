@@ -24,6 +24,12 @@ TcRadioGroup::TcRadioGroup(const QString& caption, const QStringList& items, int
   SetItemIndex(-1);
 }
 
+void TcRadioGroup::SetItemTexts(const QStringList& items) {
+  for (int i = 0; i < std::min(Count(), static_cast<int>(items.size())); ++i) {
+    buttons_[static_cast<std::size_t>(i)]->setText(items.at(i));
+  }
+}
+
 void TcRadioGroup::SetItemIndex(int index) {
   itemIndex_ = index < 0 ? -1 : std::min(index, Count() - 1);
   // An exclusive radio button refuses to be unchecked, so "no item" needs

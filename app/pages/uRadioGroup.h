@@ -23,6 +23,8 @@ public:
   // a negative one clears the selection.
   void SetItemIndex(int index);
   [[nodiscard]] int Count() const { return static_cast<int>(buttons_.size()); }
+  // New captions for the items, in their order; extra ones are ignored.
+  void SetItemTexts(const QStringList& items);
 
 signals:
   // The user clicked an item; the item index is already updated.

@@ -2,6 +2,7 @@
 
 #include "kit/kitlist.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -47,7 +48,7 @@ TcSelectPage::TcSelectPage(QWidget* parent) : QWidget(parent) {
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(0, 0, 0, 0);
 
-  grpDirectories = new QGroupBox(QStringLiteral("Reinige folgende Verzeichnisse"), this);
+  grpDirectories = new QGroupBox(this);
   auto* group = new QVBoxLayout(grpDirectories);
   group->setContentsMargins(5, 5, 5, 5);
   group->setSpacing(5);
@@ -62,12 +63,10 @@ TcSelectPage::TcSelectPage(QWidget* parent) : QWidget(parent) {
   SpeedButton1 = FlatButton("SpeedButton1", QSize(23, 22));
   SpeedButton2 = FlatButton("SpeedButton2", QSize(23, 22));
   SpeedButton3 = FlatButton("SpeedButton3", QSize(23, 22));
-  SpeedButton3->setToolTip(QStringLiteral("Alle Verzeichnisse aus Liste entfernen"));
   SpeedButton3->setText(QStringLiteral(" "));
   SpeedButton4 = FlatButton("SpeedButton4", QSize(23, 22));
-  btnApplyDir = new QPushButton(QStringLiteral("&Speichern"));
+  btnApplyDir = new QPushButton;
   btnApplyDir->setObjectName(QStringLiteral("btnApplyDir"));
-  btnApplyDir->setToolTip(QStringLiteral("Änderungen speichern"));
   btnApplyDir->setAutoDefault(true);
   btnApplyDir->setEnabled(false);
   for (QWidget* w : {static_cast<QWidget*>(btnAddDirToList), static_cast<QWidget*>(SpeedButton1),
@@ -96,6 +95,21 @@ TcSelectPage::TcSelectPage(QWidget* parent) : QWidget(parent) {
   group->addWidget(cbxKitDirectoryList, 1);
 
   page->addWidget(grpDirectories);
+  RetranslateUi();
+}
+
+void TcSelectPage::RetranslateUi() {
+  grpDirectories->setTitle(tr("Reinige folgende Verzeichnisse"));
+  SpeedButton3->setToolTip(tr("Alle Verzeichnisse aus Liste entfernen"));
+  btnApplyDir->setText(tr("&Speichern"));
+  btnApplyDir->setToolTip(tr("Änderungen speichern"));
+}
+
+void TcSelectPage::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    RetranslateUi();
+  }
+  QWidget::changeEvent(event);
 }
 
 void TcSelectPage::showEvent(QShowEvent* event) {

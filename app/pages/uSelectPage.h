@@ -32,6 +32,11 @@ signals:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+private:
+  // The page's captions in the language in force.
+  void RetranslateUi();
 };
 
 } // namespace fegolin

@@ -3,6 +3,7 @@
 #include "app/pages/uPageFonts.h"
 #include "app/uDeleteAnimation.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,9 +13,8 @@
 namespace fegolin {
 namespace {
 
-QLabel* AddRow(QGridLayout* grid, int row, const QString& caption, const char* valueName,
+QLabel* AddRow(QGridLayout* grid, int row, QLabel* fixed, const char* valueName,
                const QString& initial) {
-  auto* fixed = new QLabel(caption);
   auto* value = new QLabel(initial);
   value->setObjectName(QString::fromLatin1(valueName));
   grid->addWidget(fixed, row, 0);
@@ -45,13 +45,17 @@ TcStatusPage::TcStatusPage(QWidget* parent) : QWidget(parent) {
   times->setContentsMargins(12, 12, 12, 12);
   times->setHorizontalSpacing(8);
   times->setVerticalSpacing(6);
-  lblLastRun = AddRow(times, 0, QStringLiteral("Letzter Lauf: "), "lblLastRun", QStringLiteral("n/a"));
-  lblNextRun = AddRow(times, 1, QStringLiteral("Nächster Lauf: "), "lblNextRun", QStringLiteral(" "));
-  lblDuration = AddRow(times, 2, QStringLiteral("Dauer: "), "lblDuration", QStringLiteral("n/a"));
-  lblTime = AddRow(times, 3, QStringLiteral("Zeit: "), "lblTime", QStringLiteral(" "));
+  for (QLabel*& caption : captions_) {
+    caption = new QLabel;
+  }
+  lblLastRun = AddRow(times, 0, captions_[0], "lblLastRun", QStringLiteral("n/a"));
+  lblNextRun = AddRow(times, 1, captions_[1], "lblNextRun", QStringLiteral(" "));
+  lblDuration = AddRow(times, 2, captions_[2], "lblDuration", QStringLiteral("n/a"));
+  lblTime = AddRow(times, 3, captions_[3], "lblTime", QStringLiteral(" "));
   // What the last run did, beside the times: below them there is no room
   // left at the window's smallest size.
-  lblOutcome = new QLabel(QStringLiteral("Ergebnis:\nn/a"));
+  // The main window says what the last run did, in the language in force.
+  lblOutcome = new QLabel;
   lblOutcome->setObjectName(QStringLiteral("lblOutcome"));
   lblOutcome->setWordWrap(true);
   lblOutcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -70,6 +74,21 @@ TcStatusPage::TcStatusPage(QWidget* parent) : QWidget(parent) {
   animation->addWidget(aniProgress);
   animation->addStretch(1);
   page->addWidget(Panel9);
+  RetranslateUi();
+}
+
+void TcStatusPage::RetranslateUi() {
+  captions_[0]->setText(tr("Letzter Lauf: "));
+  captions_[1]->setText(tr("Nächster Lauf: "));
+  captions_[2]->setText(tr("Dauer: "));
+  captions_[3]->setText(tr("Zeit: "));
+}
+
+void TcStatusPage::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    RetranslateUi();
+  }
+  QWidget::changeEvent(event);
 }
 
 } // namespace fegolin

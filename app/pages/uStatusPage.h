@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <array>
+
 class QFrame;
 class QLabel;
 
@@ -26,6 +28,16 @@ public:
   QLabel* lblOutcome;  // what the last run removed, kept and freed
   QFrame* Panel9;
   TcDeleteAnimation* aniProgress;  // at Panel9's left
+
+protected:
+  void changeEvent(QEvent* event) override;
+
+private:
+  // The page's captions in the language in force.
+  void RetranslateUi();
+
+  // The captions beside lblLastRun, lblNextRun, lblDuration and lblTime.
+  std::array<QLabel*, 4> captions_{};
 };
 
 } // namespace fegolin

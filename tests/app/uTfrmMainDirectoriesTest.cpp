@@ -189,7 +189,7 @@ TEST_P(ConfirmedReset, OnlyYesChangesTheListAndOnlySaveStoresIt) {
 
   ASSERT_EQ(script.Requests().size(), 1u);
   EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Confirm);
-  EXPECT_EQ(script.Requests()[0].title, QStringLiteral("Warning"));
+  EXPECT_EQ(script.Requests()[0].title, QStringLiteral("Warnung"));
   if (!c.yes) {
     EXPECT_EQ(Items(*form), kThreeItems);
     EXPECT_EQ(StoredList(), kThreeStored);

@@ -353,9 +353,9 @@ TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
   TfrmMain form;
   TcAboutPage& page = *form.tabAbout;
   EXPECT_EQ(page.kitVersionLabel->Caption(),
-            QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION "\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n"));
+            QStringLiteral("Produktversion:\t" FEGOLIN_PRODUCT_VERSION "\r\nDateiversion:\t" FEGOLIN_FILE_VERSION "\r\n"));
   EXPECT_EQ(page.kitVersionLabel1->Caption(),
-            QStringLiteral("File Description:\tLöscht Temporäre Dateien\r\nComments:\tFinal Version\r\n"));
+            QStringLiteral("Beschreibung:\tLöscht Temporäre Dateien\r\nKommentar:\tFinal Version\r\n"));
   for (const TkitVersionLabel* label : {page.kitVersionLabel, page.kitVersionLabel1}) {
     EXPECT_FALSE(label->DoubleSpaced());
     EXPECT_EQ(label->TabStop(), 8);

@@ -219,7 +219,8 @@ bool ExitThroughIconMenu(const DesktopSession& session, const DesktopProcess& pr
     return false;
   }
   // The menu takes the keyboard once it is open; its entries are
-  // "&Zeigen Verzeichnisse", "&Info" and "&Exit". A key that arrives
+  // "&Zeigen Verzeichnisse", "&Info", "&Vorschau…" and "B&eenden" ("&Exit"
+  // in English). A key that arrives
   // before the menu is up goes elsewhere, so the menu is opened again
   // until the program has gone.
   for (int attempt = 0; attempt < 5 && program.running(); ++attempt) {

@@ -1,6 +1,6 @@
 // The fegolin program in a real notification area: an ordinary start leaves
 // only its icon, a click brings the window up on the Info page, closing and
-// minimizing hide it, "&Exit" ends it; one instance at a time, also after
+// minimizing hide it, the menu's exit entry ends it; one instance at a time, also after
 // the first one was killed; the window's size limits under a window manager.
 
 #include "tests/e2e/FegolinE2E.h"
@@ -59,7 +59,7 @@ TEST(FegolinTrayE2ETest, LivesInTheIconUntilExitFromItsMenu) {
   EXPECT_TRUE(WaitUntil([&] { return session.trayIconCount() == 0; }));
 }
 
-// The end a desktop session asks for on log-out takes the way of "&Exit":
+// The end a desktop session asks for on log-out takes the way of the exit entry:
 // the window's new size is written, the icon goes, the exit code is 0.
 TEST(FegolinTrayE2ETest, TerminationEndsLikeExitAndKeepsTheWindowSize) {
   DesktopSession session;

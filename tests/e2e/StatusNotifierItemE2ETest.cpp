@@ -73,7 +73,8 @@ TEST(StatusNotifierItemE2ETest, IconTooltipAndMenuReachTheHostAndItsExitEndsTheP
   for (const std::string& entry : Lines(call({"menu"}), "entry ")) {
     entries.push_back(entry.substr(entry.find(' ') + 1));
   }
-  EXPECT_EQ(entries, (std::vector<std::string>{"_Zeigen Verzeichnisse", "_Info", "_Vorschau\xE2\x80\xA6", "-", "_Exit"}));
+  // The menu speaks the chosen language too.
+  EXPECT_EQ(entries, (std::vector<std::string>{"_Show Folders", "_Info", "_Preview…", "-", "_Exit"}));
 
   // The host is there: the window keeps out of the way, also once a late
   // panel would have had its chance.

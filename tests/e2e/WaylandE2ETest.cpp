@@ -57,7 +57,7 @@ TEST(WaylandE2ETest, HeadlessFirstStartOnTheFolderPageThenReachedAndEndedThrough
   call({"activate"});
   EXPECT_TRUE(ShowsOnWeston(session, shot, InfoPictureIn)) << app.output();
 
-  call({"click", "Exit"});
+  call({"click", "Beenden"});  // the German menu's exit entry
   ASSERT_TRUE(app.waitForExit()) << app.describe();
   EXPECT_EQ(app.exitCode(), 0) << app.describe();
 }
