@@ -104,37 +104,53 @@ run_rm() {
   rm -rf "$removed"
 }
 
-# A chain of folders, each holding a file and the next folder. Built by
-# descending step by step: a path of 10,000 components is far too long to
-# name in one go.
+# A chain of folders, each holding a file and the next folder, built
+# relative to each folder in turn: a path of 10,000 components is far too
+# long to name in one go, and a shell's cd slows down with every level.
 build_chain() {
-  mkdir -p "$template"
-  (
-    cd "$template"
-    for ((i = 0; i < chain; i++)); do
-      mkdir d
-      cd d
-      : >f
-    done
-  )
+  mkdir -p "$1"
+  python3 - "$1" "$chain" <<'PY'
+import os, sys
+fd = os.open(sys.argv[1], os.O_RDONLY | os.O_DIRECTORY)
+for _ in range(int(sys.argv[2])):
+    os.mkdir("d", dir_fd=fd)
+    os.close(os.open("f", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd))
+    below = os.open("d", os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+    os.close(fd)
+    fd = below
+PY
+}
+
+# A fresh copy of the tree at $1. cp cannot copy a chain deeper than a path
+# may be long: the chain is built anew instead.
+make_copy() {
+  if ((chain > 0)); then
+    build_chain "$1"
+  else
+    cp -a "$template" "$1"
+  fi
 }
 
 if ((chain > 0)); then
-  build_chain
+  entries=$((2 * chain))
   ulimit -n 256
 else
   build_template
+  entries=$(find "$template" -mindepth 1 | wc -l)
 fi
-entries=$(find "$template" -mindepth 1 | wc -l)
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"Display Name 0"="Bench"\r\n"Directory 0"="%s"\r\n"State 0"=dword:00000001\r\n' \
   "$clean" >"$scratch/list.reg"
 "$fegolin" --reg-import "$scratch/list.reg"
-echo "trees of $files files in $folders folders ($entries entries) below $scratch"
+if ((chain > 0)); then
+  echo "chains of $chain folders with a file in each ($entries entries) below $scratch"
+else
+  echo "trees of $files files in $folders folders ($entries entries) below $scratch"
+fi
 
 ratios=()
 for ((round = 1; round <= rounds; round++)); do
-  cp -a "$template" "$clean"
-  cp -a "$template" "$removed"
+  make_copy "$clean"
+  make_copy "$removed"
   sync -f "$scratch"
   # Alternate who goes first so a warm cache favours neither.
   if ((round % 2 == 1)); then
