@@ -35,7 +35,9 @@ void SetActionTexts(QAction* action, const QString& caption, const QString& hint
   action->setText(caption);
 }
 
-QString ActionHint(const QAction* action) { return action->property("hint").toString(); }
+QString ActionHint(const QAction* action) {
+  return action->property("hint").toString();
+}
 
 void LinkButton(QAbstractButton* button, QAction* action, LinkOwn own) {
   const auto follow = [button, action, own] {
@@ -53,7 +55,8 @@ void LinkButton(QAbstractButton* button, QAction* action, LinkOwn own) {
   QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
 }
 
-QAction* AddMenuItem(QMenu* menu, const char* objectName, QAction* action, const QString& ownCaption) {
+QAction* AddMenuItem(QMenu* menu, const char* objectName, QAction* action,
+                     const QString& ownCaption) {
   auto* item = menu->addAction(ownCaption.isEmpty() ? action->text() : ownCaption);
   item->setObjectName(QString::fromLatin1(objectName));
   const auto follow = [item, action, ownCaption] {

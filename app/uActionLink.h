@@ -19,9 +19,9 @@ class TcImageList;
 
 // The texts are not part of it: they follow the language (SetActionTexts).
 struct ActionDef {
-  const char* name;      // object name, e.g. "actExit"
-  const char* category;  // "Actions" or "Menu"
-  int imageIndex;        // index into the image list, -1: none
+  const char* name;     // object name, e.g. "actExit"
+  const char* category; // "Actions" or "Menu"
+  int imageIndex;       // index into the image list, -1: none
   bool enabled;
 };
 

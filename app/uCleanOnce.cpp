@@ -84,10 +84,10 @@ int CleanStoredFoldersOnce(std::ostream& out, std::ostream& err, CleanMode mode)
       code = 2;
       continue;
     }
-    out << PrintableText(folder) << ": " << summary.removed << (preview ? " to remove, " : " removed, ")
-        << summary.kept << " kept, " << summary.failed << (preview ? " failing, " : " failed, ")
-        << SizeText(summary.bytes) << (preview ? "" : " freed")
-        << (summary.complete ? "" : ", not read to the end") << '\n';
+    out << PrintableText(folder) << ": " << summary.removed
+        << (preview ? " to remove, " : " removed, ") << summary.kept << " kept, " << summary.failed
+        << (preview ? " failing, " : " failed, ") << SizeText(summary.bytes)
+        << (preview ? "" : " freed") << (summary.complete ? "" : ", not read to the end") << '\n';
     out.flush();
   }
   return code;

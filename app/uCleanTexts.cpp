@@ -86,10 +86,13 @@ QString RefusedHint(std::string_view directory) {
   return refusal.isEmpty() ? QString() : TcCleanTexts::tr("Wird nicht gereinigt: ") + refusal;
 }
 
-QString CountText(std::uint64_t count) { return ReadersLocale().toString(static_cast<qulonglong>(count)); }
+QString CountText(std::uint64_t count) {
+  return ReadersLocale().toString(static_cast<qulonglong>(count));
+}
 
 QString SizeText(std::uint64_t bytes) {
-  return ReadersLocale().formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeSIFormat);
+  return ReadersLocale().formattedDataSize(static_cast<qint64>(bytes), 1,
+                                           QLocale::DataSizeSIFormat);
 }
 
 QString OutcomeText(const CleanSummary& total) {

@@ -106,10 +106,10 @@ constexpr std::array kOptions{
     OptionDef{.name = "--help", .role = Role::Command, .run = RunHelp},
     OptionDef{.name = "-h", .role = Role::Command, .run = RunHelp},
     OptionDef{.name = "--version", .role = Role::Command, .run = RunVersion},
-    OptionDef{.name = "--reg-export", .role = Role::Command, .operand = Operand::File,
-              .run = RunExport},
-    OptionDef{.name = "--reg-import", .role = Role::Command, .operand = Operand::File,
-              .run = RunImport},
+    OptionDef{
+        .name = "--reg-export", .role = Role::Command, .operand = Operand::File, .run = RunExport},
+    OptionDef{
+        .name = "--reg-import", .role = Role::Command, .operand = Operand::File, .run = RunImport},
     OptionDef{.name = "--clean-once", .role = Role::Command, .run = RunCleanOnce},
     OptionDef{.name = "--dry-run", .role = Role::Modifier, .partOf = "--clean-once"},
 };

@@ -45,10 +45,9 @@ void DrawFolderBack(QPainter& painter) {
 void DrawFolderFront(QPainter& painter) {
   painter.setPen(QPen(kOutline, 1));
   painter.setBrush(kFolderFront);
-  const QPolygonF front{QPointF(kFolder.left(), kFolder.bottom()),
-                        QPointF(kFolder.left() + 6, kFolder.top() + 8),
-                        QPointF(kFolder.right() + 6, kFolder.top() + 8),
-                        QPointF(kFolder.right(), kFolder.bottom())};
+  const QPolygonF front{
+      QPointF(kFolder.left(), kFolder.bottom()), QPointF(kFolder.left() + 6, kFolder.top() + 8),
+      QPointF(kFolder.right() + 6, kFolder.top() + 8), QPointF(kFolder.right(), kFolder.bottom())};
   painter.drawPolygon(front);
 }
 
@@ -145,7 +144,9 @@ void TcDeleteAnimation::Progress() {
   repaint();
 }
 
-void TcDeleteAnimation::SetClock(SteadyClock clock) { clock_ = std::move(clock); }
+void TcDeleteAnimation::SetClock(SteadyClock clock) {
+  clock_ = std::move(clock);
+}
 
 void TcDeleteAnimation::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);

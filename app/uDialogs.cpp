@@ -55,9 +55,12 @@ DialogAnswer AskYesNoCancel(QWidget* parent, const QString& title, const QString
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::Cancel);
   switch (box.exec()) {
-  case QMessageBox::Yes: return DialogAnswer::Yes;
-  case QMessageBox::No: return DialogAnswer::No;
-  default: return DialogAnswer::Cancel;
+  case QMessageBox::Yes:
+    return DialogAnswer::Yes;
+  case QMessageBox::No:
+    return DialogAnswer::No;
+  default:
+    return DialogAnswer::Cancel;
   }
 }
 
@@ -119,7 +122,8 @@ std::optional<FolderChoice> BrowseFolder(TkitFolderDialog& dialog, const QString
 
 bool Execute(QDialog& dialog) {
   if (TcDialogScript* script = TcDialogScript::Active()) {
-    const auto answer = script->Take({DialogRequest::Kind::Window, dialog.windowTitle(), {}, {}, {}});
+    const auto answer =
+        script->Take({DialogRequest::Kind::Window, dialog.windowTitle(), {}, {}, {}});
     dialog.setResult(QDialog::Rejected);
     dialog.show();
     if (answer && answer->user) {
@@ -135,17 +139,29 @@ bool Execute(QDialog& dialog) {
 
 } // namespace Dialogs
 
-TcDialogScript::TcDialogScript() : previous_(gActiveScript) { gActiveScript = this; }
+TcDialogScript::TcDialogScript() : previous_(gActiveScript) {
+  gActiveScript = this;
+}
 
-TcDialogScript::~TcDialogScript() { gActiveScript = previous_; }
+TcDialogScript::~TcDialogScript() {
+  gActiveScript = previous_;
+}
 
-void TcDialogScript::AnswerYes() { answers_.push_back({true, {}, {}, false, {}}); }
+void TcDialogScript::AnswerYes() {
+  answers_.push_back({true, {}, {}, false, {}});
+}
 
-void TcDialogScript::AnswerNo() { answers_.push_back({false, {}, {}, false, {}}); }
+void TcDialogScript::AnswerNo() {
+  answers_.push_back({false, {}, {}, false, {}});
+}
 
-void TcDialogScript::AnswerText(const QString& text) { answers_.push_back({true, text, {}, false, {}}); }
+void TcDialogScript::AnswerText(const QString& text) {
+  answers_.push_back({true, text, {}, false, {}});
+}
 
-void TcDialogScript::AnswerCancel() { answers_.push_back({false, {}, {}, true, {}}); }
+void TcDialogScript::AnswerCancel() {
+  answers_.push_back({false, {}, {}, true, {}});
+}
 
 void TcDialogScript::AnswerFolder(const FolderChoice& choice) {
   answers_.push_back({true, {}, choice, false, {}});
@@ -155,9 +171,13 @@ void TcDialogScript::AnswerWith(std::function<void(QDialog&)> user) {
   answers_.push_back({true, {}, {}, false, std::move(user)});
 }
 
-TcDialogScript* TcDialogScript::Active() { return gActiveScript; }
+TcDialogScript* TcDialogScript::Active() {
+  return gActiveScript;
+}
 
-void TcDialogScript::Record(DialogRequest request) { requests_.push_back(std::move(request)); }
+void TcDialogScript::Record(DialogRequest request) {
+  requests_.push_back(std::move(request));
+}
 
 std::optional<TcDialogScript::Answer> TcDialogScript::Take(DialogRequest request) {
   requests_.push_back(std::move(request));

@@ -66,10 +66,10 @@ bool Execute(QDialog& dialog);
 struct DialogRequest {
   enum class Kind { Confirm, Question, Message, Input, Folder, Window };
   Kind kind;
-  QString title;    // a window: its title
-  QString text;     // message, prompt
-  QString initial;  // input box text, preselected folder
-  QStringList buttons;  // the captions of a message or input box's buttons
+  QString title;       // a window: its title
+  QString text;        // message, prompt
+  QString initial;     // input box text, preselected folder
+  QStringList buttons; // the captions of a message or input box's buttons
 };
 
 // Answers the program's dialogs in order. A call with no answer left is

@@ -19,9 +19,13 @@ TcDirectoryList::TcDirectoryList(TkitCheckListBox& list) : list_(list) {}
 
 // The control may outlive this list for a moment while the window is torn
 // down; it must not be left pointing at released entries.
-TcDirectoryList::~TcDirectoryList() { list_.ClearItems(); }
+TcDirectoryList::~TcDirectoryList() {
+  list_.ClearItems();
+}
 
-int TcDirectoryList::Count() const { return list_.ItemCount(); }
+int TcDirectoryList::Count() const {
+  return list_.ItemCount();
+}
 
 TcPathData* TcDirectoryList::Entry(int index) const {
   return list_.ItemObjectAs<TcPathData>(index);

@@ -6,8 +6,12 @@
 // The images come from a static archive; referencing the resource's
 // initialiser keeps them in the program. Q_INIT_RESOURCE belongs in the
 // global namespace, where rcc defines the initialiser.
-static void InitMainImages() { Q_INIT_RESOURCE(fegolin_main_images); }
-static void InitProgramIcon() { Q_INIT_RESOURCE(fegolin_icon); }
+static void InitMainImages() {
+  Q_INIT_RESOURCE(fegolin_main_images);
+}
+static void InitProgramIcon() {
+  Q_INIT_RESOURCE(fegolin_icon);
+}
 
 namespace fegolin {
 

@@ -15,11 +15,16 @@ namespace {
 
 QCheckBox* BoxOf(const TcOptionsPage& page, Option option) {
   switch (option) {
-  case Option::ShowSplash: return page.cbxOptionSplash;
-  case Option::SaveWindowSize: return page.cbxOptionWindowSize;
-  case Option::ShowTipps: return page.cbxOptionTipps;
-  case Option::StartWithWindows: return page.cbxAutoStart;
-  default: return nullptr;
+  case Option::ShowSplash:
+    return page.cbxOptionSplash;
+  case Option::SaveWindowSize:
+    return page.cbxOptionWindowSize;
+  case Option::ShowTipps:
+    return page.cbxOptionTipps;
+  case Option::StartWithWindows:
+    return page.cbxAutoStart;
+  default:
+    return nullptr;
   }
 }
 
@@ -38,7 +43,9 @@ void TcOptionsView::SetOptionChecked(Option option, bool checked) {
   }
 }
 
-int TcOptionsView::IntervalUnitIndex() const { return page_.cbxInterval->currentIndex(); }
+int TcOptionsView::IntervalUnitIndex() const {
+  return page_.cbxInterval->currentIndex();
+}
 
 void TcOptionsView::SetIntervalUnitIndex(int index) {
   // Choosing an item from code is not the user's pick: the unit box's change
@@ -50,16 +57,28 @@ void TcOptionsView::SetIntervalUnitIndex(int index) {
   page_.cbxInterval->setCurrentIndex(last < 0 ? -1 : std::clamp(index, 0, last));
 }
 
-int TcOptionsView::IntervalValue() const { return page_.edtIntervalValue->value(); }
+int TcOptionsView::IntervalValue() const {
+  return page_.edtIntervalValue->value();
+}
 
-void TcOptionsView::SetIntervalValue(int value) { page_.edtIntervalValue->setValue(value); }
+void TcOptionsView::SetIntervalValue(int value) {
+  page_.edtIntervalValue->setValue(value);
+}
 
-int TcOptionsView::WindowHeight() const { return window_.height(); }
+int TcOptionsView::WindowHeight() const {
+  return window_.height();
+}
 
-void TcOptionsView::SetWindowHeight(int height) { window_.resize(window_.width(), height); }
+void TcOptionsView::SetWindowHeight(int height) {
+  window_.resize(window_.width(), height);
+}
 
-int TcOptionsView::WindowWidth() const { return window_.width(); }
+int TcOptionsView::WindowWidth() const {
+  return window_.width();
+}
 
-void TcOptionsView::SetWindowWidth(int width) { window_.resize(width, window_.height()); }
+void TcOptionsView::SetWindowWidth(int width) {
+  window_.resize(width, window_.height());
+}
 
 } // namespace fegolin

@@ -25,15 +25,20 @@ namespace {
 QImage LoadPicture(const QString& name) {
   InitPictureResources();
   const bool sharp = qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1;
-  QImage picture = LoadJpegFile(QStringLiteral(":/pictures/%1%2.jpg").arg(name, sharp ? "@2x" : ""));
+  QImage picture =
+      LoadJpegFile(QStringLiteral(":/pictures/%1%2.jpg").arg(name, sharp ? "@2x" : ""));
   picture.setDevicePixelRatio(sharp ? 2 : 1);
   return picture;
 }
 
 } // namespace
 
-QImage SplashPicture() { return LoadPicture(QStringLiteral("splash")); }
+QImage SplashPicture() {
+  return LoadPicture(QStringLiteral("splash"));
+}
 
-QImage InfoPicture() { return LoadPicture(QStringLiteral("info")); }
+QImage InfoPicture() {
+  return LoadPicture(QStringLiteral("info"));
+}
 
 } // namespace fegolin

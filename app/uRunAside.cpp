@@ -53,7 +53,9 @@ bool IsUserInput(const QObject& target, const QEvent& event) {
 
 } // namespace
 
-TcInputHold::TcInputHold() { QCoreApplication::instance()->installEventFilter(this); }
+TcInputHold::TcInputHold() {
+  QCoreApplication::instance()->installEventFilter(this);
+}
 
 TcInputHold::~TcInputHold() {
   if (QCoreApplication* app = QCoreApplication::instance()) {

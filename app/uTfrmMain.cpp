@@ -206,8 +206,8 @@ void TfrmMain::CreateSplashHost() {
 }
 
 void TfrmMain::ShowTitleAndSizeLimits() {
-  tabAbout->lblAppTitle->setText(QString::fromLatin1(kAppTitle.data(),
-                                                     static_cast<qsizetype>(kAppTitle.size())));
+  tabAbout->lblAppTitle->setText(
+      QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
   // Lowering the height minimum keeps the height; raising the width
   // minimum widens the window at once.
   kitFormSizer->SetHeightMin(305);
@@ -220,8 +220,8 @@ void TfrmMain::LoadSettingsAndList() {
   // Arms the clean timer from the unit and value just loaded.
   edtIntervalValueChange();
   if (const platform::Status loaded = settings_->LoadDirectoryList(); !loaded) {
-    qCWarning(lcSettings).noquote() << "the folder list was read only in part:"
-                                    << QString::fromStdString(loaded.error().text);
+    qCWarning(lcSettings).noquote()
+        << "the folder list was read only in part:" << QString::fromStdString(loaded.error().text);
   }
   AddDefaultEntries();
   // What this start shows is what the next one would: the list as stored,
@@ -315,13 +315,21 @@ void TfrmMain::ShowPage(QWidget* page) {
   actShowExecute();
 }
 
-void TfrmMain::actAboutExecute() { ShowPage(tabAbout); }
+void TfrmMain::actAboutExecute() {
+  ShowPage(tabAbout);
+}
 
-void TfrmMain::actIntervalExecute() { ShowPage(tabOptions); }
+void TfrmMain::actIntervalExecute() {
+  ShowPage(tabOptions);
+}
 
-void TfrmMain::actSelectExecute() { ShowPage(tabSelect); }
+void TfrmMain::actSelectExecute() {
+  ShowPage(tabSelect);
+}
 
-void TfrmMain::actStatusExecute() { ShowPage(tabStatus); }
+void TfrmMain::actStatusExecute() {
+  ShowPage(tabStatus);
+}
 
 void TfrmMain::actShowExecute() {
   setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -331,7 +339,9 @@ void TfrmMain::actShowExecute() {
 }
 
 // Without a notification area to come back from, the task bar keeps it.
-void TfrmMain::actHideExecute() { kitTrayIcon1->HideOwner(); }
+void TfrmMain::actHideExecute() {
+  kitTrayIcon1->HideOwner();
+}
 
 void TfrmMain::actExitExecute() {
   try {

@@ -85,8 +85,8 @@ public:
   QAction* actPreview;
 
   // --- Menus and timers
-  QMenu* mnuPopupMain;   // the notification area icon's menu
-  QMenu* mnuPopUp;       // the folder list's menu
+  QMenu* mnuPopupMain; // the notification area icon's menu
+  QMenu* mnuPopUp;     // the folder list's menu
   QTimer* timCleanTimer;
   QTimer* timAktual;
 

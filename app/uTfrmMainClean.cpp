@@ -147,7 +147,8 @@ void LogFolder(const std::string& folder, const CleanSummary& summary, int first
   if (!summary.target.ok()) {
     QString reason = QString::fromUtf8(platform::TargetRefusalText(summary.target.refusal).data());
     if (summary.target.error != 0) {
-      reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(summary.target.error)));
+      reason +=
+          QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(summary.target.error)));
     }
     qCWarning(lcClean).noquote() << name + QStringLiteral(": not cleaned: ") + reason;
     return;
@@ -157,8 +158,9 @@ void LogFolder(const std::string& folder, const CleanSummary& summary, int first
     return;
   }
   const std::uint64_t left = inUse + summary.failed;
-  QString line = name + QStringLiteral(": left %1 %2:").arg(left).arg(left == 1 ? QStringLiteral("entry")
-                                                                                 : QStringLiteral("entries"));
+  QString line = name + QStringLiteral(": left %1 %2:")
+                            .arg(left)
+                            .arg(left == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
   if (inUse != 0) {
     line += QStringLiteral(" %1 in use").arg(inUse);
   }
@@ -179,11 +181,17 @@ void TfrmMain::ConnectCleanCycle() {
   connect(timAktual, &QTimer::timeout, this, &TfrmMain::timAktualTimer);
 }
 
-void TfrmMain::SetClock(Clock clock) { clock_ = std::move(clock); }
+void TfrmMain::SetClock(Clock clock) {
+  clock_ = std::move(clock);
+}
 
-void TfrmMain::actCleanDirectoriesExecute() { RunClean(); }
+void TfrmMain::actCleanDirectoriesExecute() {
+  RunClean();
+}
 
-void TfrmMain::timCleanTimerTimer() { RunClean(); }
+void TfrmMain::timCleanTimerTimer() {
+  RunClean();
+}
 
 void TfrmMain::RunClean() {
   if (running_) {
@@ -230,7 +238,9 @@ void TfrmMain::RunClean() {
   }
 }
 
-bool TfrmMain::HasCheckedEntries() const { return !FoldersToClean(*directoryList_).empty(); }
+bool TfrmMain::HasCheckedEntries() const {
+  return !FoldersToClean(*directoryList_).empty();
+}
 
 void TfrmMain::CleanCheckedDirectories() {
   CleanSummary total;

@@ -190,9 +190,8 @@ void TfrmMain::actRenameEntryExecute() {
       return;
     }
     const QString current = QString::fromStdString(asked->DisplayName());
-    const QString answer = TrimBlanksAndControls(
-        Dialogs::InputBox(this, MessageText(csRenameEntryDlgTitle),
-                          MessageText(csRenameEntryDlgLabel), current));
+    const QString answer = TrimBlanksAndControls(Dialogs::InputBox(
+        this, MessageText(csRenameEntryDlgTitle), MessageText(csRenameEntryDlgLabel), current));
     if (answer.isEmpty() || answer == current) {
       return;
     }
@@ -302,15 +301,23 @@ bool TfrmMain::SaveListReporting() {
   return true;
 }
 
-bool TfrmMain::ListChanged() const { return directoryList_->StoredContent() != listStored_; }
+bool TfrmMain::ListChanged() const {
+  return directoryList_->StoredContent() != listStored_;
+}
 
 // Showing the page again keeps the indication: the changes are still to be
 // saved.
-void TfrmMain::tabSelectShow() { RefreshSaveDirState(); }
+void TfrmMain::tabSelectShow() {
+  RefreshSaveDirState();
+}
 
-void TfrmMain::P_ChangeSaveDirState(bool enabled) { tabSelect->btnApplyDir->setEnabled(enabled); }
+void TfrmMain::P_ChangeSaveDirState(bool enabled) {
+  tabSelect->btnApplyDir->setEnabled(enabled);
+}
 
-void TfrmMain::RefreshSaveDirState() { P_ChangeSaveDirState(ListChanged()); }
+void TfrmMain::RefreshSaveDirState() {
+  P_ChangeSaveDirState(ListChanged());
+}
 
 void TfrmMain::RefreshListActions() {
   const bool any = tabSelect->cbxKitDirectoryList->ItemCount() > 0;

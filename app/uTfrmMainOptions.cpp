@@ -70,7 +70,9 @@ void TfrmMain::edtIntervalValueChange() {
   }
 }
 
-void TfrmMain::P_ChangeApplyState() { actApply->setEnabled(true); }
+void TfrmMain::P_ChangeApplyState() {
+  actApply->setEnabled(true);
+}
 
 void TfrmMain::tabOptionsShow() {
   try {

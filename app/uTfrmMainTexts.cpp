@@ -18,11 +18,12 @@
 namespace fegolin {
 
 void TfrmMain::RetranslateUi() {
-  for (const auto& [page, caption] : {std::pair<QWidget*, QString>{tabStatus, tr("Status")},
-                                      std::pair<QWidget*, QString>{tabSelect, tr("Verzeichnis Wählen")},
-                                      std::pair<QWidget*, QString>{tabOptions, tr("Optionen")},
-                                      std::pair<QWidget*, QString>{tabAbout, tr("Info")},
-                                      std::pair<QWidget*, QString>{tabHelp, tr("Hilfe")}}) {
+  for (const auto& [page, caption] :
+       {std::pair<QWidget*, QString>{tabStatus, tr("Status")},
+        std::pair<QWidget*, QString>{tabSelect, tr("Verzeichnis Wählen")},
+        std::pair<QWidget*, QString>{tabOptions, tr("Optionen")},
+        std::pair<QWidget*, QString>{tabAbout, tr("Info")},
+        std::pair<QWidget*, QString>{tabHelp, tr("Hilfe")}}) {
     pgeMain->setTabText(pgeMain->indexOf(page), caption);
   }
   RetranslateActions();

@@ -11,7 +11,9 @@
 // The translation comes from a static archive; referencing the resource's
 // initialiser keeps it in the program. Q_INIT_RESOURCE belongs in the
 // global namespace, where rcc defines the initialiser.
-static void InitTranslations() { Q_INIT_RESOURCE(fegolin_translations); }
+static void InitTranslations() {
+  Q_INIT_RESOURCE(fegolin_translations);
+}
 
 namespace fegolin {
 

@@ -129,9 +129,10 @@ void TfrmAdvanced::RetranslateUi() {
   lblAgeNote_->setText(tr("Alt ist ein Eintrag, der so lange weder geändert noch gelesen wurde. "
                           "Ein Verzeichnis geht erst, wenn es leer geworden und selbst alt ist."));
   grpPatterns->setTitle(tr("Immer behalten"));
-  lblPatternsNote_->setText(tr("Einträge, deren Name zu einem Muster passt, bleiben in jeder Tiefe, "
-                               "mit allem, was sie enthalten. Ein Muster pro Zeile: * steht für "
-                               "beliebig viele Zeichen, ? für eines, [abc] für eines der Zeichen."));
+  lblPatternsNote_->setText(
+      tr("Einträge, deren Name zu einem Muster passt, bleiben in jeder Tiefe, "
+         "mit allem, was sie enthalten. Ein Muster pro Zeile: * steht für "
+         "beliebig viele Zeichen, ? für eines, [abc] für eines der Zeichen."));
   btnDefaultPatterns->setText(tr("&Vorgabe"));
   btnDefaultPatterns->setToolTip(tr("Die vorgegebenen Muster wieder einsetzen"));
   btnOk->setText(tr("OK"));

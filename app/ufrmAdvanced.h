@@ -31,11 +31,11 @@ public:
   QGroupBox* grpAge;
   QCheckBox* cbxMinimumAge;
   QSpinBox* edtMinimumAge;
-  QComboBox* cbxAgeUnit;  // 0 hours, 1 days, as stored
+  QComboBox* cbxAgeUnit; // 0 hours, 1 days, as stored
   QGroupBox* grpPatterns;
-  QPlainTextEdit* edtPatterns;  // one pattern a line
+  QPlainTextEdit* edtPatterns; // one pattern a line
   QPushButton* btnDefaultPatterns;
-  QLabel* lblError;  // why OK did not close the dialog
+  QLabel* lblError; // why OK did not close the dialog
   QDialogButtonBox* btnsDialog;
   QPushButton* btnOk;
   QPushButton* btnCancel;

@@ -50,7 +50,8 @@ public:
 };
 
 QString Entries(std::uint64_t count) {
-  return count == 1 ? TfrmPreview::tr("1 Eintrag") : CountText(count) + TfrmPreview::tr(" Einträge");
+  return count == 1 ? TfrmPreview::tr("1 Eintrag")
+                    : CountText(count) + TfrmPreview::tr(" Einträge");
 }
 
 // A line with a detail in the second column, or, without one, a line
@@ -63,13 +64,15 @@ QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& text, const QSt
 
 // The engine meets entries in the order the folders list them; the reader
 // looks for paths in alphabetical order.
-std::vector<const TcFolderPreview::Entry*> ByPath(const std::vector<TcFolderPreview::Entry>& entries) {
+std::vector<const TcFolderPreview::Entry*>
+ByPath(const std::vector<TcFolderPreview::Entry>& entries) {
   std::vector<const TcFolderPreview::Entry*> sorted;
   sorted.reserve(entries.size());
   for (const TcFolderPreview::Entry& entry : entries) {
     sorted.push_back(&entry);
   }
-  std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->path < b->path; });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const auto* a, const auto* b) { return a->path < b->path; });
   return sorted;
 }
 

@@ -26,10 +26,10 @@ namespace fegolin {
 
 // What a run would do with one listed folder.
 struct TcFolderPreview {
-  QString caption;  // name and folder, as the list shows them
+  QString caption; // name and folder, as the list shows them
   CleanSummary summary;
   struct Entry {
-    std::string path;  // below the folder
+    std::string path; // below the folder
     bool folder = false;
     CleanReason reason = CleanReason::None;
     std::uint64_t size = 0;
@@ -37,7 +37,7 @@ struct TcFolderPreview {
   // The first kPreviewPaths entries of each kind, in the order the engine
   // met them; the summary has the counts.
   std::vector<Entry> removals;
-  std::vector<Entry> kept;  // kept by a rule, and those the system would not let go
+  std::vector<Entry> kept; // kept by a rule, and those the system would not let go
 };
 
 inline constexpr std::size_t kPreviewPaths = 1000;
@@ -55,7 +55,7 @@ public:
   explicit TfrmPreview(Source source, QWidget* parent = nullptr);
 
   QLabel* lblSummary;
-  QTreeWidget* tvwPreview;  // a folder per top item
+  QTreeWidget* tvwPreview; // a folder per top item
   QPushButton* btnRefresh;
   QPushButton* btnClose;
 
@@ -73,7 +73,7 @@ private:
 
   Source source_;
   std::vector<TcFolderPreview> folders_;
-  QTime shownAt_;  // invalid until the first Refresh
+  QTime shownAt_; // invalid until the first Refresh
 };
 
 } // namespace fegolin

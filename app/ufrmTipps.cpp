@@ -19,12 +19,10 @@ TfrmTipps::TfrmTipps(QWidget* owner) : QWidget(owner, Qt::Window) {
   RetranslateUi();
   kitWelcomeTips->SetHelpContents(0);
   kitWelcomeTips->SetHelpWhatsNew(0);
-  kitWelcomeTips->SetOnGetShow([this](TkitCustomWelcomeTips& sender, bool& show) {
-    kitWelcomeTipsGetShow(sender, show);
-  });
-  kitWelcomeTips->SetOnSetShow([this](TkitCustomWelcomeTips& sender, bool& show) {
-    kitWelcomeTipsSetShow(sender, show);
-  });
+  kitWelcomeTips->SetOnGetShow(
+      [this](TkitCustomWelcomeTips& sender, bool& show) { kitWelcomeTipsGetShow(sender, show); });
+  kitWelcomeTips->SetOnSetShow(
+      [this](TkitCustomWelcomeTips& sender, bool& show) { kitWelcomeTipsSetShow(sender, show); });
   kitWelcomeTips->SetOnGetTip([this](TkitCustomWelcomeTips& sender, int& index, QString& text) {
     kitWelcomeTipsGetTip(sender, index, text);
   });
@@ -50,8 +48,8 @@ void TfrmTipps::RetranslateTipWindow() {
   }
   window->setWindowTitle(tr("Willkommen"));
   window->SetGreeting({tr("Willkommen bei Fegolin")});
-  window->chkShowNext->setText(
-      ReplaceAppTitle(tr("&Dieses Tippfenster beim nächsten Programmstart von #AppTitle# anzeigen")));
+  window->chkShowNext->setText(ReplaceAppTitle(
+      tr("&Dieses Tippfenster beim nächsten Programmstart von #AppTitle# anzeigen")));
   window->lblDidYouKnow->setText(tr("Wussten Sie, dass..."));
   window->lblDidYouKnow->adjustSize();
   window->btnNext->setText(tr("Nächster &Tipp"));
@@ -68,8 +66,8 @@ void TfrmTipps::changeEvent(QEvent* event) {
 }
 
 void TfrmTipps::kitWelcomeTipsGetShow(TkitCustomWelcomeTips& /*Sender*/, bool& ShowDialog) {
-  const RegVariant value = ReadRegValueDef(kCurrentUserRoot, kRegKeyApp, InfoOf(Option::ShowTipps).name,
-                                           true, TFieldType::ftBoolean);
+  const RegVariant value = ReadRegValueDef(
+      kCurrentUserRoot, kRegKeyApp, InfoOf(Option::ShowTipps).name, true, TFieldType::ftBoolean);
   const bool* flag = std::get_if<bool>(&value);
   ShowDialog = flag == nullptr || *flag;
 }

@@ -41,7 +41,8 @@ struct Options {
 };
 
 void Usage() {
-  std::fprintf(stderr, "usage: fegolin_clean_bench [--files N] [--folders N] [--rounds N] [FOLDER]\n");
+  std::fprintf(stderr,
+               "usage: fegolin_clean_bench [--files N] [--folders N] [--rounds N] [FOLDER]\n");
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -50,10 +51,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   options.base = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    int* target = arg == "--files" ? &options.files
+    int* target = arg == "--files"     ? &options.files
                   : arg == "--folders" ? &options.folders
-                  : arg == "--rounds" ? &options.rounds
-                                      : nullptr;
+                  : arg == "--rounds"  ? &options.rounds
+                                       : nullptr;
     if (target != nullptr) {
       if (i + 1 >= argc || (*target = std::atoi(argv[++i])) <= 0) {
         return std::nullopt;
@@ -90,7 +91,8 @@ void BuildTree(const fs::path& root, const Options& options) {
   const int groups = std::min(10, options.folders);
   std::vector<fs::path> folders;
   for (int i = 0; i < options.folders; ++i) {
-    folders.push_back(root / ("group" + std::to_string(i % groups)) / ("folder" + std::to_string(i)));
+    folders.push_back(root / ("group" + std::to_string(i % groups)) /
+                      ("folder" + std::to_string(i)));
     fs::create_directories(folders.back());
   }
   char name[64];
@@ -115,7 +117,9 @@ double Seconds(std::chrono::steady_clock::duration d) {
 }
 
 double CpuSeconds(const rusage& usage) {
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -178,7 +182,8 @@ double Median(std::vector<double> values) {
 int Run(const Options& options) {
   fs::create_directories(options.base);
   std::string pattern = (options.base / "fegolin-bench-XXXXXX").string();
-  Check(::mkdtemp(pattern.data()) != nullptr, "cannot create a scratch folder in " + options.base.string());
+  Check(::mkdtemp(pattern.data()) != nullptr,
+        "cannot create a scratch folder in " + options.base.string());
   const fs::path scratch = pattern;
   std::printf("trees of %d files in %d folders below %s\n", options.files, options.folders,
               scratch.c_str());

@@ -138,12 +138,14 @@ bool DescendsInto(CleanReason reason) {
          reason == CleanReason::TooYoung;
 }
 
-bool NeedsTimes(const CleanRules& rules) { return rules.minimumAgeSeconds > 0; }
+bool NeedsTimes(const CleanRules& rules) {
+  return rules.minimumAgeSeconds > 0;
+}
 
 const std::vector<std::string>& DefaultKeepPatterns() {
   static const std::vector<std::string> patterns{
-      "krb5cc_*", ".X*-lock", ".X11-unix",         ".ICE-unix", ".XIM-unix",
-      ".font-unix", "systemd-private-*", "ssh-*", "tmux-*",    "gpg-*"};
+      "krb5cc_*",   ".X*-lock",          ".X11-unix", ".ICE-unix", ".XIM-unix",
+      ".font-unix", "systemd-private-*", "ssh-*",     "tmux-*",    "gpg-*"};
   return patterns;
 }
 

@@ -240,8 +240,8 @@ public:
   TreeCleaner(RunShared& shared, platform::FolderWalk& walk, CleanObserver* observer,
               std::string pathPrefix)
       : shared_(shared), mask_(shared.mask), rules_(shared.rules), preview_(shared.preview),
-        walk_(walk), observer_(observer),
-        details_(observer != nullptr && observer->WantsDetails()), path_(std::move(pathPrefix)) {}
+        walk_(walk), observer_(observer), details_(observer != nullptr && observer->WantsDetails()),
+        path_(std::move(pathPrefix)) {}
 
   // Cleans the tree; the totals go to `summary`. Whether something in the
   // walk's own folder stays comes back.
@@ -397,8 +397,8 @@ private:
     branch->name = std::string(name);
     branch->status = status;
     branch->attributesCleared = cleared;
-    std::string prefix = path_.substr(0, level.pathLength) + branch->name +
-                         platform::NativePathSeparator();
+    std::string prefix =
+        path_.substr(0, level.pathLength) + branch->name + platform::NativePathSeparator();
     RunShared& shared = shared_;
     CleanObserver* observer = observer_;
     const bool spawned = pool->TrySpawn([&shared, observer, branch, branchWalk, prefix] {
@@ -434,8 +434,8 @@ private:
                          [](const auto& branch) { return branch->done; });
     });
     for (const auto& branch : level.branches) {
-      FinishFolder(level, branch->name, branch->status, CleanReason::None, branch->attributesCleared,
-                   branch->innerKept);
+      FinishFolder(level, branch->name, branch->status, CleanReason::None,
+                   branch->attributesCleared, branch->innerKept);
     }
     level.branches.clear();
   }
@@ -610,8 +610,8 @@ CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRu
   if (threads > 1) {
     pool.emplace(threads);
   }
-  RunShared shared{mask, rules, mode == CleanMode::Preview, observer, pool ? &*pool : nullptr, {},
-                   summary};
+  RunShared shared{mask, rules,  mode == CleanMode::Preview, observer, pool ? &*pool : nullptr,
+                   {},   summary};
   std::optional<SerialObserver> serial;
   if (observer != nullptr && pool) {
     serial.emplace(*observer, shared.lock);

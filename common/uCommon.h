@@ -225,8 +225,7 @@ bool WriteRegValue(RegRoot root, std::string_view key, std::string_view name,
                    const RegVariant& value, TFieldType kind);
 RegVariant ReadRegValueDef(RegRoot root, std::string_view key, std::string_view name,
                            const RegVariant& defaultValue, TFieldType kind);
-RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view name,
-                        TFieldType kind);
+RegVariant ReadRegValue(RegRoot root, std::string_view key, std::string_view name, TFieldType kind);
 // The value as stored, converted to `kind`; nothing when the key or the
 // value is missing or does not convert. Unlike the routines above it
 // creates nothing, so a command that only reads leaves no trace.

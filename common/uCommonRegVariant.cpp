@@ -23,17 +23,12 @@ constexpr int kSecondsPerDay = 86400;
 // inside what the calendar arithmetic can hold.
 constexpr double kOleDayLimit = 3.0e6;
 
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
+template <class... F> struct Overloaded : F... { using F::operator()...; };
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 // A whole-string number in the C locale, so the text stored by one machine
 // reads back the same on another.
-template <class T>
-std::optional<T> ParseNumber(std::string_view text) {
+template <class T> std::optional<T> ParseNumber(std::string_view text) {
   if (text.size() > 1 && text[0] == '+' && text[1] != '-') {
     text.remove_prefix(1);
   }
@@ -112,7 +107,8 @@ std::optional<TDateTime> TextToDateTime(std::string_view text) {
   if (!year || !month || !day || *year < 1 || text[4] != '-' || text[7] != '-') {
     return std::nullopt;
   }
-  const year_month_day date{std::chrono::year{*year}, std::chrono::month(static_cast<unsigned>(*month)),
+  const year_month_day date{std::chrono::year{*year},
+                            std::chrono::month(static_cast<unsigned>(*month)),
                             std::chrono::day(static_cast<unsigned>(*day))};
   if (!date.ok()) {
     return std::nullopt;
@@ -168,79 +164,75 @@ std::optional<std::string> RegVariantToText(const RegVariant& value) {
 }
 
 std::optional<std::int32_t> RegVariantToInteger(const RegVariant& value) {
-  return std::visit(
-      Overloaded{
-          [](std::monostate) -> std::optional<std::int32_t> { return std::nullopt; },
-          [](const std::string& text) { return ParseNumber<std::int32_t>(text); },
-          [](std::int32_t number) -> std::optional<std::int32_t> { return number; },
-          [](bool flag) -> std::optional<std::int32_t> { return flag ? 1 : 0; },
-          [](double number) { return WholeNumber(number); },
-          [](TDateTime) -> std::optional<std::int32_t> { return std::nullopt; },
-      },
-      value);
+  return std::visit(Overloaded{
+                        [](std::monostate) -> std::optional<std::int32_t> { return std::nullopt; },
+                        [](const std::string& text) { return ParseNumber<std::int32_t>(text); },
+                        [](std::int32_t number) -> std::optional<std::int32_t> { return number; },
+                        [](bool flag) -> std::optional<std::int32_t> { return flag ? 1 : 0; },
+                        [](double number) { return WholeNumber(number); },
+                        [](TDateTime) -> std::optional<std::int32_t> { return std::nullopt; },
+                    },
+                    value);
 }
 
 std::optional<bool> RegVariantToBoolean(const RegVariant& value) {
-  return std::visit(
-      Overloaded{
-          [](std::monostate) -> std::optional<bool> { return std::nullopt; },
-          [](const std::string& text) -> std::optional<bool> {
-            if (EqualsIgnoringCase(text, "true")) {
-              return true;
-            }
-            if (EqualsIgnoringCase(text, "false")) {
-              return false;
-            }
-            const auto number = ParseNumber<std::int64_t>(text);
-            if (!number) {
-              return std::nullopt;
-            }
-            return *number != 0;
-          },
-          [](std::int32_t number) -> std::optional<bool> { return number != 0; },
-          [](bool flag) -> std::optional<bool> { return flag; },
-          [](double number) -> std::optional<bool> {
-            if (std::isnan(number)) {
-              return std::nullopt;
-            }
-            return number != 0.0;
-          },
-          [](TDateTime) -> std::optional<bool> { return std::nullopt; },
-      },
-      value);
+  return std::visit(Overloaded{
+                        [](std::monostate) -> std::optional<bool> { return std::nullopt; },
+                        [](const std::string& text) -> std::optional<bool> {
+                          if (EqualsIgnoringCase(text, "true")) {
+                            return true;
+                          }
+                          if (EqualsIgnoringCase(text, "false")) {
+                            return false;
+                          }
+                          const auto number = ParseNumber<std::int64_t>(text);
+                          if (!number) {
+                            return std::nullopt;
+                          }
+                          return *number != 0;
+                        },
+                        [](std::int32_t number) -> std::optional<bool> { return number != 0; },
+                        [](bool flag) -> std::optional<bool> { return flag; },
+                        [](double number) -> std::optional<bool> {
+                          if (std::isnan(number)) {
+                            return std::nullopt;
+                          }
+                          return number != 0.0;
+                        },
+                        [](TDateTime) -> std::optional<bool> { return std::nullopt; },
+                    },
+                    value);
 }
 
 std::optional<double> RegVariantToFloat(const RegVariant& value) {
-  return std::visit(
-      Overloaded{
-          [](std::monostate) -> std::optional<double> { return std::nullopt; },
-          [](const std::string& text) { return ParseNumber<double>(text); },
-          [](std::int32_t number) -> std::optional<double> { return number; },
-          [](bool flag) -> std::optional<double> { return flag ? 1.0 : 0.0; },
-          [](double number) -> std::optional<double> { return number; },
-          [](TDateTime dateTime) -> std::optional<double> { return dateTime.value; },
-      },
-      value);
+  return std::visit(Overloaded{
+                        [](std::monostate) -> std::optional<double> { return std::nullopt; },
+                        [](const std::string& text) { return ParseNumber<double>(text); },
+                        [](std::int32_t number) -> std::optional<double> { return number; },
+                        [](bool flag) -> std::optional<double> { return flag ? 1.0 : 0.0; },
+                        [](double number) -> std::optional<double> { return number; },
+                        [](TDateTime dateTime) -> std::optional<double> { return dateTime.value; },
+                    },
+                    value);
 }
 
 std::optional<TDateTime> RegVariantToDateTime(const RegVariant& value) {
-  return std::visit(
-      Overloaded{
-          [](std::monostate) -> std::optional<TDateTime> { return std::nullopt; },
-          [](const std::string& text) { return TextToDateTime(text); },
-          [](std::int32_t number) -> std::optional<TDateTime> {
-            return TDateTime{static_cast<double>(number)};
-          },
-          [](bool) -> std::optional<TDateTime> { return std::nullopt; },
-          [](double number) -> std::optional<TDateTime> {
-            if (!std::isfinite(number)) {
-              return std::nullopt;
-            }
-            return TDateTime{number};
-          },
-          [](TDateTime dateTime) -> std::optional<TDateTime> { return dateTime; },
-      },
-      value);
+  return std::visit(Overloaded{
+                        [](std::monostate) -> std::optional<TDateTime> { return std::nullopt; },
+                        [](const std::string& text) { return TextToDateTime(text); },
+                        [](std::int32_t number) -> std::optional<TDateTime> {
+                          return TDateTime{static_cast<double>(number)};
+                        },
+                        [](bool) -> std::optional<TDateTime> { return std::nullopt; },
+                        [](double number) -> std::optional<TDateTime> {
+                          if (!std::isfinite(number)) {
+                            return std::nullopt;
+                          }
+                          return TDateTime{number};
+                        },
+                        [](TDateTime dateTime) -> std::optional<TDateTime> { return dateTime; },
+                    },
+                    value);
 }
 
 } // namespace fegolin

@@ -47,8 +47,7 @@ bool IsHandled(TFieldType kind) {
   }
 }
 
-template <std::size_t N>
-std::array<std::uint8_t, N> LittleEndian(std::uint64_t bits) {
+template <std::size_t N> std::array<std::uint8_t, N> LittleEndian(std::uint64_t bits) {
   std::array<std::uint8_t, N> bytes{};
   for (std::size_t i = 0; i < N; ++i) {
     bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));

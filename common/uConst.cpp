@@ -12,7 +12,8 @@ struct Message {
 };
 
 constexpr std::array<Message, 9> kMessages{{
-    {csSetToDefaultEntriesDlg, u"Reset all Entries to Defaults?", u"Alle Einträge auf Vorgabe stellen?"},
+    {csSetToDefaultEntriesDlg, u"Reset all Entries to Defaults?",
+     u"Alle Einträge auf Vorgabe stellen?"},
     {csDeleteAllEntriesDlg, u"Delete All Entries?", u"Alle Einträge löschen?"},
     {csRenameEntryDlgTitle, u"Rename Entry", u"Eintrag umbenennen"},
     {csRenameEntryDlgLabel, u"Enter new Name:", u"Neuen Namen eingeben:"},
@@ -28,9 +29,13 @@ int gCurrentLanguage = 0;
 
 } // namespace
 
-int CurrentLanguage() { return gCurrentLanguage; }
+int CurrentLanguage() {
+  return gCurrentLanguage;
+}
 
-void SetCurrentLanguage(int language) { gCurrentLanguage = language; }
+void SetCurrentLanguage(int language) {
+  gCurrentLanguage = language;
+}
 
 std::u16string GetConstString(std::string_view name) {
   if (gCurrentLanguage != kLanguageEnglish && gCurrentLanguage != kLanguageGerman) {
@@ -38,7 +43,8 @@ std::u16string GetConstString(std::string_view name) {
   }
   for (const Message& message : kMessages) {
     if (message.name == name) {
-      return std::u16string(gCurrentLanguage == kLanguageEnglish ? message.english : message.german);
+      return std::u16string(gCurrentLanguage == kLanguageEnglish ? message.english
+                                                                 : message.german);
     }
   }
   return {};

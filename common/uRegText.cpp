@@ -93,7 +93,8 @@ void AppendValue(std::string& out, const std::string& name, const RegValue& valu
   } else {
     std::array<char, 24> type{};
     std::snprintf(type.data(), type.size(), "hex(%x):", value.type);
-    const bool stringType = value.type == platform::kRegSz || value.type == platform::kRegExpandSz ||
+    const bool stringType = value.type == platform::kRegSz ||
+                            value.type == platform::kRegExpandSz ||
                             value.type == platform::kRegMultiSz;
     AppendHex(out, prefix + type.data(),
               stringType ? regtext::HiveStringToUtf16(value.data) : value.data);
@@ -152,7 +153,8 @@ std::optional<std::string> Apply(platform::Registry& registry, const Change& cha
     }
     return std::nullopt;
   }
-  const auto key = platform::OpenKey(registry, change.root, change.key, platform::RegOpenMode::Create);
+  const auto key =
+      platform::OpenKey(registry, change.root, change.key, platform::RegOpenMode::Create);
   if (!key) {
     return "cannot create the key";
   }
@@ -190,8 +192,7 @@ std::string PrintableText(std::string_view text) {
     }
     const std::size_t length = byte >= 0xf0 ? 4 : byte >= 0xe0 ? 3 : 2;
     const std::string_view character = text.substr(i, length);
-    if (byte < 0xc2 || byte > 0xf4 || character.size() != length ||
-        !regtext::IsUtf8(character)) {
+    if (byte < 0xc2 || byte > 0xf4 || character.size() != length || !regtext::IsUtf8(character)) {
       escape("\\x%02x", byte);
       ++i;
       continue;

@@ -61,7 +61,8 @@ std::size_t WalkUtf16(const std::vector<char32_t>& units, Take take, Lone lone) 
 }
 
 std::size_t LineAt(std::string_view text, std::size_t pos) {
-  return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(pos), '\n'));
+  return 1 + static_cast<std::size_t>(
+                 std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(pos), '\n'));
 }
 
 } // namespace
@@ -76,7 +77,9 @@ bool IsUtf8(std::string_view text) {
 }
 
 std::optional<std::string> DecodeFile(std::string_view bytes, RegTextError& error) {
-  const auto starts = [&](std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; };
+  const auto starts = [&](std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+  };
   if (starts("\xFF\xFE")) {
     bytes.remove_prefix(2);
     const auto units = Units({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});

@@ -80,9 +80,8 @@ public:
     std::size_t start = 0;
     while (start <= text.size()) {
       const std::size_t end = text.find('\n', start);
-      lines_.push_back(TrimRight(text.substr(start, end == std::string_view::npos
-                                                         ? std::string_view::npos
-                                                         : end - start)));
+      lines_.push_back(TrimRight(text.substr(
+          start, end == std::string_view::npos ? std::string_view::npos : end - start)));
       if (end == std::string_view::npos) {
         break;
       }
@@ -160,8 +159,12 @@ private:
     keyRemoved_ = remove;
     root_ = root->root;
     key_ = std::string(path);
-    changes_.push_back({remove ? ChangeKind::DeleteKey : ChangeKind::CreateKey, root_, key_, {},
-                        {}, LineNumber()});
+    changes_.push_back({remove ? ChangeKind::DeleteKey : ChangeKind::CreateKey,
+                        root_,
+                        key_,
+                        {},
+                        {},
+                        LineNumber()});
   }
 
   void ValueLine(std::string_view line) {
@@ -240,8 +243,8 @@ private:
     value.type = platform::kRegBinary;
     if (!data.empty() && data.front() == '(') {
       const std::size_t close = data.find(')');
-      const auto type = close == std::string_view::npos ? std::nullopt
-                                                        : HexNumber(data.substr(1, close - 1), 8);
+      const auto type =
+          close == std::string_view::npos ? std::nullopt : HexNumber(data.substr(1, close - 1), 8);
       if (!type) {
         throw Malformed{"hex(n): needs a type number of 1 to 8 hex digits"};
       }
@@ -272,8 +275,7 @@ private:
       auto text = Utf16ToHiveString(bytes);
       if (!text) {
         index_ = firstLine;
-        throw Malformed{"hex(" + std::to_string(value.type) +
-                        ") string data is not UTF-16LE text"};
+        throw Malformed{"hex(" + std::to_string(value.type) + ") string data is not UTF-16LE text"};
       }
       value.data = std::move(*text);
     } else {

@@ -84,7 +84,8 @@ void WorkPool::Work() {
 }
 
 unsigned CleanThreads() {
-  if (const char* value = std::getenv("FEGOLIN_CLEAN_THREADS"); value != nullptr && *value != '\0') {
+  if (const char* value = std::getenv("FEGOLIN_CLEAN_THREADS");
+      value != nullptr && *value != '\0') {
     try {
       return static_cast<unsigned>(std::clamp(std::stoi(value), 1, 64));
     } catch (const std::logic_error&) {

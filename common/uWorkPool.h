@@ -44,7 +44,7 @@ private:
   std::size_t idle_ = 0;  // threads waiting in Work for a task
   std::size_t alive_ = 0; // spawned tasks not finished yet
   bool stop_ = false;
-  std::size_t limit_;     // of alive tasks: each holds open folders
+  std::size_t limit_; // of alive tasks: each holds open folders
   std::vector<std::thread> threads_;
 };
 

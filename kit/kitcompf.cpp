@@ -76,9 +76,10 @@ public:
         return true;
       }
     }
-    const bool follow = std::any_of(asked.begin(), asked.end(), [](const QPointer<TkitFormHook>& hook) {
-      return hook != nullptr && hook->follows_;
-    });
+    const bool follow =
+        std::any_of(asked.begin(), asked.end(), [](const QPointer<TkitFormHook>& hook) {
+          return hook != nullptr && hook->follows_;
+        });
     if (!follow) {
       return consumed;
     }
@@ -98,7 +99,7 @@ public:
 
 private:
   QPointer<QWidget> form_;
-  QList<QPointer<TkitFormHook>> hooks_;  // in the order they were installed
+  QList<QPointer<TkitFormHook>> hooks_; // in the order they were installed
 };
 
 // ---------------------------------------------------------------------------
@@ -291,7 +292,8 @@ QPoint TkitFormSizer::AllowedPos() const {
 
 QSize TkitFormSizer::AllowedSize() const {
   const QWidget* form = Form();
-  return {LimitTo(form->width(), WidthMin(), WidthMax()), LimitTo(form->height(), HeightMin(), HeightMax())};
+  return {LimitTo(form->width(), WidthMin(), WidthMax()),
+          LimitTo(form->height(), HeightMin(), HeightMax())};
 }
 
 bool TkitFormSizer::FormOutsideLimits() const {

@@ -177,7 +177,14 @@ protected:
 
 private:
   enum Limit : std::uint8_t {
-    kLeftMin, kLeftMax, kTopMin, kTopMax, kWidthMin, kWidthMax, kHeightMin, kHeightMax
+    kLeftMin,
+    kLeftMax,
+    kTopMin,
+    kTopMax,
+    kWidthMin,
+    kWidthMax,
+    kHeightMin,
+    kHeightMax
   };
 
   void SetLimit(Limit which, int value);

@@ -52,14 +52,26 @@ void TkitCheckBox::Restyle() {
 Qt::Alignment TkitCheckBox::CaptionAlignment() const {
   Qt::Alignment result;
   switch (alignHorz_) {
-  case TkitHAlignment::taLeftJustify: result = Qt::AlignLeft; break;
-  case TkitHAlignment::taRightJustify: result = Qt::AlignRight; break;
-  case TkitHAlignment::taCenter: result = Qt::AlignHCenter; break;
+  case TkitHAlignment::taLeftJustify:
+    result = Qt::AlignLeft;
+    break;
+  case TkitHAlignment::taRightJustify:
+    result = Qt::AlignRight;
+    break;
+  case TkitHAlignment::taCenter:
+    result = Qt::AlignHCenter;
+    break;
   }
   switch (alignVert_) {
-  case TkitVAlignment::vaTop: result |= Qt::AlignTop; break;
-  case TkitVAlignment::vaBottom: result |= Qt::AlignBottom; break;
-  case TkitVAlignment::vaCenter: result |= Qt::AlignVCenter; break;
+  case TkitVAlignment::vaTop:
+    result |= Qt::AlignTop;
+    break;
+  case TkitVAlignment::vaBottom:
+    result |= Qt::AlignBottom;
+    break;
+  case TkitVAlignment::vaCenter:
+    result |= Qt::AlignVCenter;
+    break;
   }
   return result;
 }
@@ -81,8 +93,12 @@ QRect TkitCheckBox::IndicatorRect() const {
   // The box follows the caption: beside its first line, its middle or its last line.
   const int lineHeight = fontMetrics().height();
   switch (alignVert_) {
-  case TkitVAlignment::vaTop: top = bounds.top() + std::max(0, (lineHeight - h) / 2); break;
-  case TkitVAlignment::vaCenter: top = bounds.top() + (bounds.height() - h) / 2; break;
+  case TkitVAlignment::vaTop:
+    top = bounds.top() + std::max(0, (lineHeight - h) / 2);
+    break;
+  case TkitVAlignment::vaCenter:
+    top = bounds.top() + (bounds.height() - h) / 2;
+    break;
   case TkitVAlignment::vaBottom:
     top = bounds.bottom() + 1 - std::max(h, (lineHeight + h) / 2);
     break;
@@ -97,7 +113,9 @@ QRect TkitCheckBox::CaptionRectFor(const QRect& bounds) const {
   return bounds.adjusted(indicator + spacing, 0, 0, 0);
 }
 
-QRect TkitCheckBox::CaptionRect() const { return CaptionRectFor(rect()); }
+QRect TkitCheckBox::CaptionRect() const {
+  return CaptionRectFor(rect());
+}
 
 int TkitCheckBox::heightForWidth(int width) const {
   const QRect caption = CaptionRectFor(QRect(0, 0, width, kUnboundedHeight));
@@ -126,9 +144,15 @@ void TkitCheckBox::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   QStyleOptionButton option = IndicatorOption(*this);
   switch (checkState()) {
-  case Qt::Unchecked: option.state |= QStyle::State_Off; break;
-  case Qt::PartiallyChecked: option.state |= QStyle::State_NoChange; break;
-  case Qt::Checked: option.state |= QStyle::State_On; break;
+  case Qt::Unchecked:
+    option.state |= QStyle::State_Off;
+    break;
+  case Qt::PartiallyChecked:
+    option.state |= QStyle::State_NoChange;
+    break;
+  case Qt::Checked:
+    option.state |= QStyle::State_On;
+    break;
   }
   if (isDown()) {
     option.state |= QStyle::State_Sunken;
@@ -147,6 +171,8 @@ void TkitCheckBox::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
-bool TkitCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+bool TkitCheckBox::hitButton(const QPoint& pos) const {
+  return rect().contains(pos);
+}
 
 } // namespace fegolin

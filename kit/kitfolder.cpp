@@ -75,7 +75,9 @@ QStringList CaptionList(const char16_t* CaptionPair::*which) {
 
 // --- roots ---------------------------------------------------------------------
 
-QString ComputerName() { return QStringLiteral("Computer"); }
+QString ComputerName() {
+  return QStringLiteral("Computer");
+}
 
 QStringList FileSystemRoots() {
   QStringList roots;
@@ -141,7 +143,9 @@ void ShowErrorBox(QWidget* parent, const QString& title, const QString& text) {
   box.exec();
 }
 
-bool IsSeparator(QChar c) { return c == u'/' || c == QDir::separator(); }
+bool IsSeparator(QChar c) {
+  return c == u'/' || c == QDir::separator();
+}
 
 // The dialog of one pass. Its owner window may take it down with itself
 // while it runs; otherwise it goes when the pass ends.
@@ -165,8 +169,7 @@ private:
 QString CompactPath(QStringView path, int maximum, PathStyle style) {
   const QChar sep = QLatin1Char(PathSeparator(style));
   const auto truncated = [&] { return path.left(std::max(maximum, 0)).toString(); };
-  if (path.size() <= maximum || maximum <= 5 || !path.contains(sep) ||
-      path.mid(2).count(sep) < 2) {
+  if (path.size() <= maximum || maximum <= 5 || !path.contains(sep) || path.mid(2).count(sep) < 2) {
     return truncated();
   }
   QString result;
@@ -220,9 +223,13 @@ QString FormatLanguageKey(std::uint16_t languageId) {
   return QStringLiteral("%1").arg(languageId, 4, 16, QLatin1Char('0')).toUpper();
 }
 
-QStringList DefaultNewFolderCaptions() { return CaptionList(&CaptionPair::newFolder); }
+QStringList DefaultNewFolderCaptions() {
+  return CaptionList(&CaptionPair::newFolder);
+}
 
-QStringList DefaultLabelCaptions() { return CaptionList(&CaptionPair::label); }
+QStringList DefaultLabelCaptions() {
+  return CaptionList(&CaptionPair::label);
+}
 
 TkitFolderTreeLayout RootFolderLayout(TSHFolders root) {
   switch (root) {
@@ -248,8 +255,8 @@ TkitFolderDialog::TkitFolderDialog(QObject* owner) : TkitFolderDialog(owner, Sys
 
 TkitFolderDialog::TkitFolderDialog(QObject* owner, std::uint16_t languageId)
     : QObject(owner), labelCaptions_(DefaultLabelCaptions()),
-      newFolderCaptions_(DefaultNewFolderCaptions()),
-      prompts_{AskFolderNameBox, ShowErrorBox}, languageKey_(FormatLanguageKey(languageId)) {
+      newFolderCaptions_(DefaultNewFolderCaptions()), prompts_{AskFolderNameBox, ShowErrorBox},
+      languageKey_(FormatLanguageKey(languageId)) {
   ChooseCaptions();
 }
 

@@ -91,7 +91,9 @@ void TkitFolderTree::Connect(int k) {
           });
 }
 
-int TkitFolderTree::TopRows() const { return topCount_ + (groupName_.isEmpty() ? 0 : 1); }
+int TkitFolderTree::TopRows() const {
+  return topCount_ + (groupName_.isEmpty() ? 0 : 1);
+}
 
 TkitFolderTree::Parent* TkitFolderTree::Desc(const QModelIndex& index) {
   return static_cast<Parent*>(index.internalPointer());
@@ -215,9 +217,9 @@ int TkitFolderTree::rowCount(const QModelIndex& parent) const {
     return static_cast<int>(anchors_.size()) - topCount_;
   }
   const QModelIndex source = SourceIndex(parent);
-  return source.isValid() ? anchors_[static_cast<std::size_t>(AnchorOf(parent))].model->rowCount(
-                                source)
-                          : 0;
+  return source.isValid()
+             ? anchors_[static_cast<std::size_t>(AnchorOf(parent))].model->rowCount(source)
+             : 0;
 }
 
 int TkitFolderTree::columnCount(const QModelIndex& parent) const {
@@ -306,8 +308,7 @@ QModelIndex TkitFolderTree::IndexForPath(const QString& path) const {
   return {};
 }
 
-bool TkitFolderTree::RangeHoldsAnchor(int k, const QModelIndex& parent, int first,
-                                      int last) const {
+bool TkitFolderTree::RangeHoldsAnchor(int k, const QModelIndex& parent, int first, int last) const {
   for (QModelIndex a = anchors_[static_cast<std::size_t>(k)].index; a.isValid(); a = a.parent()) {
     if (a.parent() == parent && a.row() >= first && a.row() <= last) {
       return true;
@@ -316,8 +317,8 @@ bool TkitFolderTree::RangeHoldsAnchor(int k, const QModelIndex& parent, int firs
   return false;
 }
 
-void TkitFolderTree::SourceRowsAboutToChange(int k, const QModelIndex& parent, int first,
-                                             int last, bool inserting) {
+void TkitFolderTree::SourceRowsAboutToChange(int k, const QModelIndex& parent, int first, int last,
+                                             bool inserting) {
   if (!inserting && RangeHoldsAnchor(k, parent, first, last)) {
     // A top folder itself goes away: its whole subtree is gone at once.
     beginResetModel();

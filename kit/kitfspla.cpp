@@ -57,7 +57,9 @@ void TkitsfSplash::SetCloseInterval(int milliseconds) {
   UpdateCloseTimer();
 }
 
-void TkitsfSplash::SetStayOnTop(bool onTop) { setWindowFlag(Qt::WindowStaysOnTopHint, onTop); }
+void TkitsfSplash::SetStayOnTop(bool onTop) {
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
 
 void TkitsfSplash::SetBevelWidth(int width) {
   pnlSplash->setLineWidth(width);
@@ -70,7 +72,9 @@ void TkitsfSplash::SetPicture(const QImage& picture) {
   PlacePicture();
 }
 
-QImage TkitsfSplash::Picture() const { return picture_; }
+QImage TkitsfSplash::Picture() const {
+  return picture_;
+}
 
 void TkitsfSplash::PlacePicture() {
   pnlSplash->setGeometry(rect());
@@ -83,7 +87,9 @@ void TkitsfSplash::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
 }
 
-void TkitsfSplash::tmrCloseTimer() { close(); }
+void TkitsfSplash::tmrCloseTimer() {
+  close();
+}
 
 // The timer counts once the window is up; with no interval it stays off
 // and the window waits for a click or the program.

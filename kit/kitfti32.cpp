@@ -159,7 +159,9 @@ void TkitsfTip::BuildLayout() {
   AdjustLayout();
 }
 
-void TkitsfTip::SetGreeting(const QStringList& lines) { lblGreeting->SetLines(lines); }
+void TkitsfTip::SetGreeting(const QStringList& lines) {
+  lblGreeting->SetLines(lines);
+}
 
 void TkitsfTip::SetHelpContexts(int contents, int whatsNew) {
   helpContents_ = contents;
@@ -209,9 +211,13 @@ void TkitsfTip::btnWhatsNewClick() {
   }
 }
 
-void TkitsfTip::btnCloseClick() { close(); }
+void TkitsfTip::btnCloseClick() {
+  close();
+}
 
-void TkitsfTip::reject() { close(); }
+void TkitsfTip::reject() {
+  close();
+}
 
 void TkitsfTip::showEvent(QShowEvent* event) {
   AdjustLayout();

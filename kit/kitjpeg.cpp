@@ -21,7 +21,7 @@ struct DecodeState {
   jpeg_decompress_struct cinfo{};
   jpeg_error_mgr errorManager{};
   std::jmp_buf jumpBuffer{};
-  QImage rows;  // filled scanline by scanline; the jump may leave it half done
+  QImage rows; // filled scanline by scanline; the jump may leave it half done
   QImage image;
 };
 
@@ -60,7 +60,8 @@ bool DecodeInto(DecodeState& state, std::span<const std::byte> data) {
   }
   jpeg_create_decompress(&cinfo);
   // jpeg_mem_src takes a non-const pointer for historical reasons; it only reads.
-  jpeg_mem_src(&cinfo, const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(data.data())),
+  jpeg_mem_src(&cinfo,
+               const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(data.data())),
                static_cast<unsigned long>(data.size()));
   jpeg_read_header(&cinfo, TRUE);
   cinfo.out_color_space = JCS_RGB; // grey pictures are widened; CMYK fails cleanly
@@ -90,7 +91,8 @@ QImage LoadJpegFile(const QString& path) {
     return {};
   }
   const QByteArray bytes = file.readAll();
-  return DecodeJpeg(std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+  return DecodeJpeg(
+      std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
 }
 
 } // namespace fegolin

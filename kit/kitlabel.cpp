@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QUrl>
 
-
 namespace fegolin {
 namespace {
 
@@ -263,8 +262,8 @@ std::string BuildBrowserCommand(std::string_view openCommand, std::string_view u
 
 std::string ReadClassesRootDefault(std::string_view key) {
   // Opened for reading only: looking up the browser must never create keys.
-  const auto opened = platform::OpenKey(platform::ProcessRegistry(), platform::kRegClassesRoot,
-                                        key, platform::RegOpenMode::Open);
+  const auto opened = platform::OpenKey(platform::ProcessRegistry(), platform::kRegClassesRoot, key,
+                                        platform::RegOpenMode::Open);
   platform::RegValue value;
   if (!opened || opened->QueryValue("", value) != platform::RegStatus::Ok ||
       (value.type != platform::kRegSz && value.type != platform::kRegExpandSz)) {

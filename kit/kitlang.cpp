@@ -19,26 +19,46 @@ struct PrimaryLanguage {
 
 // The LANG_* values of the languages a system here is likely to run in.
 constexpr std::array kPrimaryLanguages{
-    PrimaryLanguage{QLocale::Arabic, 0x01},     PrimaryLanguage{QLocale::Bulgarian, 0x02},
-    PrimaryLanguage{QLocale::Catalan, 0x03},    PrimaryLanguage{QLocale::Chinese, 0x04},
-    PrimaryLanguage{QLocale::Czech, 0x05},      PrimaryLanguage{QLocale::Danish, 0x06},
-    PrimaryLanguage{QLocale::German, 0x07},     PrimaryLanguage{QLocale::Greek, 0x08},
-    PrimaryLanguage{QLocale::English, 0x09},    PrimaryLanguage{QLocale::Spanish, 0x0A},
-    PrimaryLanguage{QLocale::Finnish, 0x0B},    PrimaryLanguage{QLocale::French, 0x0C},
-    PrimaryLanguage{QLocale::Hebrew, 0x0D},     PrimaryLanguage{QLocale::Hungarian, 0x0E},
-    PrimaryLanguage{QLocale::Icelandic, 0x0F},  PrimaryLanguage{QLocale::Italian, 0x10},
-    PrimaryLanguage{QLocale::Japanese, 0x11},   PrimaryLanguage{QLocale::Korean, 0x12},
-    PrimaryLanguage{QLocale::Dutch, 0x13},      PrimaryLanguage{QLocale::NorwegianBokmal, 0x14},
-    PrimaryLanguage{QLocale::NorwegianNynorsk, 0x14}, PrimaryLanguage{QLocale::Polish, 0x15},
-    PrimaryLanguage{QLocale::Portuguese, 0x16}, PrimaryLanguage{QLocale::Romanian, 0x18},
-    PrimaryLanguage{QLocale::Russian, 0x19},    PrimaryLanguage{QLocale::Croatian, 0x1A},
-    PrimaryLanguage{QLocale::Slovak, 0x1B},     PrimaryLanguage{QLocale::Albanian, 0x1C},
-    PrimaryLanguage{QLocale::Swedish, 0x1D},    PrimaryLanguage{QLocale::Thai, 0x1E},
-    PrimaryLanguage{QLocale::Turkish, 0x1F},    PrimaryLanguage{QLocale::Urdu, 0x20},
-    PrimaryLanguage{QLocale::Indonesian, 0x21}, PrimaryLanguage{QLocale::Ukrainian, 0x22},
-    PrimaryLanguage{QLocale::Belarusian, 0x23}, PrimaryLanguage{QLocale::Slovenian, 0x24},
-    PrimaryLanguage{QLocale::Estonian, 0x25},   PrimaryLanguage{QLocale::Latvian, 0x26},
-    PrimaryLanguage{QLocale::Lithuanian, 0x27}, PrimaryLanguage{QLocale::Vietnamese, 0x2A},
+    PrimaryLanguage{QLocale::Arabic, 0x01},
+    PrimaryLanguage{QLocale::Bulgarian, 0x02},
+    PrimaryLanguage{QLocale::Catalan, 0x03},
+    PrimaryLanguage{QLocale::Chinese, 0x04},
+    PrimaryLanguage{QLocale::Czech, 0x05},
+    PrimaryLanguage{QLocale::Danish, 0x06},
+    PrimaryLanguage{QLocale::German, 0x07},
+    PrimaryLanguage{QLocale::Greek, 0x08},
+    PrimaryLanguage{QLocale::English, 0x09},
+    PrimaryLanguage{QLocale::Spanish, 0x0A},
+    PrimaryLanguage{QLocale::Finnish, 0x0B},
+    PrimaryLanguage{QLocale::French, 0x0C},
+    PrimaryLanguage{QLocale::Hebrew, 0x0D},
+    PrimaryLanguage{QLocale::Hungarian, 0x0E},
+    PrimaryLanguage{QLocale::Icelandic, 0x0F},
+    PrimaryLanguage{QLocale::Italian, 0x10},
+    PrimaryLanguage{QLocale::Japanese, 0x11},
+    PrimaryLanguage{QLocale::Korean, 0x12},
+    PrimaryLanguage{QLocale::Dutch, 0x13},
+    PrimaryLanguage{QLocale::NorwegianBokmal, 0x14},
+    PrimaryLanguage{QLocale::NorwegianNynorsk, 0x14},
+    PrimaryLanguage{QLocale::Polish, 0x15},
+    PrimaryLanguage{QLocale::Portuguese, 0x16},
+    PrimaryLanguage{QLocale::Romanian, 0x18},
+    PrimaryLanguage{QLocale::Russian, 0x19},
+    PrimaryLanguage{QLocale::Croatian, 0x1A},
+    PrimaryLanguage{QLocale::Slovak, 0x1B},
+    PrimaryLanguage{QLocale::Albanian, 0x1C},
+    PrimaryLanguage{QLocale::Swedish, 0x1D},
+    PrimaryLanguage{QLocale::Thai, 0x1E},
+    PrimaryLanguage{QLocale::Turkish, 0x1F},
+    PrimaryLanguage{QLocale::Urdu, 0x20},
+    PrimaryLanguage{QLocale::Indonesian, 0x21},
+    PrimaryLanguage{QLocale::Ukrainian, 0x22},
+    PrimaryLanguage{QLocale::Belarusian, 0x23},
+    PrimaryLanguage{QLocale::Slovenian, 0x24},
+    PrimaryLanguage{QLocale::Estonian, 0x25},
+    PrimaryLanguage{QLocale::Latvian, 0x26},
+    PrimaryLanguage{QLocale::Lithuanian, 0x27},
+    PrimaryLanguage{QLocale::Vietnamese, 0x2A},
 };
 
 struct SubLanguage {
@@ -102,6 +122,8 @@ std::uint16_t WindowsLanguageId(const QLocale& locale) {
   return MakeLangId(primary->primary, sub == kSubLanguages.end() ? kSubDefault : sub->sub);
 }
 
-std::uint16_t SystemLanguageId() { return WindowsLanguageId(QLocale::system()); }
+std::uint16_t SystemLanguageId() {
+  return WindowsLanguageId(QLocale::system());
+}
 
 } // namespace fegolin

@@ -33,9 +33,9 @@ TkitCustomCheckListBox::TkitCustomCheckListBox(QWidget* parent) : TkitCustomSync
   lastFontColor_ = checkedColor_;
   // The model tells about every removal, whichever call caused it: through
   // DeleteItem() as well as QListWidget's own takeItem() or clear().
-  modelConnections_.push_back(
-      connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
-              [this](const QModelIndex&, int first, int last) { ItemsAboutToBeRemoved(first, last); }));
+  modelConnections_.push_back(connect(
+      model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+      [this](const QModelIndex&, int first, int last) { ItemsAboutToBeRemoved(first, last); }));
   modelConnections_.push_back(
       connect(model(), &QAbstractItemModel::modelReset, this, [this] { ContentReset(); }));
   // Any change of the texts may change the widths of the tab columns.
@@ -133,7 +133,8 @@ void TkitCustomCheckListBox::SetGrayedAt(int index, bool value) {
   RepaintItem(index);
 }
 
-void TkitCustomCheckListBox::CopyMarks(const TkitStringList& value, TkitStringList& target, bool firstOnly) {
+void TkitCustomCheckListBox::CopyMarks(const TkitStringList& value, TkitStringList& target,
+                                       bool firstOnly) {
   if (&value == &target) {
     return;
   }

@@ -139,8 +139,7 @@ public:
   [[nodiscard]] int ItemCount() const { return count(); }
   [[nodiscard]] QString ItemText(int index) const;
   [[nodiscard]] void* ItemObject(int index) const;
-  template <class T>
-  [[nodiscard]] T* ItemObjectAs(int index) const {
+  template <class T> [[nodiscard]] T* ItemObjectAs(int index) const {
     return static_cast<T*>(ItemObject(index));
   }
   void SetItemObject(int index, void* object);
@@ -202,7 +201,9 @@ public:
   [[nodiscard]] bool Printing() const { return printing_; }
   void SetPrinting(bool value) { printing_ = value; }
   // An empty factory restores the default printer.
-  void SetPrintDeviceFactory(TkitPrintDeviceFactory factory) { printDeviceFactory_ = std::move(factory); }
+  void SetPrintDeviceFactory(TkitPrintDeviceFactory factory) {
+    printDeviceFactory_ = std::move(factory);
+  }
   // Prints every item text, PrintLines() lines a page, 100 device units
   // apart, PrintIndent() units from the left. Shows the wait cursor while
   // it runs. Throws TkitPrintError when the device fails.
@@ -240,12 +241,10 @@ protected:
 private:
   // Runs a standard input handler and reports a selection change it caused
   // to the partner (lsClick).
-  template <class Handler>
-  void RunUserInput(Handler&& handler);
+  template <class Handler> void RunUserInput(Handler&& handler);
   // Runs `action` with the partner's syncing flag set, so that the partner
   // does not mirror the change back.
-  template <class Action>
-  static void Deliver(TkitCustomSyncListBox& partner, Action&& action);
+  template <class Action> static void Deliver(TkitCustomSyncListBox& partner, Action&& action);
   void MirrorClick();
   void MirrorScroll(Qt::Orientation orientation, int value);
   // The partner to mirror `option` to, or null.
@@ -324,12 +323,15 @@ class TkitCustomCheckListBox;
 // Raised before a check mark changes. `Value` is the state about to be set;
 // a handler that changes it cancels the change. While it reports the
 // uncheck of an item being removed, the handler must not add or remove items.
-using TkitCheckNotifyEvent = std::function<void(TkitCustomCheckListBox& Sender, int Index, bool& Value)>;
+using TkitCheckNotifyEvent =
+    std::function<void(TkitCustomCheckListBox& Sender, int Index, bool& Value)>;
 // Replaces the list's own drawing of an item (the focus frame is still drawn).
-using TkitDrawItemEvent = std::function<void(TkitCustomCheckListBox& Sender, QPainter& Canvas, int Index,
-                                             const QRect& Rect, TkitOwnerDrawState State)>;
+using TkitDrawItemEvent =
+    std::function<void(TkitCustomCheckListBox& Sender, QPainter& Canvas, int Index,
+                       const QRect& Rect, TkitOwnerDrawState State)>;
 // Adjusts the measured height of an item of a word-wrapping list.
-using TkitMeasureItemEvent = std::function<void(TkitCustomCheckListBox& Sender, int Index, int& Height)>;
+using TkitMeasureItemEvent =
+    std::function<void(TkitCustomCheckListBox& Sender, int Index, int& Height)>;
 
 class TkitCustomCheckListBox : public TkitCustomSyncListBox {
   Q_OBJECT
@@ -490,7 +492,8 @@ private:
 
   TkitStringList checkedItems_;
   TkitStringList disabledItems_;
-  TkitCheckOptions options_ = TCheckOption::chClick | TCheckOption::chSpaceKey | TCheckOption::chMultiSelect;
+  TkitCheckOptions options_ =
+      TCheckOption::chClick | TCheckOption::chSpaceKey | TCheckOption::chMultiSelect;
   TkitCheckStyle glyphStyle_ = TkitCheckStyle::csTickSunken;
   QImage glyph_;
   // Upper half: the glyph in its normal colours; lower half: greyed.

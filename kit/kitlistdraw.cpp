@@ -34,8 +34,8 @@ constexpr QRgb kBackgroundColour = qRgb(128, 128, 0);
 
 // Resource names in the order of TkitCheckStyle; csCustom has none.
 constexpr std::array<const char*, 16> kStyleResources = {
-    "KITBMSCHECK", "KITBMFCHECK", "KITBMRCHECK", "KITBMTCHECK",  "KITBM3DCHECK", "KITBMSCROSS",
-    "KITBMFCROSS", "KITBMRCROSS", "KITBMTCROSS", "KITBM3DCROSS", "KITBMSDIAM",   "KITBMFDIAM",
+    "KITBMSCHECK", "KITBMFCHECK", "KITBMRCHECK", "KITBMTCHECK",   "KITBM3DCHECK", "KITBMSCROSS",
+    "KITBMFCROSS", "KITBMRCROSS", "KITBMTCROSS", "KITBM3DCROSS",  "KITBMSDIAM",   "KITBMFDIAM",
     "KITBMRDIAM",  "KITBM3DDIAM", nullptr,       "KITBMFCHECKWIN"};
 
 QImage LoadGlyphResource(TkitCheckStyle style) {
@@ -65,9 +65,11 @@ QImage LoadGlyphResource(TkitCheckStyle style) {
 // the list, which does the owner drawing.
 class TkitCustomCheckListBox::TItemDelegate final : public QAbstractItemDelegate {
 public:
-  explicit TItemDelegate(TkitCustomCheckListBox& list) : QAbstractItemDelegate(&list), list_(list) {}
+  explicit TItemDelegate(TkitCustomCheckListBox& list)
+      : QAbstractItemDelegate(&list), list_(list) {}
 
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     TkitOwnerDrawState state;
     state.Selected = option.state.testFlag(QStyle::State_Selected);
     state.Focused = option.state.testFlag(QStyle::State_HasFocus);
@@ -205,7 +207,8 @@ int TkitCustomCheckListBox::TextFlags() const {
   return flags;
 }
 
-void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect& rect, TkitOwnerDrawState state) {
+void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect& rect,
+                                      TkitOwnerDrawState state) {
   QColor brush = Color();
   QColor pen = FontColor();
   if (showSelectedItem_ && state.Selected) {
@@ -240,7 +243,8 @@ void TkitCustomCheckListBox::DrawItem(QPainter& painter, int index, const QRect&
     if (cellWidth_ > 0 && cellHeight_ > 0) {
       const QRect cell(checked ? 0 : cellWidth_, grayed ? cellHeight_ : 0, cellWidth_, cellHeight_);
       const qreal scale = glyphCache_.devicePixelRatio();
-      canvas.drawImage(GlyphRect(local).topLeft(), glyphCache_, QTransform::fromScale(scale, scale).mapRect(cell));
+      canvas.drawImage(GlyphRect(local).topLeft(), glyphCache_,
+                       QTransform::fromScale(scale, scale).mapRect(cell));
     }
     canvas.setFont(font());
     canvas.setPen(pen);
@@ -275,7 +279,8 @@ const std::vector<int>& TkitCustomCheckListBox::ColumnWidths() const {
         if (columnWidths_.size() <= column) {
           columnWidths_.resize(column + 1, 0);
         }
-        columnWidths_[column] = std::max(columnWidths_[column], metrics.horizontalAdvance(fields[f]));
+        columnWidths_[column] =
+            std::max(columnWidths_[column], metrics.horizontalAdvance(fields[f]));
       }
     }
     columnsMeasured_ = true;
@@ -287,7 +292,8 @@ int TkitCustomCheckListBox::ColumnGap() const {
   return std::max(2 * QFontMetrics(font()).averageCharWidth(), 8);
 }
 
-void TkitCustomCheckListBox::DrawColumns(QPainter& canvas, const QRect& area, const QString& text) const {
+void TkitCustomCheckListBox::DrawColumns(QPainter& canvas, const QRect& area,
+                                         const QString& text) const {
   const QStringList fields = text.split(QLatin1Char('\t'));
   const std::vector<int>& widths = ColumnWidths();
   const QFontMetrics metrics(font());

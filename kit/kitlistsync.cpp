@@ -140,7 +140,8 @@ void TkitCustomSyncListBox::ClearItems() {
 }
 
 int TkitCustomSyncListBox::IndexOfItem(const QString& text) const {
-  return IndexOfText(count(), [this](int i) { return item(i)->text(); }, text);
+  return IndexOfText(
+      count(), [this](int i) { return item(i)->text(); }, text);
 }
 
 int TkitCustomSyncListBox::ItemAtPos(QPoint pos, bool existing) const {
@@ -275,7 +276,8 @@ void TkitCustomSyncListBox::UpdateItemLayout() {
     // Without an extent the list never scrolls sideways: long texts are
     // cut at the edge.
     setWrapping(false);
-    setHorizontalScrollBarPolicy(scrollWidth_ != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(scrollWidth_ != 0 ? Qt::ScrollBarAsNeeded
+                                                   : Qt::ScrollBarAlwaysOff);
   }
   scheduleDelayedItemsLayout();
 }
@@ -310,8 +312,7 @@ void TkitCustomSyncListBox::mouseReleaseEvent(QMouseEvent* event) {
   RunUserInput([&] { QListWidget::mouseReleaseEvent(event); });
 }
 
-template <class Handler>
-void TkitCustomSyncListBox::RunUserInput(Handler&& handler) {
+template <class Handler> void TkitCustomSyncListBox::RunUserInput(Handler&& handler) {
   const bool outer = inUserInput_;
   inUserInput_ = true;
   handler();

@@ -88,7 +88,8 @@ QRegion TkitShapeForm::BuildRegion() const {
   const ChannelRange green = RangeAround(transparent.green(), tolerance_.green());
   const ChannelRange blue = RangeAround(transparent.blue(), tolerance_.blue());
   const auto see_through = [&](QRgb pixel) {
-    return red.contains(qRed(pixel)) && green.contains(qGreen(pixel)) && blue.contains(qBlue(pixel));
+    return red.contains(qRed(pixel)) && green.contains(qGreen(pixel)) &&
+           blue.contains(qBlue(pixel));
   };
 
   QRegion result;
@@ -107,8 +108,8 @@ QRegion TkitShapeForm::BuildRegion() const {
   // read at its size in points.
   const QImage points = bitmap_.devicePixelRatio() == 1
                             ? bitmap_
-                            : bitmap_.scaled(bitmap_.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio,
-                                             Qt::FastTransformation);
+                            : bitmap_.scaled(bitmap_.deviceIndependentSize().toSize(),
+                                             Qt::IgnoreAspectRatio, Qt::FastTransformation);
   const int width = points.width();
   for (int y = 0; y < points.height(); ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(points.constScanLine(y));
@@ -199,7 +200,8 @@ void TkitShapeForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TkitShapeForm::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
   if (click && onClick_) {
     onClick_();

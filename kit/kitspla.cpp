@@ -206,7 +206,9 @@ void TkitSplash::ShowSplash() {
   QCoreApplication::processEvents();
 }
 
-TkitsfSplash* TkitSplash::SplashWindow() const { return window_; }
+TkitsfSplash* TkitSplash::SplashWindow() const {
+  return window_;
+}
 
 void TkitSplash::HideSplash() {
   if (!window_.isNull()) {

@@ -27,7 +27,8 @@ namespace fegolin {
 // Title marker
 // ---------------------------------------------------------------------------
 
-TkitReplaceResult StrReplace(const QString& text, const QString& search, const QString& replacement) {
+TkitReplaceResult StrReplace(const QString& text, const QString& search,
+                             const QString& replacement) {
   TkitReplaceResult result;
   if (search.isEmpty()) {
     result.text = text;
@@ -45,7 +46,9 @@ TkitReplaceResult StrReplace(const QString& text, const QString& search, const Q
   return result;
 }
 
-QString ApplicationTitle() { return QGuiApplication::applicationDisplayName(); }
+QString ApplicationTitle() {
+  return QGuiApplication::applicationDisplayName();
+}
 
 QString ReplaceAppTitle(const QString& text) {
   return StrReplace(text, kAppTitleMarker, ApplicationTitle()).text;
@@ -63,7 +66,8 @@ QString KitClassName(const QMetaObject& meta) {
 
 void TkitFormFactory::RegisterForm(const QMetaObject& base, const TkitFormClass& form) {
   if (form.meta == nullptr || !form.meta->inherits(&base)) {
-    const QString formName = form.meta != nullptr ? KitClassName(*form.meta) : QStringLiteral("(none)");
+    const QString formName =
+        form.meta != nullptr ? KitClassName(*form.meta) : QStringLiteral("(none)");
     throw std::runtime_error(QStringLiteral("Form Factory error: %1 does not inherit from %2")
                                  .arg(formName, KitClassName(base))
                                  .toStdString());
@@ -79,7 +83,9 @@ void TkitFormFactory::RegisterForm(const TkitFormClass& form) {
   RegisterForm(*form.meta, form);
 }
 
-void TkitFormFactory::UnregisterForm(const QMetaObject& base) { forms_.erase(KitClassName(base)); }
+void TkitFormFactory::UnregisterForm(const QMetaObject& base) {
+  forms_.erase(KitClassName(base));
+}
 
 const TkitFormClass* TkitFormFactory::FindForm(const QMetaObject& base) const {
   const auto it = forms_.find(KitClassName(base));
@@ -108,7 +114,8 @@ class TkitIniFile {
 public:
   explicit TkitIniFile(QString path) : path_(std::move(path)) {}
 
-  [[nodiscard]] QString ReadString(const char* section, const QString& key, const QString& def) const {
+  [[nodiscard]] QString ReadString(const char* section, const QString& key,
+                                   const QString& def) const {
     CSimpleIniA ini;
     if (!Load(ini)) {
       return def;
@@ -190,7 +197,9 @@ constexpr const char* kTipTextSection = "TIP TEXT";
 const QString kShowOnStartupKey = QStringLiteral("ShowOnStartup");
 const QString kNextTipKey = QStringLiteral("NextTip");
 
-QString TipKey(int index) { return QStringLiteral("Tip%1").arg(index); }
+QString TipKey(int index) {
+  return QStringLiteral("Tip%1").arg(index);
+}
 
 } // namespace
 
@@ -251,7 +260,9 @@ void TkitCustomWelcomeTips::SetProgressPos(int value) {
   }
 }
 
-void TkitCustomWelcomeTips::SetProgressStep(int value) { progressStep_ = value; }
+void TkitCustomWelcomeTips::SetProgressStep(int value) {
+  progressStep_ = value;
+}
 
 void TkitCustomWelcomeTips::StepProgress() {
   const int next = progressPos_ + progressStep_;
@@ -336,7 +347,9 @@ void TkitCustomWelcomeTips::Execute() {
 
 TkitWelcomeTips::TkitWelcomeTips(QObject* owner) : TkitCustomWelcomeTips(owner) {}
 
-TkitWelcomeTips::~TkitWelcomeTips() { CloseTipFiles(); }
+TkitWelcomeTips::~TkitWelcomeTips() {
+  CloseTipFiles();
+}
 
 void TkitWelcomeTips::Warn(const QString& text) const {
   if (warn_) {
@@ -353,8 +366,9 @@ void TkitWelcomeTips::OpenTipFiles() {
   if (iniFileName_.isEmpty()) {
     return;
   }
-  const QString path = iniLocal_ ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + iniFileName_
-                                 : iniFileName_;
+  const QString path =
+      iniLocal_ ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + iniFileName_
+                : iniFileName_;
   // A folder of that name is no tip file.
   if (QFileInfo(path).isFile()) {
     tipFile_ = std::make_unique<TkitIniFile>(path);

@@ -46,7 +46,8 @@ struct TkitReplaceResult {
 
 // Replaces every occurrence of `search` (exact case), scanning left to right
 // and continuing after each match. An empty search text changes nothing.
-TkitReplaceResult StrReplace(const QString& text, const QString& search, const QString& replacement);
+TkitReplaceResult StrReplace(const QString& text, const QString& search,
+                             const QString& replacement);
 
 // The application title ("Fegolin" in the program): the display name of the
 // application, which falls back to its name.
@@ -66,8 +67,7 @@ struct TkitFormClass {
   std::function<QWidget*(QObject* owner)> create;
 };
 
-template <class TForm>
-TkitFormClass FormClassOf() {
+template <class TForm> TkitFormClass FormClassOf() {
   return {&TForm::staticMetaObject, [](QObject* owner) -> QWidget* { return new TForm(owner); }};
 }
 
@@ -121,14 +121,16 @@ private:
 
 class TkitCustomWelcomeTips;
 using TkitShowDialogEvent = std::function<void(TkitCustomWelcomeTips& sender, bool& ShowDialog)>;
-using TkitGetTipEvent = std::function<void(TkitCustomWelcomeTips& sender, int& TipIndex, QString& TipText)>;
+using TkitGetTipEvent =
+    std::function<void(TkitCustomWelcomeTips& sender, int& TipIndex, QString& TipText)>;
 
 // The kit's English default texts.
 namespace kit_tips_defaults {
 inline const QString Caption = QStringLiteral("Welcome");
 inline const QString Greeting = QStringLiteral("Welcome to #AppTitle#");
 inline const QString Progress = QStringLiteral("Please wait while #AppTitle# loads ...");
-inline const QString ShowNext = QStringLiteral("&Show this Welcome Screen the next time you start #AppTitle#");
+inline const QString ShowNext =
+    QStringLiteral("&Show this Welcome Screen the next time you start #AppTitle#");
 inline const QString Tip = QStringLiteral("Did you know...");
 } // namespace kit_tips_defaults
 

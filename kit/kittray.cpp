@@ -48,9 +48,9 @@ bool StatusNotifierHostPresent() {
       !bus.interface()->isServiceRegistered(kWatcherService).value()) {
     return false;
   }
-  QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
   constexpr int kAnswerMs = 2000;
   const QDBusMessage reply = bus.call(get, QDBus::Block, kAnswerMs);
@@ -142,9 +142,7 @@ QAction* PickFromMenu(QMenu& menu, QPoint position) {
 } // namespace
 
 TkitTrayIcon::TkitTrayIcon(QObject* owner)
-    : TkitFormHook(owner),
-      animateTimer_(new QTimer(this)),
-      monitorTimer_(new QTimer(this)),
+    : TkitFormHook(owner), animateTimer_(new QTimer(this)), monitorTimer_(new QTimer(this)),
       latePanelTimer_(new QTimer(this)) {
   animateTimer_->setInterval(static_cast<int>(animateInterval_));
   monitorTimer_->setInterval(static_cast<int>(monitorInterval_));
@@ -162,38 +160,39 @@ void TkitTrayIcon::MakeTrayIcon() {
   if (menuExported_) {
     tray_->setContextMenu(popupMenu_);
   }
-  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    // Qt reports whole clicks; the notification area reports their parts.
-    // A double click follows the click of its first press, and its second
-    // release counts as a click again.
-    const QPointer<TkitTrayIcon> alive(this);
-    const auto send = [&](TkitTrayMouseMessage message, Qt::MouseButton button) {
-      if (alive != nullptr) {
-        MouseNotification(message, button);
-      }
-    };
-    const auto click = [&](Qt::MouseButton button) {
-      send(TkitTrayMouseMessage::ButtonDown, button);
-      send(TkitTrayMouseMessage::ButtonUp, button);
-    };
-    switch (reason) {
-      case QSystemTrayIcon::Trigger:
-        click(Qt::LeftButton);
-        break;
-      case QSystemTrayIcon::Context:
-        click(Qt::RightButton);
-        break;
-      case QSystemTrayIcon::MiddleClick:
-        click(Qt::MiddleButton);
-        break;
-      case QSystemTrayIcon::DoubleClick:
-        send(TkitTrayMouseMessage::DoubleClick, Qt::LeftButton);
-        send(TkitTrayMouseMessage::ButtonUp, Qt::LeftButton);
-        break;
-      case QSystemTrayIcon::Unknown:
-        break;
-    }
-  });
+  connect(tray_, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) {
+            // Qt reports whole clicks; the notification area reports their parts.
+            // A double click follows the click of its first press, and its second
+            // release counts as a click again.
+            const QPointer<TkitTrayIcon> alive(this);
+            const auto send = [&](TkitTrayMouseMessage message, Qt::MouseButton button) {
+              if (alive != nullptr) {
+                MouseNotification(message, button);
+              }
+            };
+            const auto click = [&](Qt::MouseButton button) {
+              send(TkitTrayMouseMessage::ButtonDown, button);
+              send(TkitTrayMouseMessage::ButtonUp, button);
+            };
+            switch (reason) {
+            case QSystemTrayIcon::Trigger:
+              click(Qt::LeftButton);
+              break;
+            case QSystemTrayIcon::Context:
+              click(Qt::RightButton);
+              break;
+            case QSystemTrayIcon::MiddleClick:
+              click(Qt::MiddleButton);
+              break;
+            case QSystemTrayIcon::DoubleClick:
+              send(TkitTrayMouseMessage::DoubleClick, Qt::LeftButton);
+              send(TkitTrayMouseMessage::ButtonUp, Qt::LeftButton);
+              break;
+            case QSystemTrayIcon::Unknown:
+              break;
+            }
+          });
 }
 
 TkitTrayIcon::~TkitTrayIcon() {
@@ -219,7 +218,7 @@ void TkitTrayIcon::SetAnimateInterval(std::uint32_t milliseconds) {
 void TkitTrayIcon::SetHint(const QString& value) {
   const QString hint = CutHint(value);
   if (hint == hint_) {
-    return;  // a D-Bus host would be told of a new tooltip every time
+    return; // a D-Bus host would be told of a new tooltip every time
   }
   hint_ = hint;
   if (added_ && tray_ != nullptr) {
@@ -395,7 +394,7 @@ void TkitTrayIcon::LatePanelTick() {
   }
   QWidget* form = Form();
   if (form == nullptr || form->isVisible()) {
-    return;  // shown already (a first start): it stays as it is
+    return; // shown already (a first start): it stays as it is
   }
   const QPointer<TkitTrayIcon> alive(this);
   ShowOwner();
@@ -471,29 +470,29 @@ void TkitTrayIcon::MouseNotification(TkitTrayMouseMessage message, Qt::MouseButt
   const int x = cursor_.x();
   const int y = cursor_.y();
   switch (message) {
-    case TkitTrayMouseMessage::Move:
-      if (OnMouseMove) {
-        OnMouseMove(*this, Qt::NoModifier, x, y);
-      }
-      break;
-    case TkitTrayMouseMessage::ButtonDown:
-      if (OnMouseDown) {
-        OnMouseDown(*this, button, Qt::NoModifier, x, y);
-      }
-      break;
-    case TkitTrayMouseMessage::ButtonUp: {
-      const QPointer<TkitTrayIcon> alive(this);
-      if (OnMouseUp) {
-        OnMouseUp(*this, button, Qt::NoModifier, x, y);
-      }
-      if (alive != nullptr) {
-        DoClick(button);
-      }
-      break;
+  case TkitTrayMouseMessage::Move:
+    if (OnMouseMove) {
+      OnMouseMove(*this, Qt::NoModifier, x, y);
     }
-    case TkitTrayMouseMessage::DoubleClick:
-      DoDblClick(button);
-      break;
+    break;
+  case TkitTrayMouseMessage::ButtonDown:
+    if (OnMouseDown) {
+      OnMouseDown(*this, button, Qt::NoModifier, x, y);
+    }
+    break;
+  case TkitTrayMouseMessage::ButtonUp: {
+    const QPointer<TkitTrayIcon> alive(this);
+    if (OnMouseUp) {
+      OnMouseUp(*this, button, Qt::NoModifier, x, y);
+    }
+    if (alive != nullptr) {
+      DoClick(button);
+    }
+    break;
+  }
+  case TkitTrayMouseMessage::DoubleClick:
+    DoDblClick(button);
+    break;
   }
 }
 

@@ -62,18 +62,18 @@ class TkitTrayIcon;
 // ---------------------------------------------------------------------------
 
 enum class TkitTrayIconOption : std::uint16_t {
-  atiShowOnClick = 1u << 0,            // a left click shows and restores the form
-  atiShowOnDblClick = 1u << 1,         // a left double click shows and restores the form
-  atiMenuDefaultOnDblClick = 1u << 2,  // a left double click runs the menu's default item
-  atiHideApp = 1u << 3,                // at start the form stays hidden: icon only
-  atiHideOnMinimize = 1u << 4,         // minimizing the form hides it instead
-  atiHideOnClose = 1u << 5,            // closing the form by its window hides it instead
+  atiShowOnClick = 1u << 0,           // a left click shows and restores the form
+  atiShowOnDblClick = 1u << 1,        // a left double click shows and restores the form
+  atiMenuDefaultOnDblClick = 1u << 2, // a left double click runs the menu's default item
+  atiHideApp = 1u << 3,               // at start the form stays hidden: icon only
+  atiHideOnMinimize = 1u << 4,        // minimizing the form hides it instead
+  atiHideOnClose = 1u << 5,           // closing the form by its window hides it instead
   // Kept for the options' rules below. Registering as a service process and
   // outliving the user's session exist on Windows 95 only; here the program
   // always ends with the session, whatever these two say.
   atiWin95Service = 1u << 6,
   atiTerminateOnLogoff = 1u << 7,
-  atiMonitorTray = 1u << 8,            // the presence check runs
+  atiMonitorTray = 1u << 8, // the presence check runs
   // Without a notification area (stock GNOME, a bare Wayland compositor)
   // a hidden form could never be reached. With this option, when none has
   // come up within a few seconds of the start, the form shows (OnTrayMissing
@@ -247,9 +247,9 @@ private:
   QPointer<TkitImageList> images_;
   int imageIndex_ = 0;
   std::uint32_t monitorInterval_ = 5000;
-  TkitTrayIconOptions options_ = {TkitTrayIconOption::atiShowOnDblClick, TkitTrayIconOption::atiHideApp,
-                                  TkitTrayIconOption::atiHideOnClose,
-                                  TkitTrayIconOption::atiTerminateOnLogoff};
+  TkitTrayIconOptions options_ = {
+      TkitTrayIconOption::atiShowOnDblClick, TkitTrayIconOption::atiHideApp,
+      TkitTrayIconOption::atiHideOnClose, TkitTrayIconOption::atiTerminateOnLogoff};
   QPointer<QMenu> popupMenu_;
   bool visible_ = true;
 

@@ -78,7 +78,8 @@ void TkitApplication::Terminate() {
   // QCoreApplication::quit() does nothing before exec() runs; a queued call
   // reaches it as soon as the loop starts.
   if (QCoreApplication* app = QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
   }
 }
 
@@ -226,25 +227,25 @@ void StoreNothingMore() {
 
 void TkitSingleInstance::EndThisInstance() {
   switch (terminateBy_) {
-    case TkitTerminateMethod::atmAppTerminate:
+  case TkitTerminateMethod::atmAppTerminate:
+    StoreNothingMore();
+    TkitApplication::SetShowMainForm(false);
+    TkitApplication::Terminate();
+    break;
+  case TkitTerminateMethod::atmCloseMainForm:
+    // While the form is made there is none to close: the instance runs on.
+    if (QWidget* form = TkitApplication::MainForm()) {
       StoreNothingMore();
-      TkitApplication::SetShowMainForm(false);
-      TkitApplication::Terminate();
-      break;
-    case TkitTerminateMethod::atmCloseMainForm:
-      // While the form is made there is none to close: the instance runs on.
-      if (QWidget* form = TkitApplication::MainForm()) {
-        StoreNothingMore();
-        form->close();
-      }
-      break;
-    case TkitTerminateMethod::atmExitProcess:
-      std::fflush(nullptr);
-      std::quick_exit(0);
-    case TkitTerminateMethod::atmHalt:
-      std::exit(0);
-    case TkitTerminateMethod::atmTerminateProcess:
-      std::_Exit(0);
+      form->close();
+    }
+    break;
+  case TkitTerminateMethod::atmExitProcess:
+    std::fflush(nullptr);
+    std::quick_exit(0);
+  case TkitTerminateMethod::atmHalt:
+    std::exit(0);
+  case TkitTerminateMethod::atmTerminateProcess:
+    std::_Exit(0);
   }
 }
 
@@ -312,11 +313,14 @@ void TkitSingleInstance::Serve() {
 
 void TkitSingleInstance::WatchServer(QLocalSocket* socket) {
   watch_ = socket;
-  connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-    socket->deleteLater();
-    watch_ = nullptr;
-    Serve();
-  }, Qt::QueuedConnection);
+  connect(
+      socket, &QLocalSocket::disconnected, this,
+      [this, socket] {
+        socket->deleteLater();
+        watch_ = nullptr;
+        Serve();
+      },
+      Qt::QueuedConnection);
 }
 
 void TkitSingleInstance::ReadRequests(QLocalSocket* socket) {

@@ -87,11 +87,11 @@ public:
 
 // How an instance that must not run ends.
 enum class TkitTerminateMethod : std::uint8_t {
-  atmAppTerminate,      // main form not shown; the event loop ends at its start
-  atmCloseMainForm,     // closes the registered main form; none while it is created
-  atmExitProcess,       // ends the process at once (std::quick_exit), exit code 0
-  atmHalt,              // ends with static destructors and atexit (std::exit), 0
-  atmTerminateProcess,  // ends the process without any clean-up (std::_Exit), 0
+  atmAppTerminate,     // main form not shown; the event loop ends at its start
+  atmCloseMainForm,    // closes the registered main form; none while it is created
+  atmExitProcess,      // ends the process at once (std::quick_exit), exit code 0
+  atmHalt,             // ends with static destructors and atexit (std::exit), 0
+  atmTerminateProcess, // ends the process without any clean-up (std::_Exit), 0
 };
 
 class TkitSingleInstance;

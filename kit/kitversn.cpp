@@ -88,7 +88,8 @@ std::optional<QStringList> ReadVersionStrings(const QString& fileName, const QSt
   values.reserve(keys.size());
   for (const auto& key : keys) {
     if (key == QLatin1String(kBuildFlagsKey)) {
-      values.append(BuildFlagsText(resource->QueryValue("\\").value_or(std::span<const std::byte>{})));
+      values.append(
+          BuildFlagsText(resource->QueryValue("\\").value_or(std::span<const std::byte>{})));
       continue;
     }
     const auto found = resource->QueryValue((prefix + key).toStdString());

@@ -98,7 +98,9 @@ public:
 
   [[nodiscard]] int Count() const { return static_cast<int>(items_.size()); }
   [[nodiscard]] TkitVersionInfoItem& Items(int index) { return *items_.at(Index(index)); }
-  [[nodiscard]] const TkitVersionInfoItem& Items(int index) const { return *items_.at(Index(index)); }
+  [[nodiscard]] const TkitVersionInfoItem& Items(int index) const {
+    return *items_.at(Index(index));
+  }
 
   TkitVersionInfoItem& Add();
   TkitVersionInfoItem& Add(const QString& key, const QString& caption);

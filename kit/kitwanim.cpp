@@ -15,11 +15,15 @@ bool IsRollOrSlide(TkitAnimEffect effect) {
   return effect == TkitAnimEffect::aweRoll || effect == TkitAnimEffect::aweSlide;
 }
 
-std::uint32_t DirectionFlag(TkitAnimDirection direction, std::uint32_t positive, std::uint32_t negative) {
+std::uint32_t DirectionFlag(TkitAnimDirection direction, std::uint32_t positive,
+                            std::uint32_t negative) {
   switch (direction) {
-  case TkitAnimDirection::awdNone: return 0;
-  case TkitAnimDirection::awdPositive: return positive;
-  case TkitAnimDirection::awdNegative: return negative;
+  case TkitAnimDirection::awdNone:
+    return 0;
+  case TkitAnimDirection::awdPositive:
+    return positive;
+  case TkitAnimDirection::awdNegative:
+    return negative;
   }
   return 0;
 }
@@ -111,10 +115,17 @@ std::uint32_t TkitAnimateWin::AnimateFlags(TkitAnimMode mode) const {
   std::uint32_t flags = mode == TkitAnimMode::Hide ? aw::HIDE : 0;
   switch (effect_) {
   case TkitAnimEffect::aweNone:
-  case TkitAnimEffect::aweRoll: break;
-  case TkitAnimEffect::aweSlide: flags |= aw::SLIDE; break;
-  case TkitAnimEffect::aweBlend: flags |= aw::BLEND; break;
-  case TkitAnimEffect::aweCenter: flags |= aw::CENTER; break;
+  case TkitAnimEffect::aweRoll:
+    break;
+  case TkitAnimEffect::aweSlide:
+    flags |= aw::SLIDE;
+    break;
+  case TkitAnimEffect::aweBlend:
+    flags |= aw::BLEND;
+    break;
+  case TkitAnimEffect::aweCenter:
+    flags |= aw::CENTER;
+    break;
   }
   flags |= DirectionFlag(horz_, aw::HOR_POSITIVE, aw::HOR_NEGATIVE);
   flags |= DirectionFlag(vert_, aw::VER_POSITIVE, aw::VER_NEGATIVE);
@@ -136,7 +147,8 @@ bool TkitAnimateWin::PlayShow(QWidget* window) const {
     window->setGeometry(start);
     animation = MakeAnimation(window, "geometry", start, full, duration_);
   }
-  QObject::connect(animation, &QPropertyAnimation::finished, window, [window] { window->update(); });
+  QObject::connect(animation, &QPropertyAnimation::finished, window,
+                   [window] { window->update(); });
   animation->start(QAbstractAnimation::DeleteWhenStopped);
   return true;
 }
@@ -155,7 +167,8 @@ bool TkitAnimateWin::PlayHide(QWidget* window) const {
         effect_ == TkitAnimEffect::aweBlend
             ? MakeAnimation(window, "windowOpacity", opacity, 0.0, duration_)
             : MakeAnimation(window, "geometry", full,
-                            CollapsedRect(full, effect_, horz_, vert_, TkitAnimMode::Hide), duration_);
+                            CollapsedRect(full, effect_, horz_, vert_, TkitAnimMode::Hide),
+                            duration_);
     // The window has to stay until the animation is over, as the system
     // call blocks too.
     QEventLoop loop;

@@ -48,10 +48,9 @@ private:
 };
 
 // A value, or the reason there is none.
-template <class T>
-class [[nodiscard]] Result {
+template <class T> class [[nodiscard]] Result {
 public:
-  Result(T value) : state_(std::in_place_index<0>, std::move(value)) {} // NOLINT
+  Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}        // NOLINT
   Result(SysError error) : state_(std::in_place_index<1>, std::move(error)) {} // NOLINT
 
   [[nodiscard]] bool ok() const { return state_.index() == 0; }

@@ -58,8 +58,8 @@ public:
   //                                          its terminating zero included
   // Nothing when the block holds no such value. The bytes live as long as
   // this object.
-  [[nodiscard]] virtual std::optional<std::span<const std::byte>> QueryValue(
-      std::string_view subBlock) const = 0;
+  [[nodiscard]] virtual std::optional<std::span<const std::byte>>
+  QueryValue(std::string_view subBlock) const = 0;
 };
 
 // The version block of the executable `fileName`; null when that file has no

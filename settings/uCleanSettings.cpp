@@ -47,7 +47,8 @@ std::optional<std::string> WriteCleanRules(const StoredCleanRules& rules) {
   RegTransaction transaction;
   const bool written =
       WriteRegValue(kCurrentUserRoot, kRegKeyApp, kMinimumAge,
-                    RegVariant(std::clamp(rules.minimumAge, 0, kMaxMinimumAge)), TFieldType::ftInteger) &&
+                    RegVariant(std::clamp(rules.minimumAge, 0, kMaxMinimumAge)),
+                    TFieldType::ftInteger) &&
       WriteRegValue(kCurrentUserRoot, kRegKeyApp, kMinimumAgeUnit,
                     RegVariant(static_cast<std::int32_t>(rules.unit)), TFieldType::ftInteger) &&
       WriteRegValue(kCurrentUserRoot, kRegKeyApp, kKeepPatterns,

@@ -36,8 +36,9 @@ bool TcStoredDirectoryList::IsChecked(int index) const {
 
 void TcStoredDirectoryList::Add(std::string_view text, std::unique_ptr<TcPathData> entry) {
   Item item{ToQString(text), std::move(entry)};
-  const auto at = std::upper_bound(items_.begin(), items_.end(), item.text,
-                                   [](const QString& t, const Item& i) { return ListsBefore(t, i.text); });
+  const auto at =
+      std::upper_bound(items_.begin(), items_.end(), item.text,
+                       [](const QString& t, const Item& i) { return ListsBefore(t, i.text); });
   items_.insert(at, std::move(item));
 }
 

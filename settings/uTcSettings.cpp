@@ -24,7 +24,9 @@ bool WriteOption(Option option, const RegVariant& value) {
   return WriteRegValue(kCurrentUserRoot, kRegKeyApp, info.name, value, info.kind);
 }
 
-bool WriteBool(Option option, bool value) { return WriteOption(option, RegVariant(value)); }
+bool WriteBool(Option option, bool value) {
+  return WriteOption(option, RegVariant(value));
+}
 
 bool WriteInt(Option option, int value) {
   return WriteOption(option, RegVariant(static_cast<std::int32_t>(value)));
@@ -36,8 +38,9 @@ std::string ExecutablePath() {
 
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
   return out;
 }
 
@@ -123,13 +126,14 @@ StoreResult TcSettings::SaveOptions() {
     // All of the page or nothing: a half-stored page would come back as
     // something the user never saw.
     RegTransaction transaction;
-    const bool written = WriteBool(Option::ShowSplash, view_.IsOptionChecked(Option::ShowSplash)) &&
-                         WriteBool(Option::SaveWindowSize, view_.IsOptionChecked(Option::SaveWindowSize)) &&
-                         WriteBool(Option::ShowTipps, view_.IsOptionChecked(Option::ShowTipps)) &&
-                         WriteInt(Option::RunInterval, view_.IntervalUnitIndex()) &&
-                         WriteInt(Option::RunIntervalValue, view_.IntervalValue()) &&
-                         WriteInt(Option::Language, CurrentLanguage()) &&
-                         WriteBool(Option::StartWithWindows, autoStart) && WriteRunValue(autoStart);
+    const bool written =
+        WriteBool(Option::ShowSplash, view_.IsOptionChecked(Option::ShowSplash)) &&
+        WriteBool(Option::SaveWindowSize, view_.IsOptionChecked(Option::SaveWindowSize)) &&
+        WriteBool(Option::ShowTipps, view_.IsOptionChecked(Option::ShowTipps)) &&
+        WriteInt(Option::RunInterval, view_.IntervalUnitIndex()) &&
+        WriteInt(Option::RunIntervalValue, view_.IntervalValue()) &&
+        WriteInt(Option::Language, CurrentLanguage()) &&
+        WriteBool(Option::StartWithWindows, autoStart) && WriteRunValue(autoStart);
     if (!written || !transaction.Commit()) {
       return RegistryFailure();
     }
@@ -191,9 +195,13 @@ void TcSettings::SetLanguage(int index) {
   }
 }
 
-std::string TcSettings::GetUserTempDir() const { return GetLongDisplayPath(GetTempDirPath()); }
+std::string TcSettings::GetUserTempDir() const {
+  return GetLongDisplayPath(GetTempDirPath());
+}
 
-std::string TcSettings::GetWindowsTempDir() const { return fegolin::GetWindowsTempDir(); }
+std::string TcSettings::GetWindowsTempDir() const {
+  return fegolin::GetWindowsTempDir();
+}
 
 StoreResult TcSettings::SaveDirectoryList() {
   // Whatever ends the save early, the transaction rolls back on the way
@@ -238,8 +246,8 @@ void ReadStoredDirectoryList(TcDirectoryListView& list) {
     const std::string* directory = std::get_if<std::string>(&dir);
     // A state that is missing or not a DWORD does not read as a boolean;
     // the list ends before this entry.
-    const RegVariant state = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
-                                          PathValueName("State", n), TFieldType::ftBoolean);
+    const RegVariant state = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, PathValueName("State", n),
+                                          TFieldType::ftBoolean);
     const bool* checked = std::get_if<bool>(&state);
     if (checked == nullptr) {
       return;

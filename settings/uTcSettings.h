@@ -21,7 +21,8 @@ namespace fegolin {
 inline constexpr std::string_view kAppTitle = "Fegolin";
 inline constexpr std::string_view kRegKeyApp = "\\Software\\Norvalt\\Fegolin";
 inline constexpr std::string_view kRegKeyPaths = "\\Software\\Norvalt\\Fegolin\\Paths";
-inline constexpr std::string_view kRegKeyRun = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr std::string_view kRegKeyRun =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Every option stored under kRegKeyApp.
 enum class Option : std::uint8_t {
@@ -38,9 +39,9 @@ enum class Option : std::uint8_t {
 
 struct OptionInfo {
   Option option;
-  std::string_view name;   // the registry value name
-  TFieldType kind;         // ftBoolean or ftInteger
-  std::int32_t fallback;   // the default; booleans as 0 / 1
+  std::string_view name; // the registry value name
+  TFieldType kind;       // ftBoolean or ftInteger
+  std::int32_t fallback; // the default; booleans as 0 / 1
 };
 
 // The one table of the options: registry name, kind and default.
@@ -106,7 +107,7 @@ public:
 // what was stored before it, as a whole.
 struct StoreResult {
   bool stored = true;
-  std::string reason;  // the registry's words; empty when stored
+  std::string reason; // the registry's words; empty when stored
 
   [[nodiscard]] static StoreResult Failed(std::string why);
 };

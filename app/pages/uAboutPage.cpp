@@ -19,15 +19,14 @@ namespace fegolin {
 namespace {
 
 QString Credits() {
-  return TcAboutPage::tr(
-    "Dank an alle, die Fegolin möglich gemacht haben:\n"
-    "  Qt - die Fenster, Knöpfe und Listen\n"
-    "  SQLite - die Ablage der Einstellungen\n"
-    "  libjpeg - diese Software beruht teilweise auf\n"
-    "    der Arbeit der Independent JPEG Group\n"
-    "  GoogleTest - die Prüfungen hinter jedem Knopf\n"
-    "und an alle, die Fehler gemeldet und Ideen\n"
-    "geschickt haben.");
+  return TcAboutPage::tr("Dank an alle, die Fegolin möglich gemacht haben:\n"
+                         "  Qt - die Fenster, Knöpfe und Listen\n"
+                         "  SQLite - die Ablage der Einstellungen\n"
+                         "  libjpeg - diese Software beruht teilweise auf\n"
+                         "    der Arbeit der Independent JPEG Group\n"
+                         "  GoogleTest - die Prüfungen hinter jedem Knopf\n"
+                         "und an alle, die Fehler gemeldet und Ideen\n"
+                         "geschickt haben.");
 }
 
 const QString kMakerAddress = QStringLiteral("www.norvalt.de");
@@ -108,11 +107,11 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   kitURLLabel1->SetShowBrowser(TkitShowWindowStyle::aswShowDefault);
   kitURLLabel1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   layDetails->addWidget(kitURLLabel1);
-  kitVersionLabel =
-      VersionLabel("kitVersionLabel", QStringLiteral("ProductVersion"), QStringLiteral("FileVersion"));
+  kitVersionLabel = VersionLabel("kitVersionLabel", QStringLiteral("ProductVersion"),
+                                 QStringLiteral("FileVersion"));
   layDetails->addWidget(kitVersionLabel);
-  kitVersionLabel1 =
-      VersionLabel("kitVersionLabel1", QStringLiteral("FileDescription"), QStringLiteral("Comments"));
+  kitVersionLabel1 = VersionLabel("kitVersionLabel1", QStringLiteral("FileDescription"),
+                                  QStringLiteral("Comments"));
   layDetails->addWidget(kitVersionLabel1);
   middle->addLayout(layDetails, 1);
   page->addLayout(middle);

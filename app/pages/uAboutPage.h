@@ -28,11 +28,11 @@ public:
   // kitVersionLabel1) are appended here, in that order.
   QVBoxLayout* layDetails;
   TkitURLLabel* kitURLLabel1;
-  TkitVersionLabel* kitVersionLabel;   // product and file version
-  TkitVersionLabel* kitVersionLabel1;  // file description and comments
+  TkitVersionLabel* kitVersionLabel;  // product and file version
+  TkitVersionLabel* kitVersionLabel1; // file description and comments
   QFrame* Panel3;
-  QLabel* Image1;   // 90 x 115, shows the page's picture
-  QLabel* Memo2;    // the credits, in the page's text colour
+  QLabel* Image1; // 90 x 115, shows the page's picture
+  QLabel* Memo2;  // the credits, in the page's text colour
   // Everything above: the page scrolls where the window is too low for it.
   QScrollArea* scrAbout;
 

@@ -50,7 +50,8 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   cbxInterval = new QComboBox;
   cbxInterval->setObjectName(QStringLiteral("cbxInterval"));
   cbxInterval->setEditable(false);
-  cbxInterval->addItems({QStringLiteral("Seconds"), QStringLiteral("Minutes"), QStringLiteral("Hours")});
+  cbxInterval->addItems(
+      {QStringLiteral("Seconds"), QStringLiteral("Minutes"), QStringLiteral("Hours")});
   cbxInterval->setMinimumContentsLength(10);
   interval->addWidget(Label2);
   interval->addWidget(edtIntervalValue);

@@ -29,8 +29,8 @@ public:
   QCheckBox* cbxAutoStart;
   QCheckBox* cbxOptionWindowSize;
   QCheckBox* cbxOptionSplash;
-  QCheckBox* cbxOptionTipps;    // hidden: the tips window changes it
-  TcRadioGroup* grpLanguage;    // the language of every text
+  QCheckBox* cbxOptionTipps; // hidden: the tips window changes it
+  TcRadioGroup* grpLanguage; // the language of every text
   QPushButton* btnAdvanced;  // the cleaning rules, in a dialog of their own
   QPushButton* btnDefaults;
   QPushButton* btnApply;

@@ -17,9 +17,10 @@ QFont FormFont() {
   // default sans, which is much wider than the layouts were drawn for; a
   // Helvetica-like face keeps the captions inside their buttons.
   static const bool substituted = [] {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"),
+        QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
     return true;
   }();
   static_cast<void>(substituted);

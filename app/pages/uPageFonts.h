@@ -9,8 +9,7 @@
 
 namespace fegolin {
 
-QFont PixelFont(const QString& family, int pixelHeight, QFont::StyleHint hint,
-                bool bold = false);
+QFont PixelFont(const QString& family, int pixelHeight, QFont::StyleHint hint, bool bold = false);
 
 // The window's own font: "MS Sans Serif", 11 pixels (8 points).
 QFont FormFont();

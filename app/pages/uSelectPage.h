@@ -19,10 +19,10 @@ public:
 
   QGroupBox* grpDirectories;
   QToolButton* btnAddDirToList;
-  QToolButton* SpeedButton1;   // rename
-  QToolButton* SpeedButton2;   // delete
-  QToolButton* SpeedButton3;   // delete all
-  QToolButton* SpeedButton4;   // default entries
+  QToolButton* SpeedButton1; // rename
+  QToolButton* SpeedButton2; // delete
+  QToolButton* SpeedButton3; // delete all
+  QToolButton* SpeedButton4; // default entries
   QPushButton* btnApplyDir;
   TkitCheckListBox* cbxKitDirectoryList;
 

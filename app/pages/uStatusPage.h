@@ -25,9 +25,9 @@ public:
   QLabel* lblNextRun;
   QLabel* lblDuration;
   QLabel* lblTime;
-  QLabel* lblOutcome;  // what the last run removed, kept and freed
+  QLabel* lblOutcome; // what the last run removed, kept and freed
   QFrame* Panel9;
-  TcDeleteAnimation* aniProgress;  // at Panel9's left
+  TcDeleteAnimation* aniProgress; // at Panel9's left
 
 protected:
   void changeEvent(QEvent* event) override;

@@ -182,8 +182,8 @@ bool HeaderSaysOurs(const std::string& location) {
   if (got < header.size() || std::memcmp(header.data(), kMagic, sizeof kMagic) != 0) {
     return false;
   }
-  const std::int64_t id = (std::int64_t{header[68]} << 24) | (header[69] << 16) |
-                          (header[70] << 8) | header[71];
+  const std::int64_t id =
+      (std::int64_t{header[68]} << 24) | (header[69] << 16) | (header[70] << 8) | header[71];
   return id == kApplicationId;
 }
 
@@ -298,8 +298,7 @@ Attempt TryOpen(const std::string& location, Connect how) {
     const int step = Statement(raw, sql).Step();
     return step == SQLITE_ROW || step == SQLITE_DONE;
   };
-  if (version != kSchemaVersion ||
-      !readable("SELECT id, parent, hroot, name, fold FROM reg_key") ||
+  if (version != kSchemaVersion || !readable("SELECT id, parent, hroot, name, fold FROM reg_key") ||
       !readable("SELECT id, key, name, fold, type, data FROM reg_value") ||
       !ScalarInt(raw, "SELECT count(*) FROM reg_key WHERE parent IS NULL", roots, rc) ||
       roots != static_cast<std::int64_t>(kRoots.size())) {

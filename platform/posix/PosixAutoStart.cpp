@@ -42,7 +42,8 @@ Result<fs::path> EntryPath(std::string_view appTitle) {
   }
   auto home = ConfigHome();
   if (!home) {
-    return SysError::Because("no configuration folder: neither XDG_CONFIG_HOME nor a home folder is set");
+    return SysError::Because(
+        "no configuration folder: neither XDG_CONFIG_HOME nor a home folder is set");
   }
   std::string file(appTitle);
   for (char& c : file) {
@@ -62,11 +63,21 @@ std::string EscapeValue(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-    case '\\': out += "\\\\"; break;
-    case '\n': out += "\\n"; break;
-    case '\t': out += "\\t"; break;
-    case '\r': out += "\\r"; break;
-    default: out += c; break;
+    case '\\':
+      out += "\\\\";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    default:
+      out += c;
+      break;
     }
   }
   return out;

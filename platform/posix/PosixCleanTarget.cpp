@@ -21,7 +21,9 @@ constexpr int kMaxLinks = 40;
 
 using Identity = std::pair<dev_t, ino_t>;
 
-Identity IdentityOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+Identity IdentityOf(const struct stat& st) {
+  return {st.st_dev, st.st_ino};
+}
 
 bool OwnedByUsOrRoot(const struct stat& st) {
   return st.st_uid == ::geteuid() || st.st_uid == 0;
@@ -75,8 +77,8 @@ std::set<Identity> ProtectedFolders() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
     homes.emplace_back(home);
   }
-  if (const passwd* entry = ::getpwuid(::geteuid()); entry != nullptr && entry->pw_dir != nullptr &&
-                                                      entry->pw_dir[0] == '/') {
+  if (const passwd* entry = ::getpwuid(::geteuid());
+      entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/') {
     homes.emplace_back(entry->pw_dir);
   }
   for (std::string path : homes) {
@@ -146,8 +148,9 @@ ResolvedTarget ResolveCleanTarget(std::string_view directory) {
     if (!TrustedContainer(chain.back().st)) {
       return Refuse(TargetRefusal::ForeignFolder);
     }
-    Step step{UniqueFd(::openat(chain.back().fd.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)),
-              {}};
+    Step step{
+        UniqueFd(::openat(chain.back().fd.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)),
+        {}};
     if (!step.fd.valid()) {
       return Refuse(TargetRefusal::Missing, errno);
     }

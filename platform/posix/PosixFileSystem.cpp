@@ -216,7 +216,8 @@ public:
     status.attributes = AttributesOf(sx.stx_mode);
     status.identity = {static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
                        sx.stx_ino};
-    status.newestTime = std::max<std::int64_t>({sx.stx_mtime.tv_sec, sx.stx_ctime.tv_sec, sx.stx_atime.tv_sec});
+    status.newestTime =
+        std::max<std::int64_t>({sx.stx_mtime.tv_sec, sx.stx_ctime.tv_sec, sx.stx_atime.tv_sec});
     status.size = S_ISREG(sx.stx_mode) ? sx.stx_size : 0;
     status.ownedByOther = sx.stx_uid != ::geteuid();
     status.inUse = inUse_->Contains(status.identity);
@@ -242,7 +243,8 @@ public:
       return false;
     }
     const mode_t mode = st.st_mode & 07777;
-    const mode_t wanted = readOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
+    const mode_t wanted =
+        readOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
     return ChangeModeOfPinned(pinned.get(), wanted);
   }
 
@@ -415,10 +417,10 @@ private:
     }
   }
 
-  std::vector<Level> levels_;   // levels_[0] is the folder the walk started in
-  std::size_t firstOpen_ = 1;   // levels_[1 .. firstOpen_) have their descriptor closed
-  std::uint64_t device_;        // file system of the top folder
-  std::uint64_t mount_;         // and its mount; 0 where the kernel does not tell
+  std::vector<Level> levels_; // levels_[0] is the folder the walk started in
+  std::size_t firstOpen_ = 1; // levels_[1 .. firstOpen_) have their descriptor closed
+  std::uint64_t device_;      // file system of the top folder
+  std::uint64_t mount_;       // and its mount; 0 where the kernel does not tell
   std::shared_ptr<const InUseSnapshot> inUse_; // shared by the branches of one run
   bool listingIdentifiesFiles_;
   std::vector<std::uint64_t> buffer_; // getdents64 records, suitably aligned
@@ -433,8 +435,9 @@ FolderWalkOpening OpenFolderWalk(std::string_view directory) {
   }
   // The snapshot is taken once the folder is known to be there and before
   // anything below it is touched.
-  return {std::make_unique<PosixFolderWalk>(std::move(target.fd), target.st,
-                                            std::make_shared<const InUseSnapshot>(InUseSnapshot::Take())),
+  return {std::make_unique<PosixFolderWalk>(
+              std::move(target.fd), target.st,
+              std::make_shared<const InUseSnapshot>(InUseSnapshot::Take())),
           {}};
 }
 

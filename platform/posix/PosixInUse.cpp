@@ -22,8 +22,8 @@ FileIdentity IdentityOf(const struct stat& st) {
 }
 
 bool IsNumber(std::string_view name) {
-  return !name.empty() && std::all_of(name.begin(), name.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+  return !name.empty() &&
+         std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool ReadWholeFile(int dirFd, const char* name, std::string& text) {
@@ -59,15 +59,13 @@ std::string_view NextField(std::string_view& line) {
   return field;
 }
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& value, int base) {
+template <typename T> bool ParseNumber(std::string_view text, T& value, int base) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
   return ec == std::errc() && end == text.data() + text.size();
 }
 
 // Calls `onLine` for every line of `text`.
-template <typename F>
-void ForEachLine(std::string_view text, F&& onLine) {
+template <typename F> void ForEachLine(std::string_view text, F&& onLine) {
   while (!text.empty()) {
     const auto end = text.find('\n');
     onLine(text.substr(0, end));

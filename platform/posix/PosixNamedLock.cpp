@@ -144,8 +144,8 @@ std::string Hex(std::uint64_t value) {
 std::string FileStem(std::string_view name) {
   std::string stem = "fegolin-";
   for (const char c : name.substr(0, 80)) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.';
     stem += plain ? c : '_';
   }
   return stem + "-" + Hex(Fnv1a(name));
@@ -321,9 +321,10 @@ private:
 Result<std::unique_ptr<NamedMutex>> CreateNamedMutex(std::string_view name) {
   const auto stemPath = ObjectPath(name);
   if (!stemPath) {
-    return SysError::Because("no private folder for the instance lock: $XDG_RUNTIME_DIR, " +
-                             TempFolder() + "/fegolin-" + std::to_string(::getuid()) +
-                             " and the cache folder are missing, another account's or open to others");
+    return SysError::Because(
+        "no private folder for the instance lock: $XDG_RUNTIME_DIR, " + TempFolder() + "/fegolin-" +
+        std::to_string(::getuid()) +
+        " and the cache folder are missing, another account's or open to others");
   }
   const Guard guard(*stemPath);
   if (!guard.locked()) {

@@ -85,8 +85,7 @@ public:
 
   // Runs one change in the open transaction, or in one of its own. A failed
   // change dooms the open transaction; after that nothing more is tried.
-  template <class Change>
-  RegStatus Apply(Change&& change) {
+  template <class Change> RegStatus Apply(Change&& change) {
     // A snapshot does not turn into a writer: the write could only be
     // refused once another connection has committed since its first read.
     if (db() == nullptr || (depth_ > 0 && (doomed_ || reading_))) {
@@ -210,11 +209,15 @@ public:
     }
     return conn_->Apply([&] {
       // An update keeps the value's place and its first spelling.
-      Statement upsert(db(),
-                       "INSERT INTO reg_value(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
-                       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, "
-                       "data = excluded.data");
-      upsert.Bind(1, id_).Bind(2, name).Bind(3, *fold).Bind(4, std::int64_t{type}).BindBlob(5, data);
+      Statement upsert(
+          db(), "INSERT INTO reg_value(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
+                "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, "
+                "data = excluded.data");
+      upsert.Bind(1, id_)
+          .Bind(2, name)
+          .Bind(3, *fold)
+          .Bind(4, std::int64_t{type})
+          .BindBlob(5, data);
       return upsert.Run() == SQLITE_OK ? RegStatus::Ok : RegStatus::Failed;
     });
   }
@@ -316,10 +319,11 @@ private:
 
   // Levels between the key and its root (0 for a root).
   [[nodiscard]] std::int64_t Depth() const {
-    Statement query(db(), "WITH RECURSIVE up(id, parent) AS ("
-                          " SELECT id, parent FROM reg_key WHERE id = ?1"
-                          " UNION ALL SELECT k.id, k.parent FROM reg_key k JOIN up ON k.id = up.parent)"
-                          " SELECT count(*) - 1 FROM up");
+    Statement query(db(),
+                    "WITH RECURSIVE up(id, parent) AS ("
+                    " SELECT id, parent FROM reg_key WHERE id = ?1"
+                    " UNION ALL SELECT k.id, k.parent FROM reg_key k JOIN up ON k.id = up.parent)"
+                    " SELECT count(*) - 1 FROM up");
     query.Bind(1, id_);
     return query.Step() == SQLITE_ROW ? query.Int(0) : kMaxKeyDepth;
   }

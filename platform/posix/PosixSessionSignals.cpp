@@ -26,7 +26,8 @@ extern "C" void OnEndRequest(int) {
 } // namespace
 
 Result<int> WatchSessionEndRequests() {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets.data()) != 0) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets.data()) !=
+      0) {
     return SysError::FromErrno("cannot make the socket pair for the end signals");
   }
   struct sigaction action {};

@@ -9,6 +9,8 @@ Status RegisterAutoStart(std::string_view /*appTitle*/, std::string_view /*execu
   return {};
 }
 
-Status UnregisterAutoStart(std::string_view /*appTitle*/) { return {}; }
+Status UnregisterAutoStart(std::string_view /*appTitle*/) {
+  return {};
+}
 
 } // namespace fegolin::platform

@@ -48,7 +48,8 @@ int LastErrorAsErrno() {
 
 // A file time as seconds since 1970.
 std::int64_t UnixSeconds(const FILETIME& time) {
-  const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
   constexpr std::uint64_t kTicksTo1970 = 116444736000000000ULL;
   return ticks < kTicksTo1970 ? 0 : static_cast<std::int64_t>((ticks - kTicksTo1970) / 10000000ULL);
 }
@@ -71,22 +72,25 @@ std::string ComparablePath(const std::string& path) {
 // Relative paths, drive and share roots and the profile folder with every
 // folder above it are never cleaned.
 TargetCheck CheckTargetPath(const std::string& path) {
-  const bool absolute = (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
-                        (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
-                         (path[1] == '\\' || path[1] == '/'));
+  const bool absolute =
+      (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+      (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+       (path[1] == '\\' || path[1] == '/'));
   if (!absolute) {
     return {TargetRefusal::Relative, 0};
   }
   const std::string target = ComparablePath(path);
-  if (target.size() <= 3 || std::count(target.begin(), target.end(), '\\') <= (target[0] == '\\' ? 3 : 0)) {
+  if (target.size() <= 3 ||
+      std::count(target.begin(), target.end(), '\\') <= (target[0] == '\\' ? 3 : 0)) {
     return {TargetRefusal::Root, 0};
   }
   char profile[MAX_PATH];
   const DWORD length = GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
   if (length > 0 && length < sizeof profile) {
     const std::string home = ComparablePath(profile);
-    if (home == target || (home.size() > target.size() && home.compare(0, target.size(), target) == 0 &&
-                           home[target.size()] == '\\')) {
+    if (home == target ||
+        (home.size() > target.size() && home.compare(0, target.size(), target) == 0 &&
+         home[target.size()] == '\\')) {
       return {TargetRefusal::HomeOrAbove, 0};
     }
   }
@@ -99,7 +103,8 @@ public:
   UniqueHandle() = default;
   explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
   ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  UniqueHandle(UniqueHandle&& other) noexcept
+      : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) {
       Reset();
@@ -214,8 +219,9 @@ public:
     EntryStatus status;
     status.attributes = data.dwFileAttributes;
     status.mode = data.dwFileAttributes;
-    status.newestTime = std::max({UnixSeconds(data.ftLastWriteTime), UnixSeconds(data.ftLastAccessTime),
-                                  UnixSeconds(data.ftCreationTime)});
+    status.newestTime =
+        std::max({UnixSeconds(data.ftLastWriteTime), UnixSeconds(data.ftLastAccessTime),
+                  UnixSeconds(data.ftCreationTime)});
     status.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return status;
   }
@@ -231,11 +237,10 @@ public:
     }
     // SetFileAttributesA would reach through a link to its target; the link
     // itself is changed through a handle opened on the link.
-    const UniqueHandle link(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+    const UniqueHandle link(
+        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_BASIC_INFO info{};
     info.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
     return link.valid() &&
@@ -307,7 +312,9 @@ private:
   };
 
   [[nodiscard]] const std::string& current() const { return levels_.back().path; }
-  [[nodiscard]] std::string PathOf(std::string_view name) const { return current() + std::string(name); }
+  [[nodiscard]] std::string PathOf(std::string_view name) const {
+    return current() + std::string(name);
+  }
 
   // The subfolder `name` pinned, provided it is no link and on this volume.
   [[nodiscard]] std::optional<PinnedFolder> PinSubfolder(std::string_view name,
@@ -356,8 +363,9 @@ FolderWalkOpening OpenFolderWalk(std::string_view directory) {
   // nothing is.
   auto folder = PinFolder(top, true);
   if (!folder) {
-    return {nullptr, CheckCleanTarget(directory).ok() ? TargetCheck{TargetRefusal::CannotOpen, EACCES}
-                                                      : CheckCleanTarget(directory)};
+    return {nullptr, CheckCleanTarget(directory).ok()
+                         ? TargetCheck{TargetRefusal::CannotOpen, EACCES}
+                         : CheckCleanTarget(directory)};
   }
   return {std::make_unique<Win32FolderWalk>(std::move(top), std::move(*folder)), {}};
 }

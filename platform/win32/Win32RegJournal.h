@@ -47,8 +47,7 @@ public:
   // Runs one change. While a transaction is open, `noteUndo` is asked
   // first; when it cannot tell how to undo, the change is not made and the
   // transaction is doomed, like after a change that failed.
-  template <class NoteUndo, class Change>
-  RegStatus Apply(NoteUndo&& noteUndo, Change&& change) {
+  template <class NoteUndo, class Change> RegStatus Apply(NoteUndo&& noteUndo, Change&& change) {
     if (depth_ == 0) {
       return change();
     }

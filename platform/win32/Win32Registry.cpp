@@ -123,13 +123,13 @@ public:
       where = Join(where, name);
       HKEY created = nullptr;
       DWORD disposition = 0;
-      const RegStatus status = journal_->Apply(
-          [] { return true; },
-          [&] {
-            return StatusOf(RegCreateKeyExA(parent, name.c_str(), 0, nullptr,
-                                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                            &created, &disposition));
-          });
+      const RegStatus status =
+          journal_->Apply([] { return true; },
+                          [&] {
+                            return StatusOf(RegCreateKeyExA(parent, name.c_str(), 0, nullptr,
+                                                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                                            nullptr, &created, &disposition));
+                          });
       if (status != RegStatus::Ok) {
         return nullptr;
       }
@@ -182,8 +182,8 @@ public:
     DWORD length = kValueNameChars;
     DWORD type = 0;
     DWORD size = 0;
-    LONG result = RegEnumValueA(handle_, index, buffer.data(), &length, nullptr, &type, nullptr,
-                                &size);
+    LONG result =
+        RegEnumValueA(handle_, index, buffer.data(), &length, nullptr, &type, nullptr, &size);
     if (result != ERROR_SUCCESS) {
       return StatusOf(result);
     }

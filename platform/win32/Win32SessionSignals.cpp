@@ -6,7 +6,9 @@
 
 namespace fegolin::platform {
 
-Result<int> WatchSessionEndRequests() { return -1; }
+Result<int> WatchSessionEndRequests() {
+  return -1;
+}
 
 void DrainSessionEndRequests() {}
 

@@ -30,8 +30,9 @@ std::string UpToNul(const char* buffer, std::size_t size) {
 class ComScope {
 public:
   ComScope()
-      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                           COINIT_DISABLE_OLE1DDE))) {}
+      : initialised_(
+            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+  }
   ~ComScope() {
     if (initialised_) {
       CoUninitialize();

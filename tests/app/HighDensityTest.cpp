@@ -22,7 +22,8 @@ bool PixelDoubled(const QImage& image) {
   for (int y = 0; y + 1 < image.height(); y += 2) {
     for (int x = 0; x + 1 < image.width(); x += 2) {
       const QRgb pixel = image.pixel(x, y);
-      if (image.pixel(x + 1, y) != pixel || image.pixel(x, y + 1) != pixel || image.pixel(x + 1, y + 1) != pixel) {
+      if (image.pixel(x + 1, y) != pixel || image.pixel(x, y + 1) != pixel ||
+          image.pixel(x + 1, y + 1) != pixel) {
         return false;
       }
     }
@@ -94,7 +95,8 @@ TEST(HighDensity, CheckListBoxDrawsTheLargeGlyph) {
     const int cell = index == 1 ? 0 : 26;
     for (int y = 0; y < 26; ++y) {
       for (int x = 0; x < 26; ++x) {
-        ASSERT_EQ(shown.pixel(2 * glyph.x() + x, 2 * glyph.y() + y) & RGB_MASK, large.pixel(cell + x, y) & RGB_MASK)
+        ASSERT_EQ(shown.pixel(2 * glyph.x() + x, 2 * glyph.y() + y) & RGB_MASK,
+                  large.pixel(cell + x, y) & RGB_MASK)
             << index << " at " << x << "," << y;
       }
     }

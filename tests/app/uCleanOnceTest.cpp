@@ -44,9 +44,12 @@ void StoreList(const std::vector<Stored>& entries) {
   int n = 0;
   for (const Stored& e : entries) {
     const std::string suffix = " " + std::to_string(n++);
-    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "Display Name" + suffix, e.name, TFieldType::ftString));
-    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "Directory" + suffix, e.directory, TFieldType::ftString));
-    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "State" + suffix, e.ticked, TFieldType::ftBoolean));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "Display Name" + suffix, e.name,
+                              TFieldType::ftString));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "Directory" + suffix, e.directory,
+                              TFieldType::ftString));
+    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyPaths, "State" + suffix, e.ticked,
+                              TFieldType::ftBoolean));
   }
 }
 
@@ -113,10 +116,11 @@ TEST(CleanOnce, EmptiesTheTickedFoldersInListOrderAndOnlyReadsTheRegistry) {
   }
   EXPECT_EQ(counts, (std::vector<std::string>{alpha.string() + ": 5 removed, 0 kept, 0",
                                               zeta.string() + ": 5 removed, 0 kept, 0"}));
-  EXPECT_EQ(Lines(outcome.err),
-            (std::vector<std::string>{"fegolin: " + missing.string() + ": not cleaned: does not exist (No such file or directory)",
-                                      "fegolin: " + file.string() + ": not cleaned: not a folder",
-                                      "fegolin: tmp/..: not cleaned: not an absolute path"}));
+  EXPECT_EQ(Lines(outcome.err), (std::vector<std::string>{
+                                    "fegolin: " + missing.string() +
+                                        ": not cleaned: does not exist (No such file or directory)",
+                                    "fegolin: " + file.string() + ": not cleaned: not a folder",
+                                    "fegolin: tmp/..: not cleaned: not an absolute path"}));
   EXPECT_TRUE(fs::is_empty(alpha));
   EXPECT_TRUE(fs::is_empty(zeta));
   EXPECT_TRUE(fs::exists(untouched / "sub/deeper/b.txt"));
@@ -142,7 +146,8 @@ TEST(CleanOnce, DryRunAnnouncesWhatTheRunThenRemovesAndChangesNothing) {
     }
   }
   EXPECT_TRUE(announced.contains(folder.string() + "/sub/line\\x1b[2Jbreak")) << dry.out;
-  EXPECT_NE(dry.out.find("keep\t" + folder.string() + "/krb5cc_1000\tkeep pattern\n"), std::string::npos);
+  EXPECT_NE(dry.out.find("keep\t" + folder.string() + "/krb5cc_1000\tkeep pattern\n"),
+            std::string::npos);
 
   const Outcome run = CleanOnce();
   ASSERT_EQ(run.code, 0) << run.err;
@@ -160,7 +165,8 @@ TEST(CleanOnce, FollowsTheOrderAndTheMarksOfTheWindowsList) {
   const test::TempTree& tree = hive.tree();
   std::vector<Stored> entries;
   int folder = 0;
-  for (const char* name : {"b", "A", "a", "\xc3\x84rger", "\xc3\xa4", "_x", "10", "9", "Zeta", "zeta", "Ab", "aB"}) {
+  for (const char* name :
+       {"b", "A", "a", "\xc3\x84rger", "\xc3\xa4", "_x", "10", "9", "Zeta", "zeta", "Ab", "aB"}) {
     entries.push_back({name, tree.dir("f" + std::to_string(folder++)).string(), true});
   }
   // Two entries with one text share one mark; the later one decides.
@@ -179,7 +185,8 @@ TEST(CleanOnce, FollowsTheOrderAndTheMarksOfTheWindowsList) {
 
 TEST(CleanOnce, TakesNoOperands) {
   test::ScopedHive hive;
-  for (const auto& args : std::vector<std::vector<std::string_view>>{{"--clean-once", "x"}, {"-ns", "--clean-once"}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string_view>>{{"--clean-once", "x"}, {"-ns", "--clean-once"}}) {
     const Outcome outcome = CleanOnce(args);
     EXPECT_EQ(outcome.code, 2);
     EXPECT_NE(outcome.err.find("--clean-once takes no operands"), std::string::npos) << outcome.err;
@@ -211,7 +218,8 @@ Process RunFegolin(const QStringList& args, const fs::path& hive) {
   process.closeWriteChannel();
   process.waitForFinished(-1);
   const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  return {code, process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+  return {code, process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
 }
 
 TEST(CleanOnceProgram, CleansTheListOfItsOwnHiveWithoutAWindow) {
@@ -227,18 +235,24 @@ TEST(CleanOnceProgram, CleansTheListOfItsOwnHiveWithoutAWindow) {
   const std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n"
                           "[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"
                           "\"Display Name 0\"=\"Kept\"\r\n"
-                          "\"Directory 0\"=\"" + unticked.string() + "\"\r\n"
+                          "\"Directory 0\"=\"" +
+                          unticked.string() +
+                          "\"\r\n"
                           "\"State 0\"=dword:00000000\r\n"
                           "\"Display Name 1\"=\"Cleaned\"\r\n"
-                          "\"Directory 1\"=\"" + ticked.string() + "\"\r\n"
+                          "\"Directory 1\"=\"" +
+                          ticked.string() +
+                          "\"\r\n"
                           "\"State 1\"=dword:00000001\r\n\r\n";
   const fs::path regFile = tree.file("list.reg", reg);
-  const Process imported = RunFegolin({"--reg-import", QString::fromStdString(regFile.string())}, hive);
+  const Process imported =
+      RunFegolin({"--reg-import", QString::fromStdString(regFile.string())}, hive);
   ASSERT_EQ(imported.code, 0) << imported.err;
 
   const Process cleaned = RunFegolin({"--clean-once"}, hive);
   EXPECT_EQ(cleaned.code, 0) << cleaned.err;
-  EXPECT_EQ(cleaned.out.substr(0, cleaned.out.find(" failed, ")), ticked.string() + ": 5 removed, 1 kept, 0");
+  EXPECT_EQ(cleaned.out.substr(0, cleaned.out.find(" failed, ")),
+            ticked.string() + ": 5 removed, 1 kept, 0");
   EXPECT_EQ(cleaned.err, "");
   EXPECT_TRUE(fs::exists(busy));
   EXPECT_FALSE(fs::exists(ticked / "a.txt"));

@@ -142,11 +142,13 @@ TEST(uCommandLinePosixTest, AFileThatIsNotOurHiveIsReportedAndLeftAlone) {
   test::TempTree tree;
   const fs::path hive = tree.file("registry.db", "some notes, not a hive\n");
   const fs::path reg = tree.file("in.reg", "Windows Registry Editor Version 5.00\r\n");
-  for (const QStringList& args : {QStringList{"--clean-once"}, QStringList{"--reg-export", "-"},
-                                  QStringList{"--reg-import", QString::fromStdString(reg.string())}}) {
+  for (const QStringList& args :
+       {QStringList{"--clean-once"}, QStringList{"--reg-export", "-"},
+        QStringList{"--reg-import", QString::fromStdString(reg.string())}}) {
     const Process process = RunFegolin(args, hive);
     EXPECT_EQ(process.code, 2) << args.join(' ').toStdString();
-    EXPECT_NE(process.err.find(hive.string() + " is not a Fegolin registry hive"), std::string::npos)
+    EXPECT_NE(process.err.find(hive.string() + " is not a Fegolin registry hive"),
+              std::string::npos)
         << process.err;
     EXPECT_EQ(process.out, "");
   }
@@ -220,11 +222,13 @@ TEST_P(uCommandLineUnwritableTest, TheReadingCommandsWorkWhereNothingCanBeWritte
   const fs::path ticked = tree.dir("ticked");
   std::ofstream(ticked / "old.tmp") << "x";
   const fs::path source = tree.path("registry.db");
-  const fs::path reg = tree.file(
-      "list.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
-                  "[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"
-                  "\"Display Name 0\"=\"Ticked\"\r\n\"Directory 0\"=\"" + ticked.string() + "\"\r\n"
-                  "\"State 0\"=dword:00000001\r\n\r\n");
+  const fs::path reg =
+      tree.file("list.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
+                            "[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"
+                            "\"Display Name 0\"=\"Ticked\"\r\n\"Directory 0\"=\"" +
+                                ticked.string() +
+                                "\"\r\n"
+                                "\"State 0\"=dword:00000001\r\n\r\n");
   ASSERT_EQ(RunFegolin({"--reg-import", QString::fromStdString(reg.string())}, source).code, 0);
   const Process expected = RunFegolin({"--reg-export", "-"}, source);
 
@@ -234,8 +238,10 @@ TEST_P(uCommandLineUnwritableTest, TheReadingCommandsWorkWhereNothingCanBeWritte
       place, GetParam(), [&] { fs::copy_file(source, hive); },
       [&] {
         ::setenv("FEGOLIN_REGISTRY", hive.c_str(), 1);
-        const int cleaned = SpawnFegolin({"--clean-once"}, tree.path("clean.out"), tree.path("clean.err"));
-        const int exported = SpawnFegolin({"--reg-export", "-"}, tree.path("export.out"), tree.path("export.err"));
+        const int cleaned =
+            SpawnFegolin({"--clean-once"}, tree.path("clean.out"), tree.path("clean.err"));
+        const int exported =
+            SpawnFegolin({"--reg-export", "-"}, tree.path("export.out"), tree.path("export.err"));
         return cleaned * 10 + exported;
       });
   if (code == test::kNoMountHere) {
@@ -243,7 +249,8 @@ TEST_P(uCommandLineUnwritableTest, TheReadingCommandsWorkWhereNothingCanBeWritte
   }
   EXPECT_EQ(code, 0) << ReadFile(tree.path("clean.err")) << ReadFile(tree.path("export.err"));
   const std::string cleaned = ReadFile(tree.path("clean.out"));
-  EXPECT_EQ(cleaned.substr(0, cleaned.find(" failed, ")), ticked.string() + ": 1 removed, 0 kept, 0");
+  EXPECT_EQ(cleaned.substr(0, cleaned.find(" failed, ")),
+            ticked.string() + ": 1 removed, 0 kept, 0");
   EXPECT_EQ(ReadFile(tree.path("export.out")), expected.out);
 }
 
@@ -258,7 +265,8 @@ TEST(uCommandLinePosixTest, AnExportThatDoesNotFitLeavesThePreviousOneWhole) {
   const fs::path hive = tree.path("registry.db");
   const fs::path reg = tree.file("big.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
                                             "[HKEY_CURRENT_USER\\Software\\Big]\r\n"
-                                            "\"v\"=\"" + std::string(100000, 'b') + "\"\r\n");
+                                            "\"v\"=\"" +
+                                                std::string(100000, 'b') + "\"\r\n");
   ASSERT_EQ(RunFegolin({"--reg-import", QString::fromStdString(reg.string())}, hive).code, 0);
 
   const fs::path place = tree.path("place");
@@ -298,7 +306,8 @@ std::string State(char tag) {
     text += tag;
     text += std::to_string(key) + "]\r\n";
     for (int value = 0; value < 10; ++value) {
-      text += "\"" + std::string(1, tag) + std::to_string(value) + "\"=\"" + std::string(1, tag) + "\"\r\n";
+      text += "\"" + std::string(1, tag) + std::to_string(value) + "\"=\"" + std::string(1, tag) +
+              "\"\r\n";
     }
     text += "\r\n";
   }
@@ -325,8 +334,8 @@ TEST(uCommandLinePosixTest, AnExportShowsOneStateWhileAnotherProcessImports) {
   importer.setProcessEnvironment(environment);
   importer.start("sh", {"-c", QStringLiteral("while :; do \"%1\" --reg-import \"%2\" || exit 1; "
                                              "\"%1\" --reg-import \"%3\" || exit 1; done")
-                              .arg(FEGOLIN_EXECUTABLE, QString::fromStdString(a.string()),
-                                   QString::fromStdString(b.string()))});
+                                  .arg(FEGOLIN_EXECUTABLE, QString::fromStdString(a.string()),
+                                       QString::fromStdString(b.string()))});
   ASSERT_TRUE(importer.waitForStarted(kPatienceMs));
 
   // A few hundred exports, and until both states have come by a few times:

@@ -55,7 +55,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 }
 
 TEST(uCommandLineTest, LeavesTheWindowAndItsSwitchInAnyCaseToTheWindow) {
-  for (const auto& args : std::vector<std::vector<std::string_view>>{{}, {"-ns"}, {"/NS"}, {"-nS", "/Ns"}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string_view>>{{}, {"-ns"}, {"/NS"}, {"-nS", "/Ns"}}) {
     EXPECT_EQ(RunCommand(args).code, std::nullopt) << args.size();
   }
 }
@@ -64,7 +65,8 @@ TEST(uCommandLineTest, LeavesTheWindowAndItsSwitchInAnyCaseToTheWindow) {
 // display) is needed, with the usage text.
 TEST(uCommandLineTest, RefusesWhatItDoesNotKnowWithTheUsage) {
   ScopedHive hive;
-  for (const auto& [args, reason] : std::vector<std::pair<std::vector<std::string_view>, std::string>>{
+  for (const auto& [args, reason] :
+       std::vector<std::pair<std::vector<std::string_view>, std::string>>{
            {{"--clean-onc"}, "unknown option '--clean-onc'"},
            {{"--reg-export=x"}, "unknown option '--reg-export=x'"},
            {{"--REG-EXPORT", "x"}, "unknown option '--REG-EXPORT'"},
@@ -72,7 +74,8 @@ TEST(uCommandLineTest, RefusesWhatItDoesNotKnowWithTheUsage) {
            {{"-"}, "unknown option '-'"},
            {{"-\x1b[2J"}, "unknown option '-\\x1b[2J'"},
            {{"stray"}, "unexpected argument 'stray'"},
-           {{"--clean-once", "--reg-export", "x"}, "--clean-once and --reg-export cannot be combined"}}) {
+           {{"--clean-once", "--reg-export", "x"},
+            "--clean-once and --reg-export cannot be combined"}}) {
     const Outcome outcome = RunCommand(args);
     EXPECT_EQ(outcome.code, 2) << reason;
     EXPECT_EQ(outcome.err.rfind("fegolin: " + reason + "\n\nUsage: fegolin", 0), 0u) << outcome.err;
@@ -84,7 +87,8 @@ TEST(uCommandLineTest, RefusesWhatItDoesNotKnowWithTheUsage) {
 TEST(uCommandLineTest, HelpNamesTheCommandsAndVersionNamesTheRelease) {
   const Outcome help = RunCommand({"--help"});
   EXPECT_EQ(help.code, 0);
-  for (const char* command : {"--reg-export FILE", "--reg-import FILE", "--clean-once", "--version"}) {
+  for (const char* command :
+       {"--reg-export FILE", "--reg-import FILE", "--clean-once", "--version"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
   }
   // The release the package carries.
@@ -128,10 +132,10 @@ TEST(uCommandLineTest, AMalformedFileNamesItsLineAndChangesNothing) {
 TEST(uCommandLineTest, FilesThatCannotBeOpenedFail) {
   ScopedHive hive;
   const auto missing = hive.tree().path("missing/x.reg");
-  for (const auto& args : std::vector<std::vector<std::string_view>>{
-           {"--reg-import", missing.c_str()},
-           {"--reg-export", missing.c_str()},
-           {"--reg-import", hive.tree().root().c_str()}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string_view>>{{"--reg-import", missing.c_str()},
+                                                  {"--reg-export", missing.c_str()},
+                                                  {"--reg-import", hive.tree().root().c_str()}}) {
     const Outcome outcome = RunCommand(args);
     EXPECT_EQ(outcome.code, 2) << args[1];
     EXPECT_NE(outcome.err.find(std::string(args[1])), std::string::npos) << outcome.err;
@@ -175,8 +179,7 @@ TEST(uCommandLineTest, TheProgramImportsAndExportsWithoutAWindow) {
   const std::string goodPath = tree.file("good.reg", kGoodFile).string();
   const std::string badPath = tree.file("bad.reg", kBadFile).string();
 
-  const Process imported =
-      RunFegolin({"--reg-import", QString::fromStdString(goodPath)}, hivePath);
+  const Process imported = RunFegolin({"--reg-import", QString::fromStdString(goodPath)}, hivePath);
   EXPECT_EQ(imported.code, 0) << imported.err;
   const Process refused = RunFegolin({"--reg-import", "-"}, hivePath, kBadFile);
   EXPECT_EQ(refused.code, 2);
@@ -192,7 +195,8 @@ TEST(uCommandLineTest, TheProgramImportsAndExportsWithoutAWindow) {
   EXPECT_EQ(reimported.code, 0) << reimported.err;
   EXPECT_EQ(RunFegolin({"--reg-export", "-"}, hivePath).out, exported.out);
 
-  const Process badOperand = RunFegolin({"--reg-import", QString::fromStdString(badPath)}, hivePath);
+  const Process badOperand =
+      RunFegolin({"--reg-import", QString::fromStdString(badPath)}, hivePath);
   EXPECT_EQ(badOperand.code, 2);
 }
 

@@ -39,7 +39,7 @@ struct LanguageCase {
   const char* name;
   int language;
   QString warning;
-  QStringList question;  // also: a confirmation takes the first two
+  QStringList question; // also: a confirmation takes the first two
   QStringList input;
 };
 
@@ -68,12 +68,17 @@ TEST_P(DialogTexts, TitlesAndButtonsAreInTheLanguageInForce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, DialogTexts,
-    ::testing::Values(LanguageCase{"German", kLanguageGerman, QStringLiteral("Warnung"),
-                                   {QStringLiteral("&Ja"), QStringLiteral("&Nein"), QStringLiteral("&Abbrechen")},
-                                   {QStringLiteral("OK"), QStringLiteral("&Abbrechen")}},
-                      LanguageCase{"English", kLanguageEnglish, QStringLiteral("Warning"),
-                                   {QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("&Cancel")},
-                                   {QStringLiteral("OK"), QStringLiteral("&Cancel")}}),
+    ::testing::Values(
+        LanguageCase{"German",
+                     kLanguageGerman,
+                     QStringLiteral("Warnung"),
+                     {QStringLiteral("&Ja"), QStringLiteral("&Nein"), QStringLiteral("&Abbrechen")},
+                     {QStringLiteral("OK"), QStringLiteral("&Abbrechen")}},
+        LanguageCase{"English",
+                     kLanguageEnglish,
+                     QStringLiteral("Warning"),
+                     {QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("&Cancel")},
+                     {QStringLiteral("OK"), QStringLiteral("&Cancel")}}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(DialogScript, AnUnansweredDialogCountsAsCancelled) {

@@ -155,7 +155,8 @@ TEST_F(DirectoryList, SavingAfterADeleteLeavesNoStaleNumbers) {
   window.Settings().SaveDirectoryList();
 
   EXPECT_EQ(StoredNames().size(), 6u);
-  EXPECT_EQ(Reloaded(), (std::vector<Item>{{Caption("a", "/a"), false}, {Caption("c", "/c"), false}}));
+  EXPECT_EQ(Reloaded(),
+            (std::vector<Item>{{Caption("a", "/a"), false}, {Caption("c", "/c"), false}}));
 }
 
 TEST_F(DirectoryList, DeletingACheckedItemReportsTheUncheckAndReleasesTheEntry) {

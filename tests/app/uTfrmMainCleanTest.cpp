@@ -39,7 +39,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool IsEmptyFolder(const fs::path& folder) { return fs::is_directory(folder) && fs::is_empty(folder); }
+bool IsEmptyFolder(const fs::path& folder) {
+  return fs::is_directory(folder) && fs::is_empty(folder);
+}
 
 // Calls `probe` every time `watched` paints; paints during a run can only
 // be the ones the run asks for at once.
@@ -61,7 +63,9 @@ private:
   std::function<void()> probe_;
 };
 
-void FireTimer(QTimer* timer) { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }
+void FireTimer(QTimer* timer) {
+  QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+}
 
 class CleanCycle : public ::testing::Test {
 protected:
@@ -123,7 +127,8 @@ protected:
 TEST_F(CleanCycle, WithoutATickedEntryTheButtonChangesNothingAndLeavesTheTimerAlone) {
   for (const bool withUntickedEntry : {false, true}) {
     SCOPED_TRACE(withUntickedEntry ? "unticked entry" : "empty list");
-    const fs::path folder = withUntickedEntry ? AddFolder("Unticked", "unticked", false) : fs::path();
+    const fs::path folder =
+        withUntickedEntry ? AddFolder("Unticked", "unticked", false) : fs::path();
     const Labels before = ReadLabels();
     // A stopped timer shows whether the run touched it: a run restarts it.
     form().timCleanTimer->stop();
@@ -222,9 +227,10 @@ TEST_F(CleanCycle, WhatARunLeavesIsOneWarningLineWithTheReason) {
   form().btnClean->click();
   qInstallMessageHandler(previous);
 
-  EXPECT_EQ(warnings, (QStringList{QString::fromStdString(busy.string()) + ": left 1 entry: 1 in use",
-                                   QString::fromStdString(tree_.path("gone").string()) +
-                                       ": not cleaned: does not exist (No such file or directory)"}));
+  EXPECT_EQ(warnings,
+            (QStringList{QString::fromStdString(busy.string()) + ": left 1 entry: 1 in use",
+                         QString::fromStdString(tree_.path("gone").string()) +
+                             ": not cleaned: does not exist (No such file or directory)"}));
 }
 
 TEST_F(CleanCycle, AnItemWithoutItsEntryIsPassedOverAndTheRunReturnsToIdle) {
@@ -268,7 +274,8 @@ TEST_F(CleanCycle, DuringARunTheWindowLivesButHoldsBackTheUsersInput) {
         // A click on a glyph and the space bar would tick the second entry;
         // the clean button and the exit button would start or end things.
         list().SetItemIndex(1);
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().GlyphRect(list().ItemRect(1)).center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
+                          list().GlyphRect(list().ItemRect(1)).center());
         QTest::keyClick(&list(), Qt::Key_Space);
         QTest::mouseClick(form().btnClean, Qt::LeftButton);
         QTest::keyClick(form().btnCancel, Qt::Key_E, Qt::AltModifier);
@@ -293,7 +300,7 @@ TEST_F(CleanCycle, DuringARunTheWindowLivesButHoldsBackTheUsersInput) {
 
 struct LabelCase {
   const char* name;
-  QDateTime now;  // the clock, standing still
+  QDateTime now; // the clock, standing still
   std::chrono::milliseconds interval;
   const char* lastRun;
   const char* nextRun;
@@ -317,15 +324,17 @@ const QDateTime kAfternoon(QDate(2024, 3, 1), QTime(12, 34, 56));
 const QDateTime kLateEvening(QDate(2024, 2, 28), QTime(23, 0));
 const QDateTime kJustAfterMidnight(QDate(2024, 2, 29), QTime(0, 0, 0, 1));
 
-INSTANTIATE_TEST_SUITE_P(
-    Clock, RunLabels,
-    ::testing::Values(
-        LabelCase{"AtMidnightTheDateAlone", kMidnight, 5h, "29.02.24", "29.02.24 05:00:00"},
-        LabelCase{"NextRunAtMidnightTheDateAlone", kLateEvening, 1h, "28.02.24 23:00:00", "29.02.24"},
-        LabelCase{"OneMillisecondPastMidnightWithTheTime", kJustAfterMidnight, 1s, "29.02.24 00:00:00",
-                  "29.02.24 00:00:01"},
-        LabelCase{"NinetyNineHoursAhead", kAfternoon, 99h, "01.03.24 12:34:56", "05.03.24 15:34:56"}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Clock, RunLabels,
+                         ::testing::Values(LabelCase{"AtMidnightTheDateAlone", kMidnight, 5h,
+                                                     "29.02.24", "29.02.24 05:00:00"},
+                                           LabelCase{"NextRunAtMidnightTheDateAlone", kLateEvening,
+                                                     1h, "28.02.24 23:00:00", "29.02.24"},
+                                           LabelCase{"OneMillisecondPastMidnightWithTheTime",
+                                                     kJustAfterMidnight, 1s, "29.02.24 00:00:00",
+                                                     "29.02.24 00:00:01"},
+                                           LabelCase{"NinetyNineHoursAhead", kAfternoon, 99h,
+                                                     "01.03.24 12:34:56", "05.03.24 15:34:56"}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(CleanCycle, ARunLongerThanASecondShowsItsWholeDurationAndTheNextRunFromItsEnd) {
   AddFolder("Folder", "folder", true);
@@ -365,11 +374,12 @@ TEST_P(ClockLabel, ShowsTheTimeWithoutTheZoneAlsoWhileTheWindowIsHidden) {
 
 INSTANTIATE_TEST_SUITE_P(
     Locales, ClockLabel,
-    ::testing::Values(ClockCase{"German", QLocale(QLocale::German, QLocale::Germany), "12:34:56"},
-                      ClockCase{"UnitedStates", QLocale(QLocale::English, QLocale::UnitedStates), "12:34:56 PM"},
-                      ClockCase{"ZoneFirst", QLocale(QLocale::Chinese, QLocale::China), "12:34:56"},
-                      ClockCase{"ZoneInBrackets", QLocale(QLocale::Catalan, QLocale::Spain), "12:34:56"},
-                      ClockCase{"Korean", QLocale(QLocale::Korean, QLocale::SouthKorea), "오후 12시 34분 56초"}),
+    ::testing::Values(
+        ClockCase{"German", QLocale(QLocale::German, QLocale::Germany), "12:34:56"},
+        ClockCase{"UnitedStates", QLocale(QLocale::English, QLocale::UnitedStates), "12:34:56 PM"},
+        ClockCase{"ZoneFirst", QLocale(QLocale::Chinese, QLocale::China), "12:34:56"},
+        ClockCase{"ZoneInBrackets", QLocale(QLocale::Catalan, QLocale::Spain), "12:34:56"},
+        ClockCase{"Korean", QLocale(QLocale::Korean, QLocale::SouthKorea), "오후 12시 34분 56초"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 struct LanguageCase {
@@ -409,12 +419,18 @@ TEST_P(RunCaptions, SayWorkingWhileTheRunWorksAndIdleAfterwards) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, RunCaptions,
-    ::testing::Values(LanguageCase{"German", kLanguageGerman, QStringLiteral("Arbeite..."),
+    ::testing::Values(LanguageCase{"German",
+                                   kLanguageGerman,
+                                   QStringLiteral("Arbeite..."),
                                    QStringLiteral("Untätig..."),
-                                   {QStringLiteral("Sekunden"), QStringLiteral("Minuten"), QStringLiteral("Stunden")}},
-                      LanguageCase{"English", kLanguageEnglish, QStringLiteral("Working..."),
+                                   {QStringLiteral("Sekunden"), QStringLiteral("Minuten"),
+                                    QStringLiteral("Stunden")}},
+                      LanguageCase{"English",
+                                   kLanguageEnglish,
+                                   QStringLiteral("Working..."),
                                    QStringLiteral("Idle..."),
-                                   {QStringLiteral("Seconds"), QStringLiteral("Minutes"), QStringLiteral("Hours")}}),
+                                   {QStringLiteral("Seconds"), QStringLiteral("Minutes"),
+                                    QStringLiteral("Hours")}}),
     [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

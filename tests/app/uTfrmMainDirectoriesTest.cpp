@@ -42,7 +42,9 @@ struct Stored {
   bool state;
 };
 
-std::string ValueName(std::string_view word, int n) { return std::string(word) + " " + std::to_string(n); }
+std::string ValueName(std::string_view word, int n) {
+  return std::string(word) + " " + std::to_string(n);
+}
 
 void StoreList(const std::vector<Stored>& list) {
   for (int n = 0; n < static_cast<int>(list.size()); ++n) {
@@ -64,19 +66,21 @@ std::optional<std::vector<std::string>> StoredList() {
   }
   std::vector<std::string> lines;
   for (int n = 0;; ++n) {
-    const RegVariant name = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("Display Name", n),
-                                         TFieldType::ftString);
+    const RegVariant name = ReadRegValue(kCurrentUserRoot, kRegKeyPaths,
+                                         ValueName("Display Name", n), TFieldType::ftString);
     const auto* text = std::get_if<std::string>(&name);
     if (text == nullptr || text->empty()) {
       return lines;
     }
     const RegVariant dir = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("Directory", n),
                                         TFieldType::ftString);
-    const RegVariant state = ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("State", n),
-                                          TFieldType::ftBoolean);
+    const RegVariant state =
+        ReadRegValue(kCurrentUserRoot, kRegKeyPaths, ValueName("State", n), TFieldType::ftBoolean);
     const auto* checked = std::get_if<bool>(&state);
     lines.push_back(*text + "|" + std::get<std::string>(dir) + "|" +
-                    (checked == nullptr ? "?" : *checked ? "1" : "0"));
+                    (checked == nullptr ? "?"
+                     : *checked         ? "1"
+                                        : "0"));
   }
 }
 
@@ -96,7 +100,8 @@ class FolderPage : public ::testing::Test {
 public:
   // Every start here is a later start, without the splash holding it up.
   void SetUp() override {
-    ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
+    ASSERT_TRUE(
+        WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
   }
   void TearDown() override { SetCurrentLanguage(0); }
 
@@ -137,7 +142,8 @@ public:
 
   static void ClickGlyph(TfrmMain& form, int index) {
     TkitCheckListBox& list = List(form);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.GlyphRect(list.ItemRect(index)).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.GlyphRect(list.ItemRect(index)).center());
   }
 
   // Opens the list's menu over `pos` and chooses its rename entry.
@@ -240,7 +246,8 @@ class QuestionTexts : public FolderPage, public ::testing::WithParamInterface<La
 
 TEST_P(QuestionTexts, FollowTheStoredLanguage) {
   const LanguageCase& c = GetParam();
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", c.language, TFieldType::ftInteger));
+  ASSERT_TRUE(
+      WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", c.language, TFieldType::ftInteger));
   auto form = Open();
   TcDialogScript script;
   form->actDeleteAll->trigger();
@@ -257,21 +264,23 @@ TEST_P(QuestionTexts, FollowTheStoredLanguage) {
   EXPECT_EQ(script.Requests()[2].initial, QStringLiteral("Archiv"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FolderList, QuestionTexts,
-    ::testing::Values(LanguageCase{"German", 2, u"Alle Einträge löschen?", u"Alle Einträge auf Vorgabe stellen?",
-                                   u"Eintrag umbenennen", u"Neuen Namen eingeben:"},
-                      LanguageCase{"English", 1, u"Delete All Entries?", u"Reset all Entries to Defaults?",
-                                   u"Rename Entry", u"Enter new Name:"}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(FolderList, QuestionTexts,
+                         ::testing::Values(LanguageCase{"German", 2, u"Alle Einträge löschen?",
+                                                        u"Alle Einträge auf Vorgabe stellen?",
+                                                        u"Eintrag umbenennen",
+                                                        u"Neuen Namen eingeben:"},
+                                           LanguageCase{"English", 1, u"Delete All Entries?",
+                                                        u"Reset all Entries to Defaults?",
+                                                        u"Rename Entry", u"Enter new Name:"}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // --- Rename -----------------------------------------------------------------
 
 struct RenameCase {
   const char* name;
-  int item;                       // position in kThreeItems
-  std::optional<QString> answer;  // nothing: the box is cancelled
-  const char* newName;            // nothing renamed when null
+  int item;                      // position in kThreeItems
+  std::optional<QString> answer; // nothing: the box is cancelled
+  const char* newName;           // nothing renamed when null
 };
 
 class Rename : public FolderPage, public ::testing::WithParamInterface<RenameCase> {};
@@ -300,14 +309,18 @@ TEST_P(Rename, TrimsTheAnswerAndKeepsPlaceAndMark) {
 
 INSTANTIATE_TEST_SUITE_P(
     FolderList, Rename,
-    ::testing::Values(
-        RenameCase{"BlanksAroundGo", 1, QStringLiteral("  Bilder  "), "Bilder"},
-        RenameCase{"ControlCharactersAroundGo", 1, QStringLiteral("\t\x01" "Bilder\r\n"), "Bilder"},
-        RenameCase{"CheckedKeepsItsPlaceAndTickWhereItWouldSortFirst", 2, QStringLiteral("Aaa"), "Aaa"},
-        RenameCase{"OtherLetterCaseIsANewName", 1, QStringLiteral("MEDIEN"), "MEDIEN"},
-        RenameCase{"UnchangedNameIsIgnored", 1, QStringLiteral(" Medien "), nullptr},
-        RenameCase{"BlanksOnlyAreIgnored", 1, QStringLiteral(" \t "), nullptr},
-        RenameCase{"CancelIsIgnored", 1, std::nullopt, nullptr}),
+    ::testing::Values(RenameCase{"BlanksAroundGo", 1, QStringLiteral("  Bilder  "), "Bilder"},
+                      RenameCase{"ControlCharactersAroundGo", 1,
+                                 QStringLiteral("\t\x01"
+                                                "Bilder\r\n"),
+                                 "Bilder"},
+                      RenameCase{"CheckedKeepsItsPlaceAndTickWhereItWouldSortFirst", 2,
+                                 QStringLiteral("Aaa"), "Aaa"},
+                      RenameCase{"OtherLetterCaseIsANewName", 1, QStringLiteral("MEDIEN"),
+                                 "MEDIEN"},
+                      RenameCase{"UnchangedNameIsIgnored", 1, QStringLiteral(" Medien "), nullptr},
+                      RenameCase{"BlanksOnlyAreIgnored", 1, QStringLiteral(" \t "), nullptr},
+                      RenameCase{"CancelIsIgnored", 1, std::nullopt, nullptr}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FolderPage, RenameWithoutACurrentItemAsksNothing) {
@@ -332,7 +345,8 @@ TEST_F(FolderPage, RightClickThenRenameRenamesTheClickedItem) {
 
   ASSERT_EQ(script.Requests().size(), 1u);
   EXPECT_EQ(script.Requests()[0].initial, QStringLiteral("Medien"));
-  EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], "Bilder\t(/srv/medien) [ ]", kThreeItems[2]}));
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{kThreeItems[0], "Bilder\t(/srv/medien) [ ]",
+                                                    kThreeItems[2]}));
 }
 
 // --- Delete one entry -----------------------------------------------------------
@@ -368,15 +382,15 @@ TEST_F(FolderPage, AddListsTheSystemsNameWithThePathSortedInUntickedAsEveryStart
   ASSERT_EQ(script.Requests().size(), 2u);
   EXPECT_EQ(script.Requests()[0].kind, DialogRequest::Kind::Folder);
   EXPECT_TRUE(QFileInfo(script.Requests()[0].initial).isDir()) << "opens at a folder that exists";
-  const std::vector<std::string> added{kThreeItems[0], kThreeItems[1], "Mitte\t(" + between + ") [ ]",
-                                       kThreeItems[2]};
+  const std::vector<std::string> added{kThreeItems[0], kThreeItems[1],
+                                       "Mitte\t(" + between + ") [ ]", kThreeItems[2]};
   EXPECT_EQ(Items(*form), added);
   EXPECT_TRUE(SaveEnabled(*form));
 
   form->tabSelect->btnApplyDir->click();
   EXPECT_FALSE(SaveEnabled(*form));
-  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1], "Mitte|" + between + "|0",
-                                                    kThreeSaved[2]}));
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{kThreeSaved[0], kThreeSaved[1],
+                                                    "Mitte|" + between + "|0", kThreeSaved[2]}));
   form.reset();
   EXPECT_EQ(Items(*Open({})), added);
 }
@@ -432,7 +446,8 @@ TEST_F(FolderPage, FoldersOfTheSameNameKeepTheirOwnMarksAcrossARestart) {
   }
   EXPECT_EQ(StoredList(), (std::vector<std::string>{"tmp|" + a + "|0", "tmp|" + b + "|1"}));
   TfrmMain form;
-  EXPECT_EQ(Items(form), (std::vector<std::string>{"tmp\t(" + a + ") [ ]", "tmp\t(" + b + ") [x]"}));
+  EXPECT_EQ(Items(form),
+            (std::vector<std::string>{"tmp\t(" + a + ") [ ]", "tmp\t(" + b + ") [x]"}));
 }
 
 // --- Save follows the difference to the stored list ---------------------------------
@@ -479,17 +494,19 @@ INSTANTIATE_TEST_SUITE_P(
                     // The stored folders are made up, and the folder dialog
                     // takes only real ones: Save makes the list match again.
                     [](TfrmMain& f, TcDialogScript&) { f.tabSelect->btnApplyDir->click(); }},
-        PendingCase{"Add",
-                    [](TfrmMain& f, TcDialogScript& s) {
-                      const std::filesystem::path folder = std::filesystem::path(std::getenv("TMPDIR")) / "neu";
-                      std::filesystem::create_directories(folder);
-                      s.AnswerFolder({QString::fromStdString(folder.string()), QStringLiteral("neu")});
-                      f.actAddDirectory->trigger();
-                    },
-                    [](TfrmMain& f, TcDialogScript&) {
-                      FolderPage::List(f).SetItemIndex(2);
-                      f.actDeleteEntry->trigger();
-                    }},
+        PendingCase{
+            "Add",
+            [](TfrmMain& f, TcDialogScript& s) {
+              const std::filesystem::path folder =
+                  std::filesystem::path(std::getenv("TMPDIR")) / "neu";
+              std::filesystem::create_directories(folder);
+              s.AnswerFolder({QString::fromStdString(folder.string()), QStringLiteral("neu")});
+              f.actAddDirectory->trigger();
+            },
+            [](TfrmMain& f, TcDialogScript&) {
+              FolderPage::List(f).SetItemIndex(2);
+              f.actDeleteEntry->trigger();
+            }},
         PendingCase{"SaveAfterDeleteAll",
                     [](TfrmMain& f, TcDialogScript& s) {
                       s.AnswerYes();
@@ -502,7 +519,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ExitCase {
   const char* name;
-  std::optional<DialogAnswer> answer;  // nothing: the list is unchanged
+  std::optional<DialogAnswer> answer; // nothing: the list is unchanged
   bool ends;
   bool stored;
 };
@@ -615,26 +632,28 @@ TEST_F(FolderPage, TabReachesEveryActionOfThePageAndEnterRunsIt) {
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   TcSelectPage& page = *form->tabSelect;
-  ClickGlyph(*form, 0);  // gives Save something to do
+  ClickGlyph(*form, 0); // gives Save something to do
   std::vector<QWidget*> reached;
   List(*form).setFocus();
   for (int i = 0; i < 20; ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     reached.push_back(QApplication::focusWidget());
   }
-  for (QWidget* control : std::initializer_list<QWidget*>{page.btnAddDirToList, page.SpeedButton1, page.SpeedButton2,
-                                                          page.SpeedButton3, page.SpeedButton4, page.btnApplyDir}) {
-    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end()) << control->objectName().toStdString();
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{page.btnAddDirToList, page.SpeedButton1, page.SpeedButton2,
+                                       page.SpeedButton3, page.SpeedButton4, page.btnApplyDir}) {
+    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end())
+        << control->objectName().toStdString();
   }
 
   TcDialogScript script;
-  script.AnswerCancel();  // the folder dialog
-  script.AnswerCancel();  // rename
-  script.AnswerNo();      // delete all
-  script.AnswerNo();      // defaults
+  script.AnswerCancel(); // the folder dialog
+  script.AnswerCancel(); // rename
+  script.AnswerNo();     // delete all
+  script.AnswerNo();     // defaults
   List(*form).SetItemIndex(0);
-  for (QWidget* button : std::initializer_list<QWidget*>{page.btnAddDirToList, page.SpeedButton1, page.SpeedButton3,
-                                                         page.SpeedButton4}) {
+  for (QWidget* button : std::initializer_list<QWidget*>{page.btnAddDirToList, page.SpeedButton1,
+                                                         page.SpeedButton3, page.SpeedButton4}) {
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Return);
   }
@@ -654,11 +673,12 @@ TEST_F(FolderPage, TabReachesEveryActionOfThePageAndEnterRunsIt) {
 
 TEST_F(FolderPage, RenamingOntoATickedCaptionTakesItsTick) {
   auto form = Open({{"Projekt", "/srv/projekt", true}, {"Kopie", "/srv/projekt", false}});
-  List(*form).SetItemIndex(0);  // Kopie
+  List(*form).SetItemIndex(0); // Kopie
   TcDialogScript script;
   script.AnswerText(QStringLiteral("Projekt"));
   form->actRenameEntry->trigger();
-  EXPECT_EQ(Items(*form), (std::vector<std::string>{"Projekt\t(/srv/projekt) [x]", "Projekt\t(/srv/projekt) [x]"}));
+  EXPECT_EQ(Items(*form), (std::vector<std::string>{"Projekt\t(/srv/projekt) [x]",
+                                                    "Projekt\t(/srv/projekt) [x]"}));
 }
 
 } // namespace

@@ -49,7 +49,8 @@ namespace fegolin {
 namespace {
 
 void StoreFlag(Option option, bool value) {
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, InfoOf(option).name, value, TFieldType::ftBoolean));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, InfoOf(option).name, value,
+                            TFieldType::ftBoolean));
 }
 
 TfrmMain* MainWindowBeingMade() {
@@ -63,12 +64,12 @@ TfrmMain* MainWindowBeingMade() {
 
 // How far start-up had come when a window appeared.
 struct Progress {
-  bool titleSet = false;         // step 3
-  bool settingsMade = false;     // step 6
-  int unitItems = 0;             // step 10 fills three
-  bool listActionsOn = false;    // step 14
-  int widthMin = 0;              // step 4 raises it to 452
-  bool formVisible = true;       // the tray icon hid it before FormCreate
+  bool titleSet = false;      // step 3
+  bool settingsMade = false;  // step 6
+  int unitItems = 0;          // step 10 fills three
+  bool listActionsOn = false; // step 14
+  int widthMin = 0;           // step 4 raises it to 452
+  bool formVisible = true;    // the tray icon hid it before FormCreate
   bool iconAdded = false;
 };
 
@@ -100,8 +101,8 @@ protected:
       return false;
     }
     TfrmMain* form = MainWindowBeingMade();
-    if (auto* splash = qobject_cast<TkitsfSplash*>(watched); splash != nullptr && form != nullptr &&
-                                                             !atSplash) {
+    if (auto* splash = qobject_cast<TkitsfSplash*>(watched);
+        splash != nullptr && form != nullptr && !atSplash) {
       atSplash = ProgressOf(*form);
       QTimer::singleShot(0, splash, [splash] { QTest::mouseClick(splash, Qt::LeftButton); });
     }
@@ -182,8 +183,9 @@ TEST_P(StartUp, ShowsSplashAndTipsInTheirPlaceOfTheSequence) {
     EXPECT_EQ(tip->windowTitle(), QStringLiteral("Willkommen"));
     EXPECT_EQ(tip->lblGreeting->text(), QStringLiteral("Willkommen bei Fegolin"));
     EXPECT_EQ(tip->lblDidYouKnow->text(), QStringLiteral("Wussten Sie, dass..."));
-    EXPECT_EQ(tip->chkShowNext->text(),
-              QStringLiteral("&Dieses Tippfenster beim nächsten Programmstart von Fegolin anzeigen"));
+    EXPECT_EQ(
+        tip->chkShowNext->text(),
+        QStringLiteral("&Dieses Tippfenster beim nächsten Programmstart von Fegolin anzeigen"));
     EXPECT_TRUE(tip->chkShowNext->isChecked());
   } else {
     EXPECT_EQ(VisibleTipWindow(), nullptr);
@@ -202,7 +204,8 @@ INSTANTIATE_TEST_SUITE_P(Options, StartUp,
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(MainWindowKit, MissingOptionsShowTheSplashButNoTips) {
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", std::int32_t{2}, TFieldType::ftInteger));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", std::int32_t{2},
+                            TFieldType::ftInteger));
   StartUpWatch watch;
   TfrmMain form;
   EXPECT_TRUE(watch.atSplash.has_value());
@@ -218,8 +221,8 @@ TEST_F(MainWindowKit, UntickingTheTipsBoxKeepsTheTipsAwayNextTime) {
     TkitsfTip* tip = VisibleTipWindow();
     ASSERT_NE(tip, nullptr);
     QTest::mouseClick(tip->chkShowNext, Qt::LeftButton);
-    const RegVariant stored =
-        ReadRegValue(kCurrentUserRoot, kRegKeyApp, InfoOf(Option::ShowTipps).name, TFieldType::ftInteger);
+    const RegVariant stored = ReadRegValue(kCurrentUserRoot, kRegKeyApp,
+                                           InfoOf(Option::ShowTipps).name, TFieldType::ftInteger);
     EXPECT_EQ(stored, RegVariant(std::int32_t{0}));
     form.actExit->trigger();
   }
@@ -241,8 +244,10 @@ TEST_F(MainWindowKit, WithoutSavedSizeTheWindowStartsAtTheSizerMinimumWidthAndDe
 
 TEST_F(MainWindowKit, ARestoredSizeIsHeldToTheLimits) {
   LaterStart(false, false);
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Form Width", std::int32_t{3000}, TFieldType::ftInteger));
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Form Height", std::int32_t{200}, TFieldType::ftInteger));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Form Width", std::int32_t{3000},
+                            TFieldType::ftInteger));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Form Height", std::int32_t{200},
+                            TFieldType::ftInteger));
   TfrmMain form;
   EXPECT_EQ(form.size(), QSize(2000, 305));
 }
@@ -284,7 +289,7 @@ TEST_F(MainWindowKit, TheCloseBoxAndMinimizingHideTheWindowAndOnlyExitCloses) {
 
   form.actShow->trigger();
   QCoreApplication::processEvents();
-  form.windowHandle()->showMinimized();  // as the window manager reports it
+  form.windowHandle()->showMinimized(); // as the window manager reports it
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   EXPECT_FALSE(form.isVisible());
@@ -302,7 +307,7 @@ TEST_F(MainWindowKit, WithoutANotificationAreaTheWindowComesUpAndStaysOnTheTaskB
   LaterStart(false, false);
   TfrmMain form;
   QSignalSpy closed(&form, &TfrmMain::Closed);
-  EXPECT_FALSE(form.isVisible());  // a panel still starting gets its chance
+  EXPECT_FALSE(form.isVisible()); // a panel still starting gets its chance
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 10000));
   EXPECT_EQ(form.pgeMain->currentWidget(), form.tabAbout);
 
@@ -341,21 +346,24 @@ TEST_P(TrayHint, NamesTheNextRunInTheLanguageAndFollowsTheTimer) {
   EXPECT_EQ(form.kitTrayIcon1->Hint(), QStringLiteral("Fegolin"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, TrayHint,
-                         ::testing::Values(HintCase{"German", 2, 1, "Fegolin – nächster Lauf 11:00"},
-                                           HintCase{"English", 1, 1, "Fegolin – next run 11:00"},
-                                           HintCase{"ADayAwayWithItsWeekday", 1, 30, "Fegolin – next run Sat 16:00"},
-                                           HintCase{"ADayAwayInGerman", 2, 30, "Fegolin – nächster Lauf Sa. 16:00"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Languages, TrayHint,
+    ::testing::Values(HintCase{"German", 2, 1, "Fegolin – nächster Lauf 11:00"},
+                      HintCase{"English", 1, 1, "Fegolin – next run 11:00"},
+                      HintCase{"ADayAwayWithItsWeekday", 1, 30, "Fegolin – next run Sat 16:00"},
+                      HintCase{"ADayAwayInGerman", 2, 30, "Fegolin – nächster Lauf Sa. 16:00"}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
   LaterStart(false, false);
   TfrmMain form;
   TcAboutPage& page = *form.tabAbout;
   EXPECT_EQ(page.kitVersionLabel->Caption(),
-            QStringLiteral("Produktversion:\t" FEGOLIN_PRODUCT_VERSION "\r\nDateiversion:\t" FEGOLIN_FILE_VERSION "\r\n"));
-  EXPECT_EQ(page.kitVersionLabel1->Caption(),
-            QStringLiteral("Beschreibung:\tLöscht Temporäre Dateien\r\nKommentar:\tFinal Version\r\n"));
+            QStringLiteral("Produktversion:\t" FEGOLIN_PRODUCT_VERSION
+                           "\r\nDateiversion:\t" FEGOLIN_FILE_VERSION "\r\n"));
+  EXPECT_EQ(
+      page.kitVersionLabel1->Caption(),
+      QStringLiteral("Beschreibung:\tLöscht Temporäre Dateien\r\nKommentar:\tFinal Version\r\n"));
   for (const TkitVersionLabel* label : {page.kitVersionLabel, page.kitVersionLabel1}) {
     EXPECT_FALSE(label->DoubleSpaced());
     EXPECT_EQ(label->TabStop(), 8);
@@ -371,7 +379,9 @@ TEST_F(MainWindowKit, TheInfoPageShowsVersionsLinkAndPicture) {
 // white); 4.5 is what running text needs.
 double Contrast(const QColor& a, const QColor& b) {
   const auto luminance = [](const QColor& c) {
-    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const auto linear = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
     return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
   };
   const double la = luminance(a);
@@ -392,7 +402,8 @@ TEST_F(MainWindowKit, TheCreditsCanBeScrolledToAndReadAtTheSmallestSize) {
   ASSERT_TRUE(bar->isVisible()) << "the page is taller than its place";
   bar->setValue(bar->maximum());
   const QRect credits(page.Memo2->mapTo(area->viewport(), QPoint(0, 0)), page.Memo2->size());
-  EXPECT_TRUE(area->viewport()->rect().contains(credits)) << "the whole text in view once scrolled down";
+  EXPECT_TRUE(area->viewport()->rect().contains(credits))
+      << "the whole text in view once scrolled down";
   EXPECT_TRUE(page.Memo2->isEnabled());
   EXPECT_GE(Contrast(page.Memo2->palette().color(page.Memo2->foregroundRole()),
                      area->palette().color(QPalette::Window)),

@@ -50,7 +50,8 @@ constexpr int kGermanItem = 0;
 constexpr int kEnglishItem = 1;
 
 std::optional<std::int32_t> StoredLanguage() {
-  const RegVariant value = ReadRegValue(kCurrentUserRoot, kRegKeyApp, "Language", TFieldType::ftInteger);
+  const RegVariant value =
+      ReadRegValue(kCurrentUserRoot, kRegKeyApp, "Language", TFieldType::ftInteger);
   const auto* number = std::get_if<std::int32_t>(&value);
   return number != nullptr ? std::optional(*number) : std::nullopt;
 }
@@ -61,14 +62,19 @@ public:
 
   void Start(std::optional<std::int32_t> stored = std::nullopt) {
     if (stored) {
-      ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", *stored, TFieldType::ftInteger));
+      ASSERT_TRUE(
+          WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", *stored, TFieldType::ftInteger));
     }
     form_ = std::make_unique<TfrmMain>();
     form_->actInterval->trigger();
   }
   TcOptionsPage& page() { return *form_->tabOptions; }
-  QRadioButton* Item(int index) { return page().grpLanguage->findChildren<QRadioButton*>().at(index); }
-  void Pick(int index) { QTest::mouseClick(Item(index), Qt::LeftButton, {}, QPoint(6, Item(index)->height() / 2)); }
+  QRadioButton* Item(int index) {
+    return page().grpLanguage->findChildren<QRadioButton*>().at(index);
+  }
+  void Pick(int index) {
+    QTest::mouseClick(Item(index), Qt::LeftButton, {}, QPoint(6, Item(index)->height() / 2));
+  }
   QStringList Units() {
     QStringList names;
     for (int i = 0; i < page().cbxInterval->count(); ++i) {
@@ -84,7 +90,8 @@ public:
 // Before the Options page was ever shown: the first paint speaks the
 // stored language.
 TEST_F(LanguageGroup, AStoredEnglishAppliesFromTheStart) {
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", std::int32_t{1}, TFieldType::ftInteger));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Language", std::int32_t{1},
+                            TFieldType::ftInteger));
   form_ = std::make_unique<TfrmMain>();
   EXPECT_EQ(form_->tabStatus->lblAction->text(), QStringLiteral("Idle..."));
   EXPECT_EQ(Units(), (QStringList{"Seconds", "Minutes", "Hours"}));
@@ -211,9 +218,10 @@ void Collect(const QObject& object, const QString& where, Texts& texts) {
   }
   int index = 0;
   for (const QObject* child : object.children()) {
-    const QString name = child->objectName().isEmpty()
-                             ? QString::fromLatin1(child->metaObject()->className()) + QString::number(index)
-                             : child->objectName();
+    const QString name =
+        child->objectName().isEmpty()
+            ? QString::fromLatin1(child->metaObject()->className()) + QString::number(index)
+            : child->objectName();
     ++index;
     if (!kDataTexts.contains(name)) {
       Collect(*child, where + QLatin1Char('/') + name, texts);
@@ -238,16 +246,18 @@ public:
     Collect(browser, QStringLiteral("browser"), texts);
 
     TcDialogScript script;
-    script.AnswerWith([&texts](QDialog& dialog) { Collect(dialog, QStringLiteral("advanced"), texts); });
+    script.AnswerWith(
+        [&texts](QDialog& dialog) { Collect(dialog, QStringLiteral("advanced"), texts); });
     form_->tabOptions->btnAdvanced->click();
     form_->actDeleteAll->trigger();
     form_->actRenameEntry->trigger();
-    form_->btnCancel->click();  // the list changed: the question before the end
+    form_->btnCancel->click(); // the list changed: the question before the end
     for (std::size_t i = 0; i < script.Requests().size(); ++i) {
       const DialogRequest& asked = script.Requests()[i];
       const QString where = QStringLiteral("dialog%1").arg(i);
-      for (const auto& [what, text] : {std::pair{".title", asked.title}, std::pair{".text", asked.text},
-                                       std::pair{".buttons", asked.buttons.join(QLatin1Char('|'))}}) {
+      for (const auto& [what, text] :
+           {std::pair{".title", asked.title}, std::pair{".text", asked.text},
+            std::pair{".buttons", asked.buttons.join(QLatin1Char('|'))}}) {
         if (!text.isEmpty()) {
           texts[where + QLatin1String(what)] = text;
         }
@@ -259,7 +269,8 @@ public:
 
 // Every text follows a pick of the language at once, the way back too.
 TEST_F(EveryText, FollowsThePickedLanguageAtOnce) {
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Tipps on Startup", true, TFieldType::ftBoolean));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Tipps on Startup", true,
+                            TFieldType::ftBoolean));
   Start(2);
   // A changed list (the end asks about it) and an entry to rename; nothing
   // is ticked, so the preview reads no folder.

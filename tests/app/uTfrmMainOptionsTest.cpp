@@ -58,11 +58,14 @@ std::optional<std::int32_t> Stored(std::string_view name) {
   return number != nullptr ? std::optional(*number) : std::nullopt;
 }
 
-void Click(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
+void Click(QCheckBox* box) {
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
 
 // The program's entry in the Run key; empty when there is none.
 std::string RunEntry() {
-  const RegVariant run = ReadRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, TFieldType::ftString);
+  const RegVariant run =
+      ReadRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, TFieldType::ftString);
   const auto* text = std::get_if<std::string>(&run);
   return text != nullptr ? *text : std::string();
 }
@@ -122,28 +125,50 @@ INSTANTIATE_TEST_SUITE_P(
     Options, ApplyState,
     ::testing::Values(
         ApplyCase{"OffWhenThePageIsShown", {}, [](OptionsPage&) {}, false},
-        ApplyCase{"OnAfterAutoStartIsClicked", {}, [](OptionsPage& fixture) { Click(fixture.page().cbxAutoStart); }, true},
-        ApplyCase{"OnAfterWindowSizeIsClicked", {}, [](OptionsPage& fixture) { Click(fixture.page().cbxOptionWindowSize); }, true},
-        ApplyCase{"OnAfterSplashIsClicked", {}, [](OptionsPage& fixture) { Click(fixture.page().cbxOptionSplash); }, true},
-        ApplyCase{"OffAfterTheHiddenTipsBoxChanges", {},
-                  [](OptionsPage& fixture) { fixture.page().cbxOptionTipps->setChecked(true); }, false},
-        ApplyCase{"OnAfterTheValueChanges", {},
-                  [](OptionsPage& fixture) { QTest::keyClick(fixture.page().edtIntervalValue, Qt::Key_Up); }, true},
-        ApplyCase{"OnAfterAUnitIsPicked", {}, [](OptionsPage& fixture) { PickUnit(fixture.page().cbxInterval, kMinutes); }, true},
-        ApplyCase{"OffAfterApply", {},
+        ApplyCase{"OnAfterAutoStartIsClicked",
+                  {},
+                  [](OptionsPage& fixture) { Click(fixture.page().cbxAutoStart); },
+                  true},
+        ApplyCase{"OnAfterWindowSizeIsClicked",
+                  {},
+                  [](OptionsPage& fixture) { Click(fixture.page().cbxOptionWindowSize); },
+                  true},
+        ApplyCase{"OnAfterSplashIsClicked",
+                  {},
+                  [](OptionsPage& fixture) { Click(fixture.page().cbxOptionSplash); },
+                  true},
+        ApplyCase{"OffAfterTheHiddenTipsBoxChanges",
+                  {},
+                  [](OptionsPage& fixture) { fixture.page().cbxOptionTipps->setChecked(true); },
+                  false},
+        ApplyCase{"OnAfterTheValueChanges",
+                  {},
+                  [](OptionsPage& fixture) {
+                    QTest::keyClick(fixture.page().edtIntervalValue, Qt::Key_Up);
+                  },
+                  true},
+        ApplyCase{"OnAfterAUnitIsPicked",
+                  {},
+                  [](OptionsPage& fixture) { PickUnit(fixture.page().cbxInterval, kMinutes); },
+                  true},
+        ApplyCase{"OffAfterApply",
+                  {},
                   [](OptionsPage& fixture) {
                     Click(fixture.page().cbxOptionSplash);
                     fixture.form().actApply->trigger();
                   },
                   false},
-        ApplyCase{"OffWhenThePageIsShownAgain", {},
+        ApplyCase{"OffWhenThePageIsShownAgain",
+                  {},
                   [](OptionsPage& fixture) {
                     Click(fixture.page().cbxOptionSplash);
                     fixture.ShowPageAgain();
                   },
                   false},
-        ApplyCase{"OffAfterDefaultsThatChangeNothingOnThePage", {},
-                  [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); }, false},
+        ApplyCase{"OffAfterDefaultsThatChangeNothingOnThePage",
+                  {},
+                  [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); },
+                  false},
         ApplyCase{"OnAfterDefaultsThatChangeABox", [] { StoreFlag("Show Splash", false); },
                   [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); }, true},
         ApplyCase{"OnAfterDefaultsThatChangeTheValue", [] { Store("Run Interval Value", 9); },
@@ -207,7 +232,7 @@ struct NextRunCase {
   const char* name;
   std::function<void()> storeFirst;
   std::function<void(OptionsPage&)> step;
-  const char* nextRun;  // the clock stands at 01.03.24 12:00:00
+  const char* nextRun; // the clock stands at 01.03.24 12:00:00
 };
 
 class NextRun : public OptionsPage, public ::testing::WithParamInterface<NextRunCase> {};
@@ -227,20 +252,28 @@ TEST_P(NextRun, FollowsEveryReArmingOfTheCleanTimer) {
 INSTANTIATE_TEST_SUITE_P(
     Interval, NextRun,
     ::testing::Values(
-        NextRunCase{"ANewValue", {},
-                    [](OptionsPage& fixture) { QTest::keyClick(fixture.page().edtIntervalValue, Qt::Key_Up); },
+        NextRunCase{"ANewValue",
+                    {},
+                    [](OptionsPage& fixture) {
+                      QTest::keyClick(fixture.page().edtIntervalValue, Qt::Key_Up);
+                    },
                     "01.03.24 18:00:00"},
-        NextRunCase{"ANewUnit", {}, [](OptionsPage& fixture) { PickUnit(fixture.page().cbxInterval, kMinutes); },
+        NextRunCase{"ANewUnit",
+                    {},
+                    [](OptionsPage& fixture) { PickUnit(fixture.page().cbxInterval, kMinutes); },
                     "01.03.24 12:05:00"},
-        NextRunCase{"ThePageReloadingTheStoredInterval", {},
+        NextRunCase{"ThePageReloadingTheStoredInterval",
+                    {},
                     [](OptionsPage& fixture) {
                       PickUnit(fixture.page().cbxInterval, kSeconds);
-                      fixture.form().SetClock([] { return QDateTime(QDate(2024, 3, 1), QTime(13, 0)); });
+                      fixture.form().SetClock(
+                          [] { return QDateTime(QDate(2024, 3, 1), QTime(13, 0)); });
                       fixture.ShowPageAgain();
                     },
                     "01.03.24 18:00:00"},
         NextRunCase{"Defaults", [] { Store("Run Interval Value", 17); },
-                    [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); }, "01.03.24 17:00:00"}),
+                    [](OptionsPage& fixture) { fixture.form().actSetDefaults->trigger(); },
+                    "01.03.24 17:00:00"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // --- A store that fails ------------------------------------------------------------
@@ -266,8 +299,10 @@ TEST_F(OptionsPage, AFailedApplyKeepsApplyOnStoresNothingAndSaysWhyInTheStatusBa
   EXPECT_EQ(Stored("Run Interval Value"), 5);
   EXPECT_EQ(Stored("Show Splash"), 1) << "the values before the refused one are not kept either";
   const QString message = form().StatusBar1->currentMessage();
-  EXPECT_TRUE(message.startsWith(QStringLiteral("Die Optionen konnten nicht gespeichert werden"))) << message.toStdString();
-  EXPECT_TRUE(message.endsWith(QStringLiteral("database or disk is full"))) << message.toStdString();
+  EXPECT_TRUE(message.startsWith(QStringLiteral("Die Optionen konnten nicht gespeichert werden")))
+      << message.toStdString();
+  EXPECT_TRUE(message.endsWith(QStringLiteral("database or disk is full")))
+      << message.toStdString();
   EXPECT_EQ(warnings, QStringList{message});
 
   test::AllowWrites(hive_);
@@ -289,19 +324,21 @@ TEST_F(OptionsPage, TabReachesEveryControlAndTheChosenLanguage) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   const auto languages = page().grpLanguage->findChildren<QRadioButton*>();
   ASSERT_EQ(languages.size(), 2);
-  page().edtIntervalValue->setValue(6);  // gives Apply something to do
+  page().edtIntervalValue->setValue(6); // gives Apply something to do
   page().edtIntervalValue->setFocus();
   std::vector<QWidget*> reached;
   for (int i = 0; i < 12; ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     reached.push_back(QApplication::focusWidget());
   }
-  EXPECT_EQ(std::find(reached.begin(), reached.end(), languages[0]), reached.end()) << "German is not chosen";
+  EXPECT_EQ(std::find(reached.begin(), reached.end(), languages[0]), reached.end())
+      << "German is not chosen";
   EXPECT_NE(std::find(reached.begin(), reached.end(), languages[1]), reached.end());
-  for (QWidget* control : std::initializer_list<QWidget*>{page().cbxInterval, page().cbxAutoStart,
-                                                          page().cbxOptionWindowSize, page().cbxOptionSplash,
-                                                          page().btnDefaults, page().btnApply}) {
-    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end()) << control->objectName().toStdString();
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           page().cbxInterval, page().cbxAutoStart, page().cbxOptionWindowSize,
+           page().cbxOptionSplash, page().btnDefaults, page().btnApply}) {
+    EXPECT_NE(std::find(reached.begin(), reached.end(), control), reached.end())
+        << control->objectName().toStdString();
   }
   // The arrow keys pick the other language.
   languages[1]->setFocus();

@@ -151,7 +151,8 @@ struct RefusedStore {
   const char* says;
 };
 
-class DialogRefusal : public CleanRulesWindow, public ::testing::WithParamInterface<RefusedStore> {};
+class DialogRefusal : public CleanRulesWindow,
+                      public ::testing::WithParamInterface<RefusedStore> {};
 
 TEST_P(DialogRefusal, KeepsTheDialogOpenSaysWhyAndStoresNothing) {
   const RefusedStore& c = GetParam();
@@ -190,7 +191,9 @@ std::vector<std::string> Children(const QTreeWidgetItem* item) {
   return texts;
 }
 
-std::set<std::string> AsSet(const std::vector<std::string>& texts) { return {texts.begin(), texts.end()}; }
+std::set<std::string> AsSet(const std::vector<std::string>& texts) {
+  return {texts.begin(), texts.end()};
+}
 
 TEST_F(CleanRulesWindow, ThePreviewShowsWhatARunWouldDoAndTheRunDoesIt) {
   const fs::path folder = tree_.dir("ordner");
@@ -237,7 +240,8 @@ TEST_F(CleanRulesWindow, ThePreviewShowsWhatARunWouldDoAndTheRunDoesIt) {
   EXPECT_TRUE(viele->text(0).startsWith(QStringLiteral("Wird entfernt: 1.003 Einträge")));
   ASSERT_EQ(viele->childCount(), 1001);
   EXPECT_EQ(viele->child(1000)->text(0), QStringLiteral("… und 3 weitere"));
-  EXPECT_TRUE(preview->lblSummary->text().contains(QStringLiteral("1 Verzeichnis wird nicht gereinigt")));
+  EXPECT_TRUE(
+      preview->lblSummary->text().contains(QStringLiteral("1 Verzeichnis wird nicht gereinigt")));
   ASSERT_TRUE(fs::exists(tree_.path("viele/1002"))) << "a preview deletes nothing";
 
   // A pattern the user types applies to the next preview and the next run.
@@ -246,8 +250,10 @@ TEST_F(CleanRulesWindow, ThePreviewShowsWhatARunWouldDoAndTheRunDoesIt) {
     dialog.btnOk->click();
   });
   preview->btnRefresh->click();
-  EXPECT_TRUE(AsSet(Children(shown.topLevelItem(1)->child(1))).contains("behalten-1.txt | Schutzmuster"));
-  const CleanSummary run = CleanFolder(folder.string(), ReadCleanRules().Rules(), CleanMode::Delete);
+  EXPECT_TRUE(
+      AsSet(Children(shown.topLevelItem(1)->child(1))).contains("behalten-1.txt | Schutzmuster"));
+  const CleanSummary run =
+      CleanFolder(folder.string(), ReadCleanRules().Rules(), CleanMode::Delete);
   EXPECT_EQ(run.removed, 3u);
   EXPECT_EQ(test::EntriesBelow(folder),
             (std::set<std::string>{"krb5cc_1000", "behalten-1.txt", "tief", "tief/.X11-unix",
@@ -274,9 +280,11 @@ TEST_F(CleanRulesWindow, ARefusedEntryIsGreyWithItsReasonUntilItsFolderIsFine) {
   EXPECT_FALSE(list().IsGrayedAt(IndexOf("Gut")));
   EXPECT_EQ(list().ItemHint(IndexOf("Gut")), QString());
   EXPECT_TRUE(list().IsGrayedAt(IndexOf("Relativ")));
-  EXPECT_EQ(list().ItemHint(IndexOf("Relativ")), QStringLiteral("Wird nicht gereinigt: kein absoluter Pfad"));
+  EXPECT_EQ(list().ItemHint(IndexOf("Relativ")),
+            QStringLiteral("Wird nicht gereinigt: kein absoluter Pfad"));
   EXPECT_TRUE(list().IsGrayedAt(IndexOf("Fehlt")));
-  EXPECT_EQ(list().ItemHint(IndexOf("Fehlt")), QStringLiteral("Wird nicht gereinigt: existiert nicht"));
+  EXPECT_EQ(list().ItemHint(IndexOf("Fehlt")),
+            QStringLiteral("Wird nicht gereinigt: existiert nicht"));
 
   tree_.dir("kommt-noch");
   form().actStatus->trigger();
@@ -288,10 +296,11 @@ TEST_F(CleanRulesWindow, ARefusedEntryIsGreyWithItsReasonUntilItsFolderIsFine) {
 struct PickedFolder {
   const char* name;
   std::function<std::string(const test::TempTree&)> folder;
-  const char* says;  // empty: added
+  const char* says; // empty: added
 };
 
-class FolderDialogPick : public CleanRulesWindow, public ::testing::WithParamInterface<PickedFolder> {};
+class FolderDialogPick : public CleanRulesWindow,
+                         public ::testing::WithParamInterface<PickedFolder> {};
 
 TEST_P(FolderDialogPick, AFolderARunWouldRefuseIsNotAddedAndTheUserIsToldWhy) {
   const PickedFolder& c = GetParam();
@@ -317,12 +326,15 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, FolderDialogPick,
     ::testing::Values(
         PickedFolder{"AFolderOfItsOwn",
-                     [](const test::TempTree& scratch) { return scratch.dir("eigen").string(); }, ""},
+                     [](const test::TempTree& scratch) { return scratch.dir("eigen").string(); },
+                     ""},
         PickedFolder{"Relative", [](const test::TempTree&) { return std::string("relativ"); },
                      "kein absoluter Pfad"},
-        PickedFolder{"AFile", [](const test::TempTree& scratch) { return scratch.file("datei").string(); },
+        PickedFolder{"AFile",
+                     [](const test::TempTree& scratch) { return scratch.file("datei").string(); },
                      "kein Verzeichnis"},
-        PickedFolder{"TheRootSpelledOtherwise", [](const test::TempTree&) { return std::string("/tmp/.."); },
+        PickedFolder{"TheRootSpelledOtherwise",
+                     [](const test::TempTree&) { return std::string("/tmp/.."); },
                      "das Wurzelverzeichnis"}),
     [](const auto& p) { return std::string(p.param.name); });
 

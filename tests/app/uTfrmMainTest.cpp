@@ -65,7 +65,8 @@ int CountOptionValues() {
   int count = 0;
   std::string name;
   platform::RegValue value;
-  while (key && key->EnumValue(static_cast<std::uint32_t>(count), name, value) == platform::RegStatus::Ok) {
+  while (key && key->EnumValue(static_cast<std::uint32_t>(count), name, value) ==
+                    platform::RegStatus::Ok) {
     ++count;
   }
   return count;
@@ -93,7 +94,7 @@ TEST_F(MainWindow, FirstStartOpensOnTheFolderPageWithTheDefaultEntriesUnticked) 
   ASSERT_NE(settings, nullptr);
   const std::string windowsTemp = settings->GetWindowsTempDir();
   const std::string userTemp = settings->GetUserTempDir();
-  ASSERT_NE(windowsTemp, userTemp);  // CTest gives every test its own TMPDIR
+  ASSERT_NE(windowsTemp, userTemp); // CTest gives every test its own TMPDIR
   const std::vector<std::string> expected{"User Temp\t(" + userTemp + ") [ ]",
                                           "Windows Temp\t(" + windowsTemp + ") [ ]"};
   EXPECT_EQ(Items(form), expected);
@@ -101,7 +102,8 @@ TEST_F(MainWindow, FirstStartOpensOnTheFolderPageWithTheDefaultEntriesUnticked) 
   EXPECT_EQ(CountOptionValues(), 9);
   // Looking for a stored list makes none: the key comes with the first save.
   EXPECT_FALSE(KeyExists(kCurrentUserRoot, kRegKeyPaths));
-  const RegVariant run = ReadRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, TFieldType::ftString);
+  const RegVariant run =
+      ReadRegValue(kCurrentUserRoot, kRegKeyRun, kAppTitle, TFieldType::ftString);
   EXPECT_EQ(std::get<std::string>(run), "");
 }
 
@@ -117,7 +119,8 @@ TEST_F(MainWindow, ALaterStartShowsNoWindow) {
 TEST_F(MainWindow, StartUpLoadsTheOptionsButShowsTheFirstUnit) {
   ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Run Interval Value", std::int32_t{17},
                             TFieldType::ftInteger));
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
+  ASSERT_TRUE(
+      WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Show Splash", false, TFieldType::ftBoolean));
   TfrmMain form;
   EXPECT_EQ(form.tabOptions->edtIntervalValue->value(), 17);
   EXPECT_FALSE(form.tabOptions->cbxOptionSplash->isChecked());
@@ -134,8 +137,11 @@ TEST_F(MainWindow, SavedListComesBackAfterExitAndRestartWithItsCheckMarks) {
   {
     TfrmMain form;
     TkitCheckListBox* list = form.tabSelect->cbxKitDirectoryList;
-    form.DirectoryList().Add("Projekt\t(/srv/projekt)", std::make_unique<TcPathData>("Projekt", "/srv/projekt"));
-    form.DirectoryList().Entry(list->IndexOfItem(QStringLiteral("Projekt\t(/srv/projekt)")))->SetState(true);
+    form.DirectoryList().Add("Projekt\t(/srv/projekt)",
+                             std::make_unique<TcPathData>("Projekt", "/srv/projekt"));
+    form.DirectoryList()
+        .Entry(list->IndexOfItem(QStringLiteral("Projekt\t(/srv/projekt)")))
+        ->SetState(true);
     list->SetChecked(QStringLiteral("Projekt\t(/srv/projekt)"), true);
     form.Settings()->SaveDirectoryList();
     saved = Items(form);
@@ -167,7 +173,8 @@ TEST_F(MainWindow, WindowSizeAtExitIsTheSizeOfTheNextStartWhileTheOptionIsOn) {
 }
 
 TEST_F(MainWindow, WindowSizeIsLeftAloneWhileTheOptionIsOff) {
-  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Save Window Size", false, TFieldType::ftBoolean));
+  ASSERT_TRUE(WriteRegValue(kCurrentUserRoot, kRegKeyApp, "Save Window Size", false,
+                            TFieldType::ftBoolean));
   {
     TfrmMain form;
     // The form sizer's minimum width and design minimum height.
@@ -295,7 +302,8 @@ TEST_F(MainWindow, ButtonsFollowTheirActionsButKeepTheirOwnTexts) {
   form.actDeleteAll->setToolTip(QStringLiteral("changed"));
   form.actDeleteAll->setEnabled(false);
   EXPECT_FALSE(page->SpeedButton3->isEnabled());
-  EXPECT_EQ(page->SpeedButton3->toolTip(), QStringLiteral("Alle Verzeichnisse aus Liste entfernen"));
+  EXPECT_EQ(page->SpeedButton3->toolTip(),
+            QStringLiteral("Alle Verzeichnisse aus Liste entfernen"));
 
   EXPECT_EQ(form.btnClean->text(), QStringLiteral("&Jetzt Löschen"));
   EXPECT_EQ(form.btnClean->toolTip(), QStringLiteral("Jetzt Reinigen"));
@@ -329,13 +337,16 @@ TEST_F(MainWindow, MenuEntriesRunTheirActionsAndFollowTheirState) {
 // not the drawing rendered small.
 TEST_F(MainWindow, TheActionImagesShowTheirPixelsAtTheirOwnSize) {
   TfrmMain form;
-  const QStringList pixels = QDir(QStringLiteral(":/images/main")).entryList({QStringLiteral("*.png")});
+  const QStringList pixels =
+      QDir(QStringLiteral(":/images/main")).entryList({QStringLiteral("*.png")});
   ASSERT_EQ(form.lstImage.Count(), 6);
   ASSERT_EQ(pixels.size(), 6);
   for (int i = 0; i < form.lstImage.Count(); ++i) {
     const QImage shown = form.lstImage.Icon(i).pixmap(QSize(16, 16), 1.0).toImage();
     const QImage drawn(QStringLiteral(":/images/main/") + pixels.at(i));
-    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32)) << i;
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32),
+              drawn.convertToFormat(QImage::Format_ARGB32))
+        << i;
   }
 }
 

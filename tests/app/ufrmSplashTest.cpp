@@ -18,7 +18,8 @@ namespace {
 
 TkitsfSplash* LiveSplashWindow() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* splash = qobject_cast<TkitsfSplash*>(widget); splash != nullptr && splash->isVisible()) {
+    if (auto* splash = qobject_cast<TkitsfSplash*>(widget);
+        splash != nullptr && splash->isVisible()) {
       return splash;
     }
   }
@@ -43,7 +44,11 @@ TEST(TfrmSplash, ShowsTheModalSplashWhileItIsCreated) {
     if (window == nullptr) {
       return;
     }
-    seen = {true, window->size(), window->CloseInterval(), window->pnlSplash->lineWidth(), window->isModal(),
+    seen = {true,
+            window->size(),
+            window->CloseInterval(),
+            window->pnlSplash->lineWidth(),
+            window->isModal(),
             window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)};
     QTimerEvent due(window->CloseTimer().timerId());
     QCoreApplication::sendEvent(&window->CloseTimer(), &due);

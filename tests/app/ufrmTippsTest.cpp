@@ -21,7 +21,9 @@ namespace {
 
 constexpr std::string_view kShowTipps = "Show Tipps on Startup";
 
-RegVariant StoredFlag() { return ReadRegValue(kCurrentUserRoot, kRegKeyApp, kShowTipps, TFieldType::ftInteger); }
+RegVariant StoredFlag() {
+  return ReadRegValue(kCurrentUserRoot, kRegKeyApp, kShowTipps, TFieldType::ftInteger);
+}
 
 class TfrmTippsTest : public ::testing::Test {
 protected:
@@ -75,7 +77,8 @@ TEST_F(TfrmTippsTest, NextTipLeavesTheTipEmpty) {
   form = new TfrmTipps(&owner); // a missing flag reads as true and is stored
   TkitsfTip* window = form->kitWelcomeTips->TipWindow();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(ReadRegValue(kCurrentUserRoot, kRegKeyApp, kShowTipps, TFieldType::ftBoolean), RegVariant(true));
+  EXPECT_EQ(ReadRegValue(kCurrentUserRoot, kRegKeyApp, kShowTipps, TFieldType::ftBoolean),
+            RegVariant(true));
   QTest::mouseClick(window->btnNext, Qt::LeftButton);
   EXPECT_EQ(window->lblTip->text(), QString());
   EXPECT_EQ(form->kitWelcomeTips->TipIndex(), 0);

@@ -29,8 +29,8 @@ inline void SaveFolderList(RegRoot root, const std::vector<std::string>& names) 
 inline std::vector<std::string> FolderListNames(RegRoot root) {
   std::vector<std::string> names;
   for (int i = 0;; ++i) {
-    const auto name =
-        ReadRegValue(root, kFolderListKey, "Display Name " + std::to_string(i), TFieldType::ftString);
+    const auto name = ReadRegValue(root, kFolderListKey, "Display Name " + std::to_string(i),
+                                   TFieldType::ftString);
     if (std::get<std::string>(name).empty()) {
       return names;
     }

@@ -64,14 +64,22 @@ TEST(CleanRules, GlobsMatchNamesAsTheShellDoes) {
     const char* name;
     bool matches;
   } cases[] = {
-      {"krb5cc_*", "krb5cc_1000", true},  {"krb5cc_*", "krb5cc_", true},
-      {"krb5cc_*", "Krb5cc_1", false},    {".X*-lock", ".X0-lock", true},
-      {".X*-lock", ".X0-lock~", false},   {"*", ".hidden", true},
-      {"a?c", "abc", true},               {"a?c", "ac", false},
-      {"[abc]x", "bx", true},             {"[!abc]x", "bx", false},
-      {"[a-c]*", "car", true},            {"[a-c]*", "dog", false},
-      {"[", "[", true},                   {"*a*b*c*", "xxaxxbxxcxx", true},
-      {"*a*b*c*", "xxaxxcxxbxx", false},  {"", "", true},
+      {"krb5cc_*", "krb5cc_1000", true},
+      {"krb5cc_*", "krb5cc_", true},
+      {"krb5cc_*", "Krb5cc_1", false},
+      {".X*-lock", ".X0-lock", true},
+      {".X*-lock", ".X0-lock~", false},
+      {"*", ".hidden", true},
+      {"a?c", "abc", true},
+      {"a?c", "ac", false},
+      {"[abc]x", "bx", true},
+      {"[!abc]x", "bx", false},
+      {"[a-c]*", "car", true},
+      {"[a-c]*", "dog", false},
+      {"[", "[", true},
+      {"*a*b*c*", "xxaxxbxxcxx", true},
+      {"*a*b*c*", "xxaxxcxxbxx", false},
+      {"", "", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesGlob(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
@@ -101,7 +109,8 @@ TEST(CleanRules, MinimumAgeKeepsWhatWasTouchedWithinIt) {
   Stamp(tree.path("top/olddir"), old);
 
   Journal journal;
-  const CleanSummary summary = CleanFolder(tree.path("top").string(), rules, CleanMode::Delete, &journal);
+  const CleanSummary summary =
+      CleanFolder(tree.path("top").string(), rules, CleanMode::Delete, &journal);
   EXPECT_EQ(test::EntriesBelow(tree.path("top")), (std::set<std::string>{"newdir", "young"}));
   EXPECT_EQ(journal.kept, (std::map<std::string, CleanReason>{{"newdir", CleanReason::TooYoung},
                                                               {"young", CleanReason::TooYoung}}));
@@ -147,7 +156,8 @@ TEST(CleanRules, PreviewAnnouncesExactlyWhatTheRunRemoves) {
   const Holder holder([&] { [[maybe_unused]] const int fd = ::open(held.c_str(), O_RDONLY); });
 
   Journal preview;
-  const CleanSummary announced = CleanFolder(tree.path("top").string(), rules, CleanMode::Preview, &preview);
+  const CleanSummary announced =
+      CleanFolder(tree.path("top").string(), rules, CleanMode::Preview, &preview);
   const auto untouched = test::EntriesBelow(tree.path("top"));
   Journal run;
   const CleanSummary done = CleanFolder(tree.path("top").string(), rules, CleanMode::Delete, &run);
@@ -155,10 +165,11 @@ TEST(CleanRules, PreviewAnnouncesExactlyWhatTheRunRemoves) {
   EXPECT_EQ(untouched.size(), 12u) << "the preview changed the tree";
   EXPECT_EQ(preview.removed, run.removed);
   EXPECT_EQ(preview.kept, run.kept);
-  EXPECT_EQ(preview.kept, (std::map<std::string, CleanReason>{{"keep-me", CleanReason::KeepPattern},
-                                                              {"sub", CleanReason::NotEmpty},
-                                                              {"sub/held", CleanReason::InUse},
-                                                              {"sub/young", CleanReason::TooYoung}}));
+  EXPECT_EQ(preview.kept,
+            (std::map<std::string, CleanReason>{{"keep-me", CleanReason::KeepPattern},
+                                                {"sub", CleanReason::NotEmpty},
+                                                {"sub/held", CleanReason::InUse},
+                                                {"sub/young", CleanReason::TooYoung}}));
   EXPECT_EQ(announced.removed, done.removed);
   EXPECT_EQ(announced.bytes, 5u);
 }

@@ -45,8 +45,8 @@ struct Findings {
 // writes to its findings is reported as a failure. Skipped where the system
 // allows no namespaces.
 void InScratchRoot(const TempTree& tree, const std::function<void(std::string&)>& body) {
-  void* shared = ::mmap(nullptr, sizeof(Findings), PROT_READ | PROT_WRITE,
-                        MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  void* shared =
+      ::mmap(nullptr, sizeof(Findings), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(shared, MAP_FAILED);
   auto* findings = new (shared) Findings{};
   const fs::path scratch = tree.dir("scratch-root");
@@ -129,8 +129,8 @@ TEST(CleanTarget, RefusesWhatMustNeverBeEmptiedHoweverItIsSpelled) {
     for (const auto& [path, why] : refused) {
       const CleanSummary summary = CleanFolder(path, {}, CleanMode::Delete);
       if (summary.target.refusal != why) {
-        findings += "'" + path + "' not refused as " +
-                    std::string(platform::TargetRefusalText(why)) + "\n";
+        findings +=
+            "'" + path + "' not refused as " + std::string(platform::TargetRefusalText(why)) + "\n";
       }
     }
     if (Fingerprint("/") != before) {

@@ -110,7 +110,8 @@ int FirstRoundReachingOutside(const fs::path& top, const fs::path& outside, int 
     BuildChain(deep / "swap", 5);
     fs::create_directory_symlink(outside, deep / "bait");
     {
-      const Swapper swapper({{top / "swap", top / "bait"}, {deep / "swap", deep / "bait"}}, outside);
+      const Swapper swapper({{top / "swap", top / "bait"}, {deep / "swap", deep / "bait"}},
+                            outside);
       CleanDirectory("*.*", top.string());
     }
     if (Fingerprint(outside) != before) {

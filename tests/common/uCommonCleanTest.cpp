@@ -22,8 +22,7 @@ using test::TempTree;
 
 // Names each case of a table after its `name` field.
 struct CaseName {
-  template <typename T>
-  std::string operator()(const ::testing::TestParamInfo<T>& param) const {
+  template <typename T> std::string operator()(const ::testing::TestParamInfo<T>& param) const {
     return param.param.name;
   }
 };
@@ -40,7 +39,8 @@ class TrailingSeparators : public ::testing::TestWithParam<int> {};
 TEST_P(TrailingSeparators, MakeNoDifference) {
   TempTree tree;
   tree.file("top/a/b");
-  const std::string directory = tree.path("top").string() + std::string(GetParam(), PathSeparator());
+  const std::string directory =
+      tree.path("top").string() + std::string(GetParam(), PathSeparator());
   CountingObserver observer;
   EXPECT_TRUE(CleanDirectory("*.*", directory, &observer));
   EXPECT_TRUE(EntriesBelow(tree.path("top")).empty());
@@ -108,11 +108,16 @@ TEST_P(CleanWithMask, ChoosesEntriesAtEveryLevel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cleaning, CleanWithMask,
-    ::testing::Values(
-        MaskCase{"EveryName", "*.*", true, {}},
-        MaskCase{"OnlyTxt", "*.txt", true, {"b.log", "noext", "sub.txt", "sub.txt/d.log", "sub", "sub/e.txt"}},
-        MaskCase{"NothingMatches", "*.zip", false,
-                 {"a.txt", "b.log", "noext", "sub.txt", "sub.txt/c.txt", "sub.txt/d.log", "sub", "sub/e.txt"}}),
+    ::testing::Values(MaskCase{"EveryName", "*.*", true, {}},
+                      MaskCase{"OnlyTxt",
+                               "*.txt",
+                               true,
+                               {"b.log", "noext", "sub.txt", "sub.txt/d.log", "sub", "sub/e.txt"}},
+                      MaskCase{"NothingMatches",
+                               "*.zip",
+                               false,
+                               {"a.txt", "b.log", "noext", "sub.txt", "sub.txt/c.txt",
+                                "sub.txt/d.log", "sub", "sub/e.txt"}}),
     CaseName());
 
 } // namespace

@@ -100,8 +100,9 @@ bool MakeJunction(const fs::path& link, const fs::path& target) {
   if (!CreateDirectoryA(link.string().c_str(), nullptr)) {
     return false;
   }
-  const HANDLE handle = CreateFileA(link.string().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle =
+      CreateFileA(link.string().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
   }
@@ -136,7 +137,8 @@ bool MakeHostLink(const fs::path& link, const fs::path& target) {
   }
   char* unixLink = unixName(link.wstring().c_str());
   char* unixTarget = unixName(target.wstring().c_str());
-  std::string command = std::string("\"Z:\\bin\\ln\" -s \"") + unixTarget + "\" \"" + unixLink + "\"";
+  std::string command =
+      std::string("\"Z:\\bin\\ln\" -s \"") + unixTarget + "\" \"" + unixLink + "\"";
   HeapFree(GetProcessHeap(), 0, unixLink);
   HeapFree(GetProcessHeap(), 0, unixTarget);
   STARTUPINFOA startup{};

@@ -51,8 +51,9 @@ protected:
 TEST_F(UserTempPath, TmpdirNamingAFolderIsUsedInItsPlainDirectoryForm) {
   test::TempTree tree;
   tree.dir("sub");
-  for (const std::string& written : {tree.root().string() + "//", tree.root().string() + "/./sub/..",
-                                     tree.root().string() + "//sub/../."}) {
+  for (const std::string& written :
+       {tree.root().string() + "//", tree.root().string() + "/./sub/..",
+        tree.root().string() + "//sub/../."}) {
     ::setenv("TMPDIR", written.c_str(), 1);
     EXPECT_EQ(GetTempDirPath(), tree.root().string() + "/") << written;
     EXPECT_EQ(GetLongDisplayPath(GetTempDirPath()), tree.root().string()) << written;
@@ -61,8 +62,14 @@ TEST_F(UserTempPath, TmpdirNamingAFolderIsUsedInItsPlainDirectoryForm) {
 
 TEST(LexicallyNormalPath, TidiesTheTextOnly) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/tmp/..", "/"},         {"//tmp/../", "/"}, {"/./", "/"}, {"/..", "/"},
-      {"/a/./b//c/../d", "/a/b/d"}, {"a/../..", ".."},  {".", "."},   {"", "."},
+      {"/tmp/..", "/"},
+      {"//tmp/../", "/"},
+      {"/./", "/"},
+      {"/..", "/"},
+      {"/a/./b//c/../d", "/a/b/d"},
+      {"a/../..", ".."},
+      {".", "."},
+      {"", "."},
   };
   for (const auto& [path, normal] : cases) {
     EXPECT_EQ(LexicallyNormalPath(path, PathStyle::Posix), normal) << path;
@@ -74,7 +81,7 @@ TEST(LexicallyNormalPath, TidiesTheTextOnly) {
 TEST_F(UserTempPath, TmpdirNotNamingAFolderFallsBackToTmp) {
   test::TempTree tree;
   for (const auto& value : {(tree.root() / "missing").string(), tree.file("f").string(),
-                                  std::string("relative"), std::string()}) {
+                            std::string("relative"), std::string()}) {
     ::setenv("TMPDIR", value.c_str(), 1);
     EXPECT_EQ(GetTempDirPath(), "/tmp/") << value;
   }

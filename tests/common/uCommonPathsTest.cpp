@@ -13,8 +13,7 @@ namespace {
 
 // Names each case of a table after its `name` field.
 struct CaseName {
-  template <typename T>
-  std::string operator()(const ::testing::TestParamInfo<T>& param) const {
+  template <typename T> std::string operator()(const ::testing::TestParamInfo<T>& param) const {
     return param.param.name;
   }
 };
@@ -42,18 +41,23 @@ TEST_P(TrailingSeparators, StripAddAndNormalize) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, TrailingSeparators,
     ::testing::Values(
-        SeparatorCase{"WinFolderBare", PathStyle::Windows, R"(C:\Temp)", R"(C:\Temp)", R"(C:\Temp\)", R"(C:\Temp\)"},
-        SeparatorCase{"WinFolderOne", PathStyle::Windows, R"(C:\Temp\)", R"(C:\Temp)", R"(C:\Temp\)", R"(C:\Temp\)"},
-        SeparatorCase{"WinFolderThree", PathStyle::Windows, R"(C:\Temp\\\)", R"(C:\Temp)", R"(C:\Temp\\\)", R"(C:\Temp\)"},
+        SeparatorCase{"WinFolderBare", PathStyle::Windows, R"(C:\Temp)", R"(C:\Temp)",
+                      R"(C:\Temp\)", R"(C:\Temp\)"},
+        SeparatorCase{"WinFolderOne", PathStyle::Windows, R"(C:\Temp\)", R"(C:\Temp)",
+                      R"(C:\Temp\)", R"(C:\Temp\)"},
+        SeparatorCase{"WinFolderThree", PathStyle::Windows, R"(C:\Temp\\\)", R"(C:\Temp)",
+                      R"(C:\Temp\\\)", R"(C:\Temp\)"},
         SeparatorCase{"WinDriveRoot", PathStyle::Windows, R"(C:\)", "C:", R"(C:\)", R"(C:\)"},
         SeparatorCase{"WinEmpty", PathStyle::Windows, "", "", R"(\)", R"(\)"},
         SeparatorCase{"WinSeparatorsOnly", PathStyle::Windows, R"(\\\)", "", R"(\\\)", R"(\)"},
-        SeparatorCase{"WinSlashIsNoSeparator", PathStyle::Windows, "C:/Temp/", "C:/Temp/", R"(C:/Temp/\)", R"(C:/Temp/\)"},
+        SeparatorCase{"WinSlashIsNoSeparator", PathStyle::Windows, "C:/Temp/", "C:/Temp/",
+                      R"(C:/Temp/\)", R"(C:/Temp/\)"},
         SeparatorCase{"PosixFolderBare", PathStyle::Posix, "/tmp", "/tmp", "/tmp/", "/tmp/"},
         SeparatorCase{"PosixFolderThree", PathStyle::Posix, "/tmp///", "/tmp", "/tmp///", "/tmp/"},
         SeparatorCase{"PosixRoot", PathStyle::Posix, "/", "", "/", "/"},
         SeparatorCase{"PosixEmpty", PathStyle::Posix, "", "", "/", "/"},
-        SeparatorCase{"PosixBackslashIsNoSeparator", PathStyle::Posix, R"(a\)", R"(a\)", R"(a\/)", R"(a\/)"}),
+        SeparatorCase{"PosixBackslashIsNoSeparator", PathStyle::Posix, R"(a\)", R"(a\)", R"(a\/)",
+                      R"(a\/)"}),
     CaseName());
 
 // --- Parent and last component ----------------------------------------------
@@ -77,19 +81,20 @@ TEST_P(SplitParent, GivesParentAndLast) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, SplitParent,
-    ::testing::Values(
-        SplitCase{"WinTwoLevels", PathStyle::Windows, R"(C:\A\B)", R"(C:\A)", "B"},
-        SplitCase{"WinBelowDriveRoot", PathStyle::Windows, R"(C:\A)", R"(C:\)", "A"},
-        SplitCase{"WinDriveRoot", PathStyle::Windows, R"(C:\)", R"(C:\)", ""},
-        SplitCase{"WinShareRoot", PathStyle::Windows, R"(\\srv\share)", R"(\\srv\share)", ""},
-        SplitCase{"WinBelowShareRoot", PathStyle::Windows, R"(\\srv\share\x)", R"(\\srv\share)", "x"},
-        SplitCase{"WinNoSeparator", PathStyle::Windows, "name", "", "name"},
-        SplitCase{"WinSlashIsAName", PathStyle::Windows, "C:/a/b", "", "C:/a/b"},
-        SplitCase{"PosixTwoLevels", PathStyle::Posix, "/a/b", "/a", "b"},
-        SplitCase{"PosixBelowRoot", PathStyle::Posix, "/a", "/", "a"},
-        SplitCase{"PosixRoot", PathStyle::Posix, "/", "/", ""},
-        SplitCase{"PosixColonIsAName", PathStyle::Posix, "/x/c:/d", "/x/c:", "d"},
-        SplitCase{"PosixNoSeparator", PathStyle::Posix, "name", "", "name"}),
+    ::testing::Values(SplitCase{"WinTwoLevels", PathStyle::Windows, R"(C:\A\B)", R"(C:\A)", "B"},
+                      SplitCase{"WinBelowDriveRoot", PathStyle::Windows, R"(C:\A)", R"(C:\)", "A"},
+                      SplitCase{"WinDriveRoot", PathStyle::Windows, R"(C:\)", R"(C:\)", ""},
+                      SplitCase{"WinShareRoot", PathStyle::Windows, R"(\\srv\share)",
+                                R"(\\srv\share)", ""},
+                      SplitCase{"WinBelowShareRoot", PathStyle::Windows, R"(\\srv\share\x)",
+                                R"(\\srv\share)", "x"},
+                      SplitCase{"WinNoSeparator", PathStyle::Windows, "name", "", "name"},
+                      SplitCase{"WinSlashIsAName", PathStyle::Windows, "C:/a/b", "", "C:/a/b"},
+                      SplitCase{"PosixTwoLevels", PathStyle::Posix, "/a/b", "/a", "b"},
+                      SplitCase{"PosixBelowRoot", PathStyle::Posix, "/a", "/", "a"},
+                      SplitCase{"PosixRoot", PathStyle::Posix, "/", "/", ""},
+                      SplitCase{"PosixColonIsAName", PathStyle::Posix, "/x/c:/d", "/x/c:", "d"},
+                      SplitCase{"PosixNoSeparator", PathStyle::Posix, "name", "", "name"}),
     CaseName());
 
 // --- Long display paths -----------------------------------------------------
@@ -128,12 +133,15 @@ TEST_P(LongDisplayPath, RebuildsFromShellNames) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, LongDisplayPath,
     ::testing::Values(
-        DisplayCase{"WinShortNamesBecomeLong", PathStyle::Windows, R"(C:\DOKUME~1\user\LOKALE~1\Temp\)",
+        DisplayCase{"WinShortNamesBecomeLong", PathStyle::Windows,
+                    R"(C:\DOKUME~1\user\LOKALE~1\Temp\)",
                     R"(C:\Dokumente und Einstellungen\user\Lokale Einstellungen\Temp)"},
         DisplayCase{"WinWithoutTrailingSeparator", PathStyle::Windows, R"(C:\DOKUME~1\user)",
                     R"(C:\Dokumente und Einstellungen\user)"},
-        DisplayCase{"WinShareRootKeptAsWritten", PathStyle::Windows, R"(\\srv\share\tmp\a\)", R"(\\srv\share\tmp\a)"},
-        DisplayCase{"WinUnknownComponentGivesNothing", PathStyle::Windows, R"(C:\DOKUME~1\nobody\)", ""},
+        DisplayCase{"WinShareRootKeptAsWritten", PathStyle::Windows, R"(\\srv\share\tmp\a\)",
+                    R"(\\srv\share\tmp\a)"},
+        DisplayCase{"WinUnknownComponentGivesNothing", PathStyle::Windows, R"(C:\DOKUME~1\nobody\)",
+                    ""},
         DisplayCase{"WinBareDriveRootStandsForItself", PathStyle::Windows, R"(C:\)", R"(C:\)"},
         DisplayCase{"WinEmptyNamesNothing", PathStyle::Windows, "", ""},
         DisplayCase{"PosixPathBelowRoot", PathStyle::Posix, "/home/u/", "/home/u"},
@@ -161,17 +169,27 @@ class WindowsTempDir : public ::testing::TestWithParam<WindowsTempCase> {};
 
 TEST_P(WindowsTempDir, FindsTempInsideSystemDirectory) {
   const WindowsTempCase& c = GetParam();
-  const auto isFolder = [&](std::string_view path) { return c.folders.count(std::string(path)) > 0; };
+  const auto isFolder = [&](std::string_view path) {
+    return c.folders.count(std::string(path)) > 0;
+  };
   EXPECT_EQ(GetWindowsTempDir(c.systemDirectory, "Temp", isFolder, PathStyle::Windows), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SystemFolders, WindowsTempDir,
-    ::testing::Values(
-        WindowsTempCase{"WithoutTrailingSeparator", R"(C:\WINDOWS)", {R"(C:\WINDOWS\Temp)"}, R"(C:\WINDOWS\Temp)"},
-        WindowsTempCase{"WithTrailingSeparator", R"(C:\WINDOWS\)", {R"(C:\WINDOWS\Temp)"}, R"(C:\WINDOWS\Temp)"},
-        WindowsTempCase{"UpperCaseFallback", R"(C:\WINNT)", {R"(C:\WINNT\TEMP)"}, R"(C:\WINNT\TEMP)"},
-        WindowsTempCase{"NeitherExists", R"(C:\WINDOWS)", {R"(C:\WINDOWS\Tmp)"}, ""}),
+    ::testing::Values(WindowsTempCase{"WithoutTrailingSeparator",
+                                      R"(C:\WINDOWS)",
+                                      {R"(C:\WINDOWS\Temp)"},
+                                      R"(C:\WINDOWS\Temp)"},
+                      WindowsTempCase{"WithTrailingSeparator",
+                                      R"(C:\WINDOWS\)",
+                                      {R"(C:\WINDOWS\Temp)"},
+                                      R"(C:\WINDOWS\Temp)"},
+                      WindowsTempCase{"UpperCaseFallback",
+                                      R"(C:\WINNT)",
+                                      {R"(C:\WINNT\TEMP)"},
+                                      R"(C:\WINNT\TEMP)"},
+                      WindowsTempCase{"NeitherExists", R"(C:\WINDOWS)", {R"(C:\WINDOWS\Tmp)"}, ""}),
     CaseName());
 
 // --- Masks --------------------------------------------------------------------

@@ -28,8 +28,7 @@ constexpr std::string_view kKey = "\\Software\\Norvalt\\Fegolin";
 
 // The characters of a literal, embedded and trailing NULs written in it
 // included (the literal's own terminator is not).
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const char (&text)[N]) {
+template <std::size_t N> std::vector<std::uint8_t> Bytes(const char (&text)[N]) {
   return {text, text + N - 1};
 }
 
@@ -97,23 +96,34 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         WriteCase{"text_with_its_nul", std::string("C:\\Temp"), TFieldType::ftString,
                   platform::kRegSz, Bytes("C:\\Temp\0")},
-        WriteCase{"empty_text_is_one_nul", std::string(), TFieldType::ftString, platform::kRegSz, {0}},
+        WriteCase{
+            "empty_text_is_one_nul", std::string(), TFieldType::ftString, platform::kRegSz, {0}},
         WriteCase{"integer_as_text", 42, TFieldType::ftString, platform::kRegSz, Bytes("42\0")},
-        WriteCase{"smallint_as_dword", 42, TFieldType::ftSmallint, platform::kRegDword, {42, 0, 0, 0}},
-        WriteCase{"negative_integer", -2, TFieldType::ftInteger, platform::kRegDword,
+        WriteCase{
+            "smallint_as_dword", 42, TFieldType::ftSmallint, platform::kRegDword, {42, 0, 0, 0}},
+        WriteCase{"negative_integer",
+                  -2,
+                  TFieldType::ftInteger,
+                  platform::kRegDword,
                   {0xfe, 0xff, 0xff, 0xff}},
-        WriteCase{"integer_from_text", std::string("305"), TFieldType::ftInteger,
-                  platform::kRegDword, {0x31, 0x01, 0, 0}},
+        WriteCase{"integer_from_text",
+                  std::string("305"),
+                  TFieldType::ftInteger,
+                  platform::kRegDword,
+                  {0x31, 0x01, 0, 0}},
         WriteCase{"true_is_one", true, TFieldType::ftBoolean, platform::kRegDword, {1, 0, 0, 0}},
         WriteCase{"false_is_zero", false, TFieldType::ftBoolean, platform::kRegDword, {0, 0, 0, 0}},
-        WriteCase{"nonzero_integer_as_boolean", 7, TFieldType::ftBoolean, platform::kRegDword,
+        WriteCase{"nonzero_integer_as_boolean",
+                  7,
+                  TFieldType::ftBoolean,
+                  platform::kRegDword,
                   {1, 0, 0, 0}},
         WriteCase{"float_as_eight_bytes", 1.0, TFieldType::ftFloat, platform::kRegBinary,
                   DoubleBytes(1.0)},
         WriteCase{"date_time_as_ole_date", TDateTime{46363.5}, TFieldType::ftDateTime,
                   platform::kRegBinary, DoubleBytes(46363.5)},
-        WriteCase{"date_time_from_text", std::string("2026-12-07 12:00:00"),
-                  TFieldType::ftDateTime, platform::kRegBinary, DoubleBytes(46363.5)}),
+        WriteCase{"date_time_from_text", std::string("2026-12-07 12:00:00"), TFieldType::ftDateTime,
+                  platform::kRegBinary, DoubleBytes(46363.5)}),
     [](const auto& test) { return std::string(test.param.label); });
 
 struct FailedWrite {
@@ -183,34 +193,53 @@ TEST_P(ReadRegValueTest, ReadsWhatFitsTheKindAndFailsOtherwise) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ReadRegValueTest,
     testing::Values(
-        ReadCase{"text", platform::kRegSz, Bytes("abc\0"), TFieldType::ftString, std::string("abc")},
-        ReadCase{"text_cut_at_first_nul", platform::kRegSz, Bytes("a\0b\0"),
-                 TFieldType::ftString, std::string("a")},
+        ReadCase{"text", platform::kRegSz, Bytes("abc\0"), TFieldType::ftString,
+                 std::string("abc")},
+        ReadCase{"text_cut_at_first_nul", platform::kRegSz, Bytes("a\0b\0"), TFieldType::ftString,
+                 std::string("a")},
         ReadCase{"text_without_terminator", platform::kRegSz, Bytes("abc"), TFieldType::ftString,
                  std::string("abc")},
         ReadCase{"expandable_text_not_expanded", platform::kRegExpandSz, Bytes("%TEMP%\\x\0"),
                  TFieldType::ftString, std::string("%TEMP%\\x")},
-        ReadCase{"dword_as_text_fails", platform::kRegDword, {1, 0, 0, 0}, TFieldType::ftString,
+        ReadCase{"dword_as_text_fails",
+                 platform::kRegDword,
+                 {1, 0, 0, 0},
+                 TFieldType::ftString,
                  std::nullopt},
         ReadCase{"text_as_integer_fails", platform::kRegSz, Bytes("5\0"), TFieldType::ftInteger,
                  std::nullopt},
-        ReadCase{"dword_as_integer", platform::kRegDword, {0xff, 0xff, 0xff, 0xff},
-                 TFieldType::ftInteger, std::int32_t{-1}},
-        ReadCase{"dword_as_smallint", platform::kRegDword, {0x31, 0x01, 0, 0},
-                 TFieldType::ftSmallint, std::int32_t{305}},
-        ReadCase{"short_dword_fails", platform::kRegDword, {1, 0}, TFieldType::ftInteger,
-                 std::nullopt},
-        ReadCase{"any_nonzero_dword_is_true", platform::kRegDword, {0, 2, 0, 0},
-                 TFieldType::ftBoolean, true},
-        ReadCase{"zero_dword_is_false", platform::kRegDword, {0, 0, 0, 0}, TFieldType::ftBoolean,
-                 false},
+        ReadCase{"dword_as_integer",
+                 platform::kRegDword,
+                 {0xff, 0xff, 0xff, 0xff},
+                 TFieldType::ftInteger,
+                 std::int32_t{-1}},
+        ReadCase{"dword_as_smallint",
+                 platform::kRegDword,
+                 {0x31, 0x01, 0, 0},
+                 TFieldType::ftSmallint,
+                 std::int32_t{305}},
+        ReadCase{
+            "short_dword_fails", platform::kRegDword, {1, 0}, TFieldType::ftInteger, std::nullopt},
+        ReadCase{"any_nonzero_dword_is_true",
+                 platform::kRegDword,
+                 {0, 2, 0, 0},
+                 TFieldType::ftBoolean,
+                 true},
+        ReadCase{
+            "zero_dword_is_false", platform::kRegDword, {0, 0, 0, 0}, TFieldType::ftBoolean, false},
         ReadCase{"text_as_boolean_fails", platform::kRegSz, Bytes("1\0"), TFieldType::ftBoolean,
                  std::nullopt},
         ReadCase{"eight_byte_binary_as_float", platform::kRegBinary, DoubleBytes(2.5),
                  TFieldType::ftFloat, 2.5},
-        ReadCase{"four_byte_binary_as_float_fails", platform::kRegBinary, {0, 0, 0x20, 0x40},
-                 TFieldType::ftFloat, std::nullopt},
-        ReadCase{"dword_as_float_fails", platform::kRegDword, {1, 0, 0, 0}, TFieldType::ftFloat,
+        ReadCase{"four_byte_binary_as_float_fails",
+                 platform::kRegBinary,
+                 {0, 0, 0x20, 0x40},
+                 TFieldType::ftFloat,
+                 std::nullopt},
+        ReadCase{"dword_as_float_fails",
+                 platform::kRegDword,
+                 {1, 0, 0, 0},
+                 TFieldType::ftFloat,
                  std::nullopt},
         ReadCase{"eight_byte_binary_as_date_time", platform::kRegBinary, DoubleBytes(46363.5),
                  TFieldType::ftDateTime, TDateTime{46363.5}}),
@@ -256,8 +285,9 @@ TEST(uCommonRegistryTest, OnlyWritingRoutinesCreateAMissingKey) {
 
 TEST(uCommonRegistryTest, DeleteRegKeyRemovesTheWholeTreeAndNothingBeside) {
   ScopedHive hive;
-  for (const char* key : {"\\Software\\Norvalt\\Fegolin\\Paths\\a\\b", "\\Software\\Norvalt\\Fegolin\\Paths\\c",
-                          "\\Software\\Norvalt\\Fegolin"}) {
+  for (const char* key :
+       {"\\Software\\Norvalt\\Fegolin\\Paths\\a\\b", "\\Software\\Norvalt\\Fegolin\\Paths\\c",
+        "\\Software\\Norvalt\\Fegolin"}) {
     ASSERT_TRUE(WriteRegValue(kRoot, key, "v", 1, TFieldType::ftInteger));
   }
   DeleteRegKey(kRoot, "\\software\\NORVALT\\fegolin\\paths");

@@ -16,8 +16,7 @@ namespace {
 using platform::RegValue;
 using test::ScopedHive;
 
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const char (&text)[N]) {
+template <std::size_t N> std::vector<std::uint8_t> Bytes(const char (&text)[N]) {
   return {text, text + N - 1};
 }
 
@@ -68,8 +67,10 @@ std::vector<std::uint8_t> Sequence(int count) {
 // A hive with every kind of value the exchange has to carry.
 void FillSample(platform::Registry& registry) {
   const auto cu = platform::kRegCurrentUser;
-  Store(registry, cu, "Software\\Norvalt\\Fegolin", "Show Splash", platform::kRegDword, {1, 0, 0, 0});
-  Store(registry, cu, "Software\\Norvalt\\Fegolin", "Run Interval", platform::kRegDword, {2, 0, 0, 0});
+  Store(registry, cu, "Software\\Norvalt\\Fegolin", "Show Splash", platform::kRegDword,
+        {1, 0, 0, 0});
+  Store(registry, cu, "Software\\Norvalt\\Fegolin", "Run Interval", platform::kRegDword,
+        {2, 0, 0, 0});
   Store(registry, cu, "Software\\Norvalt\\Fegolin\\Paths", "Display Name 0", platform::kRegSz,
         Bytes("Windows Temp\0"));
   Store(registry, cu, "Software\\Norvalt\\Fegolin\\Paths", "Directory 0", platform::kRegSz,
@@ -81,8 +82,10 @@ void FillSample(platform::Registry& registry) {
   Store(registry, cu, "Software\\Quotes", "two lines", platform::kRegSz, Bytes("a\nb\0"));
   Store(registry, cu, "Software\\Quotes", "qword", 11, {1, 0, 0, 0, 0, 0, 0, 0});
   Store(registry, cu, "Software\\Quotes", "short dword", platform::kRegDword, {1, 0});
-  Store(registry, cu, "Software\\Quotes", "Gr\xC3\xBC\xC3\x9F" "e", platform::kRegSz,
-        Bytes("\xE2\x82\xAC \xF0\x9F\x98\x80\0"));
+  Store(registry, cu, "Software\\Quotes",
+        "Gr\xC3\xBC\xC3\x9F"
+        "e",
+        platform::kRegSz, Bytes("\xE2\x82\xAC \xF0\x9F\x98\x80\0"));
   ASSERT_TRUE(platform::OpenKey(registry, platform::kRegLocalMachine, "Software\\Classes",
                                 platform::RegOpenMode::Create));
 }
@@ -137,9 +140,10 @@ TEST(uRegTextTest, ExportImportExportGivesTheSameBytes) {
         platform::kRegExpandSz, Bytes("\xED\xA0\x80\xC3\0"));
   Store(first.registry(), platform::kRegCurrentUser, "Software\\Odd", std::string(300, 'n'),
         platform::kRegBinary, Sequence(256));
-  Store(first.registry(), platform::kRegCurrentUser, "Software\\Odd", "multi", platform::kRegMultiSz,
-        Bytes("one\0two\0\0"));
-  Store(first.registry(), platform::kRegCurrentUser, "Software\\Odd", "empty", platform::kRegNone, {});
+  Store(first.registry(), platform::kRegCurrentUser, "Software\\Odd", "multi",
+        platform::kRegMultiSz, Bytes("one\0two\0\0"));
+  Store(first.registry(), platform::kRegCurrentUser, "Software\\Odd", "empty", platform::kRegNone,
+        {});
   Store(first.registry(), platform::kRegCurrentUser, "Software\\Odd", "back\\slash\"quote",
         platform::kRegSz, Bytes("\\\"\0"));
   const std::string text = Export(first.registry());
@@ -171,7 +175,8 @@ TEST(uRegTextTest, ImportsWhatTheRegistryEditorWrites) {
       u"\r\n";
   ASSERT_EQ(ImportRegText(hive.registry(), Utf16Le(file)), std::nullopt);
   const std::string_view key = "Software\\Norvalt\\Fegolin\\Paths";
-  EXPECT_EQ(Stored(hive.registry(), key, "Display Name 0")->data, Bytes("Gr\xC3\xBC\xC3\x9F" "e\0"));
+  EXPECT_EQ(Stored(hive.registry(), key, "Display Name 0")->data, Bytes("Gr\xC3\xBC\xC3\x9F"
+                                                                        "e\0"));
   EXPECT_EQ(*Stored(hive.registry(), key, "State 0"),
             (RegValue{platform::kRegDword, {1, 0, 0, 0}}));
   EXPECT_EQ(*Stored(hive.registry(), key, "Temp"),
@@ -196,7 +201,8 @@ TEST_P(uRegTextGoodFileTest, Imports) {
   EXPECT_EQ(Stored(hive.registry(), GetParam().key, GetParam().name), GetParam().expected);
 }
 
-const std::string kHead = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n";
+const std::string kHead =
+    "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, uRegTextGoodFileTest,
@@ -210,8 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoodFile{"comments_and_blank_lines",
                  "\n" + kHead + "; a comment\n\n\"v\"  =  dword:FFFFFFFF  \n", "Software\\T", "v",
                  RegValue{platform::kRegDword, {0xff, 0xff, 0xff, 0xff}}},
-        GoodFile{"escapes", kHead + R"("a \"b\" \\c"="\\\"")" + "\n", "Software\\T",
-                 "a \"b\" \\c", RegValue{platform::kRegSz, Bytes("\\\"\0")}},
+        GoodFile{"escapes", kHead + R"("a \"b\" \\c"="\\\"")" + "\n", "Software\\T", "a \"b\" \\c",
+                 RegValue{platform::kRegSz, Bytes("\\\"\0")}},
         GoodFile{"default_value", kHead + "@=\"d\"\n", "Software\\T", "",
                  RegValue{platform::kRegSz, Bytes("d\0")}},
         GoodFile{"empty_name_is_the_default", kHead + "\"\"=\"d\"\n", "Software\\T", "",
@@ -271,7 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"header_after_blank_lines", "\n\nWindows Registry Editor\n", 3},
         BadFile{"value_before_any_key", "Windows Registry Editor Version 5.00\n\n\"v\"=\"x\"\n", 3},
         BadFile{"unknown_root", kValid + "[HKEY_NOWHERE\\x]\n", 6},
-        BadFile{"control_bytes_in_the_root", kValid + std::string("[HKEY_\x1b]0;x\a\0\xC2\x9B\\x]\n", 19), 6},
+        BadFile{"control_bytes_in_the_root",
+                kValid + std::string("[HKEY_\x1b]0;x\a\0\xC2\x9B\\x]\n", 19), 6},
         BadFile{"control_bytes_for_a_hex_byte", kValid + "\"v\"=hex:01,\x1b[2J\n", 6},
         BadFile{"key_without_bracket", kValid + "[HKEY_CURRENT_USER\\x\n", 6},
         BadFile{"empty_key_name", kValid + "[HKEY_CURRENT_USER\\a\\\\b]\n", 6},
@@ -313,12 +320,19 @@ TEST_P(uRegTextPrintableTest, EscapesWhatCouldSteerATerminal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, uRegTextPrintableTest,
-    testing::Values(
-        PrintableCase{"plain_and_utf8_stay", "a\\b \"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x99\x82", "a\\b \"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x99\x82"},
-        PrintableCase{"c0_and_del", std::string("\x1b[31m\0\t\r\n\x7f", 10), "\\x1b[31m\\x00\\x09\\x0d\\x0a\\x7f"},
-        PrintableCase{"c1_as_utf8", "\xC2\x9B" "1m\xC2\x85", "\\u009b1m\\u0085"},
-        PrintableCase{"not_utf8", "\x9b\xC3\x28\xE2\x82\xF0\x9F", "\\x9b\\xc3(\\xe2\\x82\\xf0\\x9f"},
-        PrintableCase{"overlong_and_surrogate", "\xC0\xAF\xED\xA0\x80", "\\xc0\\xaf\\xed\\xa0\\x80"}),
+    testing::Values(PrintableCase{"plain_and_utf8_stay",
+                                  "a\\b \"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x99\x82",
+                                  "a\\b \"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x99\x82"},
+                    PrintableCase{"c0_and_del", std::string("\x1b[31m\0\t\r\n\x7f", 10),
+                                  "\\x1b[31m\\x00\\x09\\x0d\\x0a\\x7f"},
+                    PrintableCase{"c1_as_utf8",
+                                  "\xC2\x9B"
+                                  "1m\xC2\x85",
+                                  "\\u009b1m\\u0085"},
+                    PrintableCase{"not_utf8", "\x9b\xC3\x28\xE2\x82\xF0\x9F",
+                                  "\\x9b\\xc3(\\xe2\\x82\\xf0\\x9f"},
+                    PrintableCase{"overlong_and_surrogate", "\xC0\xAF\xED\xA0\x80",
+                                  "\\xc0\\xaf\\xed\\xa0\\x80"}),
     [](const auto& test) { return std::string(test.param.label); });
 
 #ifndef _WIN32
@@ -327,7 +341,8 @@ INSTANTIATE_TEST_SUITE_P(
 // value name, so these hold for the POSIX hive only.
 INSTANTIATE_TEST_SUITE_P(
     PosixHiveOnly, uRegTextBadFileTest,
-    testing::Values(BadFile{"key_name_refused", kValid + "[HKEY_CURRENT_USER\\Software\\tab\there]\n", 6},
+    testing::Values(BadFile{"key_name_refused",
+                            kValid + "[HKEY_CURRENT_USER\\Software\\tab\there]\n", 6},
                     BadFile{"value_name_refused", kValid + "\"a\x01z\"=\"x\"\n", 6}),
     [](const auto& test) { return std::string(test.param.label); });
 #endif

@@ -39,7 +39,8 @@ std::optional<PngSize> ReadPngSize(const std::filesystem::path& file) {
   const std::string bytes = detail::ReadFile(file);
   const std::string signature("\x89PNG\r\n\x1a\n", 8);
   const std::string end("\0\0\0\0IEND\xae\x42\x60\x82", 12);
-  if (bytes.size() < 8 + 25 + 12 || bytes.compare(0, 8, signature) != 0 || bytes.compare(12, 4, "IHDR") != 0 ||
+  if (bytes.size() < 8 + 25 + 12 || bytes.compare(0, 8, signature) != 0 ||
+      bytes.compare(12, 4, "IHDR") != 0 ||
       bytes.compare(bytes.size() - end.size(), end.size(), end) != 0) {
     return std::nullopt;
   }
@@ -83,7 +84,8 @@ bool Ended(pid_t pid) {
       })) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << "no match for " << pattern << " in:\n" << process.output();
+  return ::testing::AssertionFailure() << "no match for " << pattern << " in:\n"
+                                       << process.output();
 }
 
 TEST(DesktopSessionTest, StartsWithAnOwnedTrayAndTakesAScreenshot) {
@@ -187,8 +189,8 @@ TEST(DesktopSessionTest, InputReachesTheWindowUnderThePointer) {
   EXPECT_TRUE(session.isViewable(*window));
   EXPECT_EQ(session.findWindows("Event Tester"), std::vector<WindowId>{*window});
   const auto at = [&](int x, int y) {
-    return "\\(" + std::to_string(x) + "," + std::to_string(y) + "\\), root:\\(" + std::to_string(rect->x + x) +
-           "," + std::to_string(rect->y + y) + "\\),";
+    return "\\(" + std::to_string(x) + "," + std::to_string(y) + "\\), root:\\(" +
+           std::to_string(rect->x + x) + "," + std::to_string(rect->y + y) + "\\),";
   };
 
   session.click(rect->x + 50, rect->y + 60, 3);
@@ -202,7 +204,8 @@ TEST(DesktopSessionTest, InputReachesTheWindowUnderThePointer) {
   session.drag(rect->x + 10, rect->y + 10, rect->x + 190, rect->y + 140);
   EXPECT_TRUE(Shows(xev, "ButtonPress event.*\n.*" + at(10, 10) + "\n +state 0x0, button 1,"));
   EXPECT_TRUE(Shows(xev, "MotionNotify event.*\n.*" + at(100, 75) + "\n +state 0x100,"));
-  EXPECT_TRUE(Shows(xev, "ButtonRelease event.*\n.*" + at(190, 140) + "\n +state 0x100, button 1,"));
+  EXPECT_TRUE(
+      Shows(xev, "ButtonRelease event.*\n.*" + at(190, 140) + "\n +state 0x100, button 1,"));
 
   // xev only reports the request; a program would close its window.
   session.closeWindow(*window);

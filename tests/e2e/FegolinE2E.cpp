@@ -18,7 +18,8 @@ namespace {
 constexpr auto kRegKey = R"([HKEY_CURRENT_USER\Software\Norvalt\Fegolin])";
 
 // Runs a short command in the session and returns what it printed.
-std::string Run(DesktopSession& session, const std::string& program, const std::vector<std::string>& args) {
+std::string Run(DesktopSession& session, const std::string& program,
+                const std::vector<std::string>& args) {
   const DesktopProcess process = session.launch(program, args);
   if (!process.waitForExit() || process.exitCode() != 0) {
     throw std::runtime_error(program + " failed: " + process.describe() + "\n" + process.output());
@@ -94,7 +95,8 @@ std::optional<std::uint32_t> StoredOption(DesktopSession& session, const std::st
 
 std::vector<WindowId> VisibleWindows(DesktopSession& session, const std::string& title) {
   // xdotool reports "no window" with exit code 1.
-  const DesktopProcess search = session.launch("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+  const DesktopProcess search =
+      session.launch("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
   search.waitForExit();
   std::vector<WindowId> windows;
   std::istringstream in(search.output());
@@ -111,37 +113,45 @@ std::vector<WindowId> VisibleWindows(DesktopSession& session, const std::string&
   return windows;
 }
 
-std::optional<WindowId> WaitForVisibleWindow(DesktopSession& session, const std::string& title, int width,
-                                             int height) {
+std::optional<WindowId> WaitForVisibleWindow(DesktopSession& session, const std::string& title,
+                                             int width, int height) {
   std::optional<WindowId> found;
-  WaitUntil([&] {
-    for (const WindowId window : VisibleWindows(session, title)) {
-      if (const auto rect = session.windowGeometry(window); rect && rect->width == width && rect->height == height) {
-        found = window;
-        return true;
-      }
-    }
-    return false;
-  }, 10s, 50ms);
+  WaitUntil(
+      [&] {
+        for (const WindowId window : VisibleWindows(session, title)) {
+          if (const auto rect = session.windowGeometry(window);
+              rect && rect->width == width && rect->height == height) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      10s, 50ms);
   return found;
 }
 
 std::optional<ScreenRect> SettledGeometry(const DesktopSession& session, WindowId window) {
   std::optional<ScreenRect> last;
   int same = 0;
-  WaitUntil([&] {
-    const auto now = session.windowGeometry(window);
-    same = now && now == last ? same + 1 : 0;
-    last = now;
-    return same == 3;
-  }, 10s, 100ms);
+  WaitUntil(
+      [&] {
+        const auto now = session.windowGeometry(window);
+        same = now && now == last ? same + 1 : 0;
+        last = now;
+        return same == 3;
+      },
+      10s, 100ms);
   return last;
 }
 
 void SlowDrag(DesktopSession& session, int fromX, int fromY, int toX, int toY) {
   session.moveMouse(fromX, fromY);
-  const auto at = [](int x, int y) { return std::vector<std::string>{std::to_string(x), std::to_string(y)}; };
-  std::vector<std::string> args{"sleep", "0.3", "mousedown", "1", "sleep", "0.1", "mousemove", "--sync"};
+  const auto at = [](int x, int y) {
+    return std::vector<std::string>{std::to_string(x), std::to_string(y)};
+  };
+  std::vector<std::string> args{"sleep", "0.3", "mousedown", "1",
+                                "sleep", "0.1", "mousemove", "--sync"};
   for (const auto& part : at((fromX + toX) / 2, (fromY + toY) / 2)) {
     args.push_back(part);
   }
@@ -165,7 +175,8 @@ DesktopProcess StartWindowManager(DesktopSession& session) {
     return probe.output().find("window id") != std::string::npos;
   });
   if (!managing) {
-    throw std::runtime_error("openbox does not manage the screen: " + wm.describe() + "\n" + wm.output());
+    throw std::runtime_error("openbox does not manage the screen: " + wm.describe() + "\n" +
+                             wm.output());
   }
   return wm;
 }
@@ -181,15 +192,17 @@ bool InfoPictureIn(const std::filesystem::path& screenshot) {
 }
 
 bool FolderPageIn(const std::filesystem::path& screenshot) {
-  return PictureIn(screenshot,
-                   QImage(QStringLiteral(FEGOLIN_SOURCE_DIR "/resources/images/0_add_directory.png"))
-                       .convertToFormat(QImage::Format_ARGB32));
+  return PictureIn(
+      screenshot, QImage(QStringLiteral(FEGOLIN_SOURCE_DIR "/resources/images/0_add_directory.png"))
+                      .convertToFormat(QImage::Format_ARGB32));
 }
 
 void StoreFolders(DesktopSession& session, const std::vector<StoredFolder>& folders) {
   std::ostringstream text;
-  text << "Windows Registry Editor Version 5.00\r\n\r\n" << kRegKey << "\r\n\r\n"
-       << R"([HKEY_CURRENT_USER\Software\Norvalt\Fegolin\Paths])" << "\r\n";
+  text << "Windows Registry Editor Version 5.00\r\n\r\n"
+       << kRegKey << "\r\n\r\n"
+       << R"([HKEY_CURRENT_USER\Software\Norvalt\Fegolin\Paths])"
+       << "\r\n";
   // Test folders hold no backslashes or quotes: no escaping needed.
   for (std::size_t i = 0; i < folders.size(); ++i) {
     text << "\"Display Name " << i << "\"=\"" << folders[i].displayName << "\"\r\n"

@@ -32,8 +32,8 @@ std::optional<std::uint32_t> StoredOption(DesktopSession& session, const std::st
 std::vector<WindowId> VisibleWindows(DesktopSession& session, const std::string& title);
 
 // The viewable window titled `title` with that size, once there is one.
-std::optional<WindowId> WaitForVisibleWindow(DesktopSession& session, const std::string& title, int width,
-                                             int height);
+std::optional<WindowId> WaitForVisibleWindow(DesktopSession& session, const std::string& title,
+                                             int width, int height);
 
 // The window's place once the window manager has stopped moving it (it
 // frames and places a window only after it has been mapped).

@@ -17,7 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSplashWidth = 306;  // the picture and its bevel
+constexpr int kSplashWidth = 306; // the picture and its bevel
 constexpr int kSplashHeight = 206;
 
 bool IsSplash(const DesktopSession& session, WindowId window) {
@@ -60,9 +60,10 @@ long long MillisecondsSince(Clock::time_point start) {
 
 TEST(FegolinStartupE2ETest, TheSplashHoldsStartUpUntilItHasGone) {
   DesktopSession session;
-  const DesktopProcess app = session.launch(FEGOLIN_PROGRAM_FEGOLIN);  // a first start
+  const DesktopProcess app = session.launch(FEGOLIN_PROGRAM_FEGOLIN); // a first start
   std::optional<WindowId> splash;
-  ASSERT_TRUE(WaitUntil([&] { return (splash = VisibleSplash(session)).has_value(); })) << app.output();
+  ASSERT_TRUE(WaitUntil([&] { return (splash = VisibleSplash(session)).has_value(); }))
+      << app.output();
   const auto shown = Clock::now();
   bool windowDuringSplash = false;
   ASSERT_TRUE(WaitUntil([&] {
@@ -95,7 +96,8 @@ TEST(FegolinStartupE2ETest, AClickOnTheSplashEndsItEarly) {
   DesktopSession session;
   const DesktopProcess app = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
   std::optional<WindowId> splash;
-  ASSERT_TRUE(WaitUntil([&] { return (splash = VisibleSplash(session)).has_value(); })) << app.output();
+  ASSERT_TRUE(WaitUntil([&] { return (splash = VisibleSplash(session)).has_value(); }))
+      << app.output();
   const auto shown = Clock::now();
   const auto rect = *session.windowGeometry(*splash);
   session.click(rect.centerX(), rect.centerY());
@@ -120,7 +122,8 @@ TEST(FegolinStartupE2ETest, TheTipsWindowShowsOnTopUntilItsBoxIsUnticked) {
     }
     return tips.has_value();
   })) << app.output();
-  const DesktopProcess state = session.launch("xprop", {"-id", std::to_string(*tips), "_NET_WM_STATE"});
+  const DesktopProcess state =
+      session.launch("xprop", {"-id", std::to_string(*tips), "_NET_WM_STATE"});
   ASSERT_TRUE(state.waitForExit());
   EXPECT_NE(state.output().find("_NET_WM_STATE_ABOVE"), std::string::npos) << state.output();
   // No window of the program over it: the main window stays hidden.

@@ -22,7 +22,7 @@ const OptionValues kQuietStart{{"Show Splash", 0}};
 const DesktopSession::Options kNoTrayYet{.tray = false};
 
 constexpr int kWidth = 452;
-constexpr int kHeight = 305;  // "Save Window Size" on, nothing stored yet
+constexpr int kHeight = 305; // "Save Window Size" on, nothing stored yet
 
 // Clicks the icon and waits for the main window.
 std::optional<WindowId> ShowByIcon(DesktopSession& session, int height = kHeight) {
@@ -49,7 +49,7 @@ TEST(FegolinTrayE2ETest, LivesInTheIconUntilExitFromItsMenu) {
   ASSERT_TRUE(window) << app.output();
   EXPECT_TRUE(InfoPictureShows(session, *session.windowGeometry(*window)));
 
-  session.closeWindow(*window);  // the close box
+  session.closeWindow(*window); // the close box
   EXPECT_TRUE(Hidden(session, *window));
   EXPECT_TRUE(app.running());
   ASSERT_TRUE(ShowByIcon(session));
@@ -105,19 +105,23 @@ TEST(FegolinTrayE2ETest, ASecondStartBringsTheFirstForwardAndEnds) {
   ASSERT_TRUE(window) << first.output();
   // A window over the whole screen hides the first instance's window.
   const DesktopProcess cover = session.launch(
-      "xmessage", {"-geometry", std::to_string(session.width()) + "x" + std::to_string(session.height()) + "+0+0",
-                   "cover"});
-  ASSERT_TRUE(WaitUntil([&] { return !InfoPictureShows(session, *session.windowGeometry(*window)); }));
+      "xmessage",
+      {"-geometry",
+       std::to_string(session.width()) + "x" + std::to_string(session.height()) + "+0+0", "cover"});
+  ASSERT_TRUE(
+      WaitUntil([&] { return !InfoPictureShows(session, *session.windowGeometry(*window)); }));
 
   const auto started = std::chrono::steady_clock::now();
   const DesktopProcess second = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
   ASSERT_TRUE(second.waitForExit()) << second.output();
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
   std::cout << "second start ended after " << took.count() << " ms\n";
   ::testing::Test::RecordProperty("SecondStartMs", static_cast<int>(took.count()));
   EXPECT_EQ(second.exitCode(), 0);
 
-  EXPECT_TRUE(WaitUntil([&] { return InfoPictureShows(session, *session.windowGeometry(*window)); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return InfoPictureShows(session, *session.windowGeometry(*window)); }));
   EXPECT_TRUE(first.running());
   // Its own icon went with it.
   EXPECT_TRUE(WaitForOneIcon(session));
@@ -193,7 +197,8 @@ TEST(FegolinTrayE2ETest, WithoutSavedSizeTheWindowIs452By444AndDragsNoSmallerTha
   EXPECT_TRUE(WaitUntil([&] {
     const auto now = session.windowGeometry(*window);
     return now && now->width == 452 && now->height == 305;
-  })) << "now " << session.windowGeometry(*window)->width << " x " << session.windowGeometry(*window)->height;
+  })) << "now "
+      << session.windowGeometry(*window)->width << " x " << session.windowGeometry(*window)->height;
 }
 
 } // namespace

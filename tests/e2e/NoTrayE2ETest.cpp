@@ -34,12 +34,14 @@ std::string WindowState(DesktopSession& session, WindowId window) {
 }
 
 bool BecomesIconic(DesktopSession& session, WindowId window) {
-  return WaitUntil([&] { return WindowState(session, window) == "Iconic" && !session.isViewable(window); });
+  return WaitUntil(
+      [&] { return WindowState(session, window) == "Iconic" && !session.isViewable(window); });
 }
 
 bool ComesBackBySecondStart(DesktopSession& session, WindowId window) {
   const DesktopProcess second = session.launch(FEGOLIN_PROGRAM_FEGOLIN);
-  return second.waitForExit() && second.exitCode() == 0 && WaitUntil([&] { return session.isViewable(window); });
+  return second.waitForExit() && second.exitCode() == 0 &&
+         WaitUntil([&] { return session.isViewable(window); });
 }
 
 TEST(NoTrayE2ETest, TheWindowShowsStaysOnTheTaskBarAndALaterPanelTakesOver) {
@@ -53,7 +55,7 @@ TEST(NoTrayE2ETest, TheWindowShowsStaysOnTheTaskBarAndALaterPanelTakesOver) {
   ASSERT_TRUE(window) << app.output();
   EXPECT_TRUE(InfoPictureShows(session, *SettledGeometry(session, *window)));
 
-  session.closeWindow(*window);  // the close box
+  session.closeWindow(*window); // the close box
   EXPECT_TRUE(BecomesIconic(session, *window));
   EXPECT_TRUE(app.running());
   EXPECT_TRUE(ComesBackBySecondStart(session, *window));
@@ -67,7 +69,8 @@ TEST(NoTrayE2ETest, TheWindowShowsStaysOnTheTaskBarAndALaterPanelTakesOver) {
   const auto icon = WaitForOneIcon(session);
   ASSERT_TRUE(icon) << app.output();
   session.closeWindow(*window);
-  EXPECT_TRUE(WaitUntil([&] { return !session.isViewable(*window) && WindowState(session, *window) != "Iconic"; }));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return !session.isViewable(*window) && WindowState(session, *window) != "Iconic"; }));
   session.click(icon->centerX(), icon->centerY());
   EXPECT_TRUE(WaitUntil([&] { return session.isViewable(*window); }));
 

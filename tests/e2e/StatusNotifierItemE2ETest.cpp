@@ -63,7 +63,8 @@ TEST(StatusNotifierItemE2ETest, IconTooltipAndMenuReachTheHostAndItsExitEndsTheP
   EXPECT_TRUE(std::regex_match(pixmaps[0], std::regex(R"((\d+x\d+ )*\d+x\d+)"))) << properties;
   const auto tooltip = Lines(properties, "ToolTip: ");
   ASSERT_EQ(tooltip.size(), 1u) << properties;
-  EXPECT_TRUE(std::regex_match(tooltip[0], std::regex("Fegolin – next run \\d\\d:\\d\\d"))) << properties;
+  EXPECT_TRUE(std::regex_match(tooltip[0], std::regex("Fegolin – next run \\d\\d:\\d\\d")))
+      << properties;
   const auto menu = Lines(properties, "Menu: ");
   ASSERT_EQ(menu.size(), 1u);
   EXPECT_NE(menu[0], "/NO_DBUSMENU");
@@ -74,14 +75,15 @@ TEST(StatusNotifierItemE2ETest, IconTooltipAndMenuReachTheHostAndItsExitEndsTheP
     entries.push_back(entry.substr(entry.find(' ') + 1));
   }
   // The menu speaks the chosen language too.
-  EXPECT_EQ(entries, (std::vector<std::string>{"_Show Folders", "_Info", "_Preview…", "-", "_Exit"}));
+  EXPECT_EQ(entries,
+            (std::vector<std::string>{"_Show Folders", "_Info", "_Preview…", "-", "_Exit"}));
 
   // The host is there: the window keeps out of the way, also once a late
   // panel would have had its chance.
   std::this_thread::sleep_for(4s);
   EXPECT_TRUE(VisibleWindows(session, "Fegolin").empty());
 
-  call({"activate"});  // a left click on the icon
+  call({"activate"}); // a left click on the icon
   const auto window = WaitForVisibleWindow(session, "Fegolin", 452, 305);
   ASSERT_TRUE(window) << app.output();
   EXPECT_TRUE(InfoPictureShows(session, *session.windowGeometry(*window)));

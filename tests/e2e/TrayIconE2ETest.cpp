@@ -47,7 +47,8 @@ DesktopProcess StartHost(DesktopSession& session) {
     return ::testing::AssertionFailure() << most << " icons in the tray at one time";
   }
   if (!shown) {
-    return ::testing::AssertionFailure() << icons.size() << " icons in the tray, none painted with the picture";
+    return ::testing::AssertionFailure()
+           << icons.size() << " icons in the tray, none painted with the picture";
   }
   return ::testing::AssertionSuccess();
 }
@@ -150,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ClickCase{"Left", 1, false, "down left\nup left\nclick\n"},
                       ClickCase{"Middle", 2, false, "down middle\nup middle\nclick\n"},
                       ClickCase{"RightWithoutMenu", 3, false, "down right\nup right\nclick\n"},
-                      ClickCase{"DoubleLeft", 1, true, "down left\nup left\nclick\ndblclick\nup left\nclick\n"}),
+                      ClickCase{"DoubleLeft", 1, true,
+                                "down left\nup left\nclick\ndblclick\nup left\nclick\n"}),
     [](const ::testing::TestParamInfo<ClickCase>& param) { return param.param.name; });
 
 } // namespace

@@ -45,7 +45,9 @@ constexpr Spot kFirstItemGlyph{19, 106};
 
 // Anything that settles within a frame or two: a key's effect on a widget
 // that gives no outside sign of it.
-void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+void Settle() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
 
 void Snapshot(const DesktopSession& session, std::string_view step) {
   const char* update = std::getenv("FEGOLIN_UPDATE_SCREENSHOTS");
@@ -56,7 +58,9 @@ void Snapshot(const DesktopSession& session, std::string_view step) {
   session.screenshot(dir / ("flow-" + std::string(step) + ".png"));
 }
 
-bool IsEmpty(const fs::path& dir) { return fs::is_empty(dir); }
+bool IsEmpty(const fs::path& dir) {
+  return fs::is_empty(dir);
+}
 
 fs::path WriteFile(const fs::path& file, std::string_view content) {
   std::ofstream(file) << content;
@@ -88,7 +92,9 @@ protected:
     return colours;
   }
 
-  std::optional<ScreenRect> Geometry(WindowId window) const { return session_.windowGeometry(window); }
+  std::optional<ScreenRect> Geometry(WindowId window) const {
+    return session_.windowGeometry(window);
+  }
 
   DesktopSession session_;
 };
@@ -100,7 +106,8 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
   WriteFile(folder / "notiz.txt", "weg damit");
   WriteFile(folder / "Unterordner" / "bild.jpg", "jpeg");
   const fs::path readOnly = WriteFile(folder / "schreibgeschuetzt.txt", "fest");
-  fs::permissions(readOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+  fs::permissions(readOnly,
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
 
   // First start on an empty hive: the window comes up on the folder page.
@@ -118,18 +125,21 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
   const auto unticked = Patch(*area, kFirstItemGlyph);
   Click(*area, kAddFolderButton);
   std::optional<WindowId> dialog;
-  ASSERT_TRUE(WaitUntil([&] {
-    // Its title follows the system language.
-    for (const char* title : {"Current folder:", "Ausgewählter Ordner:"}) {
-      for (const WindowId candidate : session_.findWindows(title)) {
-        if (session_.isViewable(candidate)) {
-          dialog = candidate;
-          return true;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        // Its title follows the system language.
+        for (const char* title : {"Current folder:", "Ausgewählter Ordner:"}) {
+          for (const WindowId candidate : session_.findWindows(title)) {
+            if (session_.isViewable(candidate)) {
+              dialog = candidate;
+              return true;
+            }
+          }
         }
-      }
-    }
-    return false;
-  }, 20s)) << first.output();
+        return false;
+      },
+      20s))
+      << first.output();
   session_.activate(*dialog);
   session_.key("Right");
   // The folder's children are read in the background after it opens.
@@ -149,11 +159,14 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
   const auto ticked = Patch(*area, kFirstItemGlyph);
   Snapshot(session_, "3-ticked");
   session_.key("alt+s");
-  ASSERT_TRUE(WaitUntil([&] {
-    const std::string hive = ExportedHive();
-    return hive.find("\"State 0\"=dword:00000001") != std::string::npos &&
-           hive.find(std::string(kFolderName)) != std::string::npos;
-  }, 20s)) << ExportedHive();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::string hive = ExportedHive();
+        return hive.find("\"State 0\"=dword:00000001") != std::string::npos &&
+               hive.find(std::string(kFolderName)) != std::string::npos;
+      },
+      20s))
+      << ExportedHive();
 
   // "&Jetzt Löschen" empties the folder and keeps it; the Status page
   // tells how long it took.

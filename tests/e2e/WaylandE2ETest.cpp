@@ -25,10 +25,12 @@ using Compositor = DesktopSession::Compositor;
 // Waits until weston's own picture of its output satisfies `shows`.
 template <class Check>
 bool ShowsOnWeston(const DesktopSession& session, const fs::path& file, Check shows) {
-  return WaitUntil([&] {
-    session.waylandScreenshot(file);
-    return shows(file);
-  }, 20s, 300ms);
+  return WaitUntil(
+      [&] {
+        session.waylandScreenshot(file);
+        return shows(file);
+      },
+      20s, 300ms);
 }
 
 TEST(WaylandE2ETest, HeadlessFirstStartOnTheFolderPageThenReachedAndEndedThroughItsIcon) {
@@ -57,7 +59,7 @@ TEST(WaylandE2ETest, HeadlessFirstStartOnTheFolderPageThenReachedAndEndedThrough
   call({"activate"});
   EXPECT_TRUE(ShowsOnWeston(session, shot, InfoPictureIn)) << app.output();
 
-  call({"click", "Beenden"});  // the German menu's exit entry
+  call({"click", "Beenden"}); // the German menu's exit entry
   ASSERT_TRUE(app.waitForExit()) << app.describe();
   EXPECT_EQ(app.exitCode(), 0) << app.describe();
 }
@@ -95,11 +97,11 @@ TEST(WaylandE2ETest, WithoutATrayTheWindowShowsCleansByItsButtonAndEndsByItsOwn)
   // gives it the keyboard, and weston gives it to the program's window.
   session.moveMouse(session.width() / 2, session.height() / 2);
   std::this_thread::sleep_for(300ms);
-  session.key("alt+j");  // "&Jetzt Löschen"
+  session.key("alt+j"); // "&Jetzt Löschen"
   EXPECT_TRUE(WaitUntil([&] { return fs::is_empty(folder); })) << app.output();
   EXPECT_TRUE(fs::is_directory(folder));
 
-  session.key("alt+e");  // "&Ende"
+  session.key("alt+e"); // "&Ende"
   ASSERT_TRUE(app.waitForExit()) << app.describe();
   EXPECT_EQ(app.exitCode(), 0) << app.describe();
 }

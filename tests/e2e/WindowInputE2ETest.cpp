@@ -49,11 +49,15 @@ constexpr int kClockLine = 137;
 constexpr int kClockLeft = 95;
 constexpr int kClockRight = 175;
 
-void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+void Settle() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
 
 class WindowInput : public ::testing::Test {
 protected:
-  void Click(const ScreenRect& window, Spot spot) { session_.click(window.x + spot.x, window.y + spot.y); }
+  void Click(const ScreenRect& window, Spot spot) {
+    session_.click(window.x + spot.x, window.y + spot.y);
+  }
 
   std::array<std::uint32_t, 9> Patch(const ScreenRect& window, Spot spot) const {
     std::array<std::uint32_t, 9> colours{};
@@ -121,9 +125,12 @@ TEST_F(WindowInput, SpaceTicksEnterEndsNothingAndEndeAsksAboutTheUnsavedList) {
   Settle();
   ASSERT_TRUE(app.running()) << app.output();
   Click(*area, kApplyOptions);
-  EXPECT_TRUE(WaitUntil([&] {
-    return ExportedHive().find("\"Run Interval Value\"=dword:0000000a") != std::string::npos;
-  }, 20s)) << ExportedHive();
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return ExportedHive().find("\"Run Interval Value\"=dword:0000000a") != std::string::npos;
+      },
+      20s))
+      << ExportedHive();
 
   // "&Ende" with the tick not saved asks; "&Nein" ends without storing it.
   session_.activate(*window);
@@ -153,7 +160,8 @@ TEST_F(WindowInput, ALongRunKeepsTheWindowPaintingAndDropsTheUsersInput) {
     const fs::path sub = folder / ("d" + std::to_string(d));
     fs::create_directories(sub);
     for (int f = 0; f < 1000; ++f) {
-      const int fd = ::open((sub / std::to_string(f)).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+      const int fd =
+          ::open((sub / std::to_string(f)).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
       ASSERT_GE(fd, 0);
       ::close(fd);
     }
@@ -163,8 +171,10 @@ TEST_F(WindowInput, ALongRunKeepsTheWindowPaintingAndDropsTheUsersInput) {
     escaped += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
   }
   Import("[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin]\r\n\"Show Splash\"=dword:00000000\r\n\r\n"
-         "[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n\"Display Name 0\"=\"Kehricht\"\r\n"
-         "\"Directory 0\"=\"" + escaped + "\"\r\n\"State 0\"=dword:00000001\r\n");
+         "[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n\"Display Name "
+         "0\"=\"Kehricht\"\r\n"
+         "\"Directory 0\"=\"" +
+         escaped + "\"\r\n\"State 0\"=dword:00000001\r\n");
 
   auto app = session_.launch(Program(), {"-ns"});
   ASSERT_TRUE(WaitUntil([&] { return session_.trayIconCount() == 1; }, 20s)) << app.output();

@@ -54,16 +54,17 @@ class Watcher final : public QObject, protected QDBusContext {
 public:
   explicit Watcher(const QDBusConnection& bus)
       : gone_(QString(), bus, QDBusServiceWatcher::WatchForUnregistration) {
-    connect(&gone_, &QDBusServiceWatcher::serviceUnregistered, this, [this](const QString& service) {
-      for (const QString& item : std::as_const(items_)) {
-        if (item.startsWith(service + QLatin1Char('/'))) {
-          items_.removeAll(item);
-          Say(QStringLiteral("gone ") + service);
-          emit StatusNotifierItemUnregistered(item);
-          break;
-        }
-      }
-    });
+    connect(&gone_, &QDBusServiceWatcher::serviceUnregistered, this,
+            [this](const QString& service) {
+              for (const QString& item : std::as_const(items_)) {
+                if (item.startsWith(service + QLatin1Char('/'))) {
+                  items_.removeAll(item);
+                  Say(QStringLiteral("gone ") + service);
+                  emit StatusNotifierItemUnregistered(item);
+                  break;
+                }
+              }
+            });
   }
 
   [[nodiscard]] QStringList RegisteredStatusNotifierItems() const { return items_; }
@@ -108,10 +109,10 @@ QDBusMessage Call(QDBusConnection& bus, QDBusMessage call) {
   return reply;
 }
 
-QVariant Property(QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
-                  const QString& name) {
-  QDBusMessage get = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
+QVariant Property(QDBusConnection& bus, const QString& service, const QString& path,
+                  const QString& interface, const QString& name) {
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << interface << name;
   return qvariant_cast<QDBusVariant>(Call(bus, get).arguments().value(0)).variant();
 }
@@ -129,7 +130,8 @@ QStringList Pixmaps(const QDBusArgument& argument) {
     argument >> width >> height >> bytes;
     argument.endStructure();
     const bool full = width > 0 && height > 0 && bytes.size() == qsizetype{width} * height * 4;
-    sizes << QStringLiteral("%1x%2%3").arg(width).arg(height).arg(full ? QString() : QStringLiteral("!"));
+    sizes << QStringLiteral("%1x%2%3").arg(width).arg(height).arg(full ? QString()
+                                                                       : QStringLiteral("!"));
   }
   argument.endArray();
   return sizes;
@@ -142,7 +144,8 @@ int ShowProperties(QDBusConnection& bus, const QString& service, const QString& 
   for (const char* name : {"Id", "Title", "Status", "IconName"}) {
     Say(QStringLiteral("%1: %2").arg(QString::fromLatin1(name), text(name).toString()));
   }
-  Say(QStringLiteral("IconPixmap: ") + Pixmaps(qvariant_cast<QDBusArgument>(text("IconPixmap"))).join(u' '));
+  Say(QStringLiteral("IconPixmap: ") +
+      Pixmaps(qvariant_cast<QDBusArgument>(text("IconPixmap"))).join(u' '));
   // (s a(iiay) s s): icon name, pixmaps, title, text.
   const auto tip = qvariant_cast<QDBusArgument>(text("ToolTip"));
   QString icon;
@@ -156,7 +159,8 @@ int ShowProperties(QDBusConnection& bus, const QString& service, const QString& 
   Say(QStringLiteral("ToolTip: ") + title);
   Say(QStringLiteral("ToolTipText: ") + body);
   Say(QStringLiteral("Menu: ") + qvariant_cast<QDBusObjectPath>(text("Menu")).path());
-  Say(QStringLiteral("ItemIsMenu: ") + (text("ItemIsMenu").toBool() ? QStringLiteral("true") : QStringLiteral("false")));
+  Say(QStringLiteral("ItemIsMenu: ") +
+      (text("ItemIsMenu").toBool() ? QStringLiteral("true") : QStringLiteral("false")));
   return 0;
 }
 
@@ -191,10 +195,13 @@ void ReadEntries(const QDBusArgument& argument, int depth, QList<Entry>& into) {
   argument.endStructure();
 }
 
-QList<Entry> MenuEntries(QDBusConnection& bus, const QString& service, const QString& itemPath, QString& menuPath) {
-  menuPath = qvariant_cast<QDBusObjectPath>(Property(bus, service, itemPath, kItemInterface, QStringLiteral("Menu"))).path();
-  QDBusMessage layout =
-      QDBusMessage::createMethodCall(service, menuPath, kMenuInterface, QStringLiteral("GetLayout"));
+QList<Entry> MenuEntries(QDBusConnection& bus, const QString& service, const QString& itemPath,
+                         QString& menuPath) {
+  menuPath = qvariant_cast<QDBusObjectPath>(
+                 Property(bus, service, itemPath, kItemInterface, QStringLiteral("Menu")))
+                 .path();
+  QDBusMessage layout = QDBusMessage::createMethodCall(service, menuPath, kMenuInterface,
+                                                       QStringLiteral("GetLayout"));
   layout << 0 << -1 << QStringList();
   const QDBusMessage reply = Call(bus, layout);
   QList<Entry> entries;
@@ -219,8 +226,10 @@ int ShowMenu(QDBusConnection& bus, const QString& service, const QString& path) 
   return 0;
 }
 
-void Event(QDBusConnection& bus, const QString& service, const QString& menuPath, int id, const QString& event) {
-  QDBusMessage message = QDBusMessage::createMethodCall(service, menuPath, kMenuInterface, QStringLiteral("Event"));
+void Event(QDBusConnection& bus, const QString& service, const QString& menuPath, int id,
+           const QString& event) {
+  QDBusMessage message =
+      QDBusMessage::createMethodCall(service, menuPath, kMenuInterface, QStringLiteral("Event"));
   message << id << event << QVariant::fromValue(QDBusVariant(QVariant(0))) << 0u;
   // No answer is owed: sent, and a ping after it that is answered only
   // once the event has been taken.
@@ -232,14 +241,16 @@ int Click(QDBusConnection& bus, const QString& service, const QString& path, con
   QString menuPath;
   for (const Entry& entry : MenuEntries(bus, service, path, menuPath)) {
     if (Plain(entry.label) == Plain(label)) {
-      QDBusMessage show = QDBusMessage::createMethodCall(service, menuPath, kMenuInterface, QStringLiteral("AboutToShow"));
+      QDBusMessage show = QDBusMessage::createMethodCall(service, menuPath, kMenuInterface,
+                                                         QStringLiteral("AboutToShow"));
       show << 0;
       Call(bus, show);
       Event(bus, service, menuPath, 0, QStringLiteral("opened"));
       Event(bus, service, menuPath, entry.id, QStringLiteral("clicked"));
       Event(bus, service, menuPath, 0, QStringLiteral("closed"));
       // The program may end on the click before it answers the ping.
-      bus.call(QDBusMessage::createMethodCall(service, menuPath, QStringLiteral("org.freedesktop.DBus.Peer"),
+      bus.call(QDBusMessage::createMethodCall(service, menuPath,
+                                              QStringLiteral("org.freedesktop.DBus.Peer"),
                                               QStringLiteral("Ping")),
                QDBus::Block, kAnswerMs);
       Say(QStringLiteral("clicked %1").arg(entry.id));
@@ -250,7 +261,8 @@ int Click(QDBusConnection& bus, const QString& service, const QString& path, con
 }
 
 int Activate(QDBusConnection& bus, const QString& service, const QString& path) {
-  QDBusMessage activate = QDBusMessage::createMethodCall(service, path, kItemInterface, QStringLiteral("Activate"));
+  QDBusMessage activate =
+      QDBusMessage::createMethodCall(service, path, kItemInterface, QStringLiteral("Activate"));
   activate << 0 << 0;
   Call(bus, activate);
   return 0;
@@ -262,8 +274,10 @@ int Watch(QDBusConnection& bus) {
                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
                               QDBusConnection::ExportAllProperties) ||
       !bus.registerService(kWatcherService) ||
-      !bus.registerService(QStringLiteral("org.kde.StatusNotifierHost-%1").arg(QCoreApplication::applicationPid()))) {
-    throw std::runtime_error("cannot take the watcher's name: " + bus.lastError().message().toStdString());
+      !bus.registerService(QStringLiteral("org.kde.StatusNotifierHost-%1")
+                               .arg(QCoreApplication::applicationPid()))) {
+    throw std::runtime_error("cannot take the watcher's name: " +
+                             bus.lastError().message().toStdString());
   }
   Say(QStringLiteral("ready"));
   return QCoreApplication::exec();
@@ -299,7 +313,8 @@ int main(int argc, char** argv) {
         return Activate(bus, service, path);
       }
     }
-    throw std::runtime_error("usage: watch | properties|menu|activate SERVICE PATH | click SERVICE PATH LABEL");
+    throw std::runtime_error(
+        "usage: watch | properties|menu|activate SERVICE PATH | click SERVICE PATH LABEL");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "e2eStatusNotifierHost: %s\n", error.what());
     return 1;

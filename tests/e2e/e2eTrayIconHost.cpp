@@ -43,14 +43,14 @@ void Say(const char* line) {
 
 const char* ButtonName(Qt::MouseButton button) {
   switch (button) {
-    case Qt::LeftButton:
-      return "left";
-    case Qt::MiddleButton:
-      return "middle";
-    case Qt::RightButton:
-      return "right";
-    default:
-      return "other";
+  case Qt::LeftButton:
+    return "left";
+  case Qt::MiddleButton:
+    return "middle";
+  case Qt::RightButton:
+    return "right";
+  default:
+    return "other";
   }
 }
 
@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
   const QStringList args = QCoreApplication::arguments();
 
   std::uint32_t monitorInterval = 5000;
-  if (const auto at = args.indexOf(QStringLiteral("--monitor-interval")); at >= 0 && at + 1 < args.size()) {
+  if (const auto at = args.indexOf(QStringLiteral("--monitor-interval"));
+      at >= 0 && at + 1 < args.size()) {
     bool ok = false;
     monitorInterval = args.at(at + 1).toUInt(&ok);
     if (!ok || monitorInterval == 0) {
@@ -101,9 +102,8 @@ int main(int argc, char** argv) {
   trayIcon->SetHint(QStringLiteral("e2eTrayIconHost"));
   trayIcon->SetMonitorInterval(monitorInterval);
   trayIcon->SetOptions(trayIcon->Options() | TkitTrayIconOption::atiMonitorTray);
-  trayIcon->OnMouseDown = [](TkitTrayIcon&, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
-    Say((std::string("down ") + ButtonName(button)).c_str());
-  };
+  trayIcon->OnMouseDown = [](TkitTrayIcon&, Qt::MouseButton button, Qt::KeyboardModifiers, int,
+                             int) { Say((std::string("down ") + ButtonName(button)).c_str()); };
   trayIcon->OnMouseUp = [](TkitTrayIcon&, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
     Say((std::string("up ") + ButtonName(button)).c_str());
   };

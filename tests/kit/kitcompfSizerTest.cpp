@@ -65,20 +65,35 @@ TEST_P(FormSizerCoupling, KeepsMinimumAndMaximumInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, FormSizerCoupling,
-    ::testing::Values(
-        CouplingCase{"MinAboveMaxRaisesMax",
-                     [](TkitFormSizer& s) { s.SetWidthMax(400); s.SetWidthMin(500); }, 500, 500},
-        CouplingCase{"MinWithoutMaxLeavesMaxOpen",
-                     [](TkitFormSizer& s) { s.SetWidthMin(500); }, 500, -1},
-        CouplingCase{"MaxBelowMinLowersMin",
-                     [](TkitFormSizer& s) { s.SetWidthMin(500); s.SetWidthMax(300); }, 300, 300},
-        CouplingCase{"MaxWithoutMinLeavesMinOpen",
-                     [](TkitFormSizer& s) { s.SetWidthMax(300); }, -1, 300},
-        CouplingCase{"ClearingALimitTouchesNoPartner",
-                     [](TkitFormSizer& s) { s.SetWidthMin(200); s.SetWidthMax(300); s.SetWidthMax(-1); },
-                     200, -1},
-        CouplingCase{"NegativeSizeMeansNoLimit",
-                     [](TkitFormSizer& s) { s.SetWidthMin(200); s.SetWidthMin(-40); }, -1, -1}),
+    ::testing::Values(CouplingCase{"MinAboveMaxRaisesMax",
+                                   [](TkitFormSizer& s) {
+                                     s.SetWidthMax(400);
+                                     s.SetWidthMin(500);
+                                   },
+                                   500, 500},
+                      CouplingCase{"MinWithoutMaxLeavesMaxOpen",
+                                   [](TkitFormSizer& s) { s.SetWidthMin(500); }, 500, -1},
+                      CouplingCase{"MaxBelowMinLowersMin",
+                                   [](TkitFormSizer& s) {
+                                     s.SetWidthMin(500);
+                                     s.SetWidthMax(300);
+                                   },
+                                   300, 300},
+                      CouplingCase{"MaxWithoutMinLeavesMinOpen",
+                                   [](TkitFormSizer& s) { s.SetWidthMax(300); }, -1, 300},
+                      CouplingCase{"ClearingALimitTouchesNoPartner",
+                                   [](TkitFormSizer& s) {
+                                     s.SetWidthMin(200);
+                                     s.SetWidthMax(300);
+                                     s.SetWidthMax(-1);
+                                   },
+                                   200, -1},
+                      CouplingCase{"NegativeSizeMeansNoLimit",
+                                   [](TkitFormSizer& s) {
+                                     s.SetWidthMin(200);
+                                     s.SetWidthMin(-40);
+                                   },
+                                   -1, -1}),
     [](const auto& param) { return param.param.name; });
 
 // --- Limits in force --------------------------------------------------------
@@ -192,8 +207,8 @@ TEST_P(FormSizerInitial, TakesPositionAndSizeFromTheLimits) {
   QWidget form;
   form.setGeometry(100, 100, 300, 200);
   auto* sizer = new TkitFormSizer(&form);
-  sizer->SetMinBounds(10, -1, 250, 150);   // top minimum not set
-  sizer->SetMaxBounds(40, 50, 800, -1);    // height maximum not set
+  sizer->SetMinBounds(10, -1, 250, 150); // top minimum not set
+  sizer->SetMaxBounds(40, 50, 800, -1);  // height maximum not set
   sizer->SetInitialFormPos(GetParam().pos);
   sizer->SetInitialFormSize(GetParam().size);
   sizer->Loaded();
@@ -203,12 +218,11 @@ TEST_P(FormSizerInitial, TakesPositionAndSizeFromTheLimits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, FormSizerInitial,
-    ::testing::Values(
-        InitialCase{"Minimum", TkitInitialPosSize::ipsMin, TkitInitialPosSize::ipsMin,
-                    QPoint(10, 100), QSize(250, 150)},
-        // The maximum width; the height stays, then meets the minimum.
-        InitialCase{"Maximum", TkitInitialPosSize::ipsMax, TkitInitialPosSize::ipsMax,
-                    QPoint(40, 50), QSize(800, 200)}),
+    ::testing::Values(InitialCase{"Minimum", TkitInitialPosSize::ipsMin, TkitInitialPosSize::ipsMin,
+                                  QPoint(10, 100), QSize(250, 150)},
+                      // The maximum width; the height stays, then meets the minimum.
+                      InitialCase{"Maximum", TkitInitialPosSize::ipsMax, TkitInitialPosSize::ipsMax,
+                                  QPoint(40, 50), QSize(800, 200)}),
     [](const auto& param) { return param.param.name; });
 
 TEST(FormSizerMainWindow, OpensAtTheDesignMinimumThenWidensToTheRuntimeOne) {

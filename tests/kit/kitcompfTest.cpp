@@ -93,7 +93,7 @@ TEST(TkitFormHook, AcceptsAFormOrAnObjectOwnedByOne) {
 TEST(TkitFormHook, RefusesOwnersWithoutAForm) {
   QWidget form;
   auto* panel = new QWidget(&form);
-  auto* inner = new QWidget(panel);  // two steps away from the form
+  auto* inner = new QWidget(panel); // two steps away from the form
   QObject loose;
   for (QObject* owner : std::initializer_list<QObject*>{nullptr, &loose, inner}) {
     try {

@@ -46,12 +46,13 @@ INSTANTIATE_TEST_SUITE_P(
                     R"("C:\Program Files\Browser\browser.exe"  http://norvalt.example)"},
         CommandCase{"BarePlaceholder", "browser -new %1", "http://a.example/x",
                     "browser -new  http://a.example/x"},
-        CommandCase{"NoPlaceholderAppendsToTheWholeCommand", "browser -nohome",
-                    "http://a.example", "browser -nohome http://a.example"},
+        CommandCase{"NoPlaceholderAppendsToTheWholeCommand", "browser -nohome", "http://a.example",
+                    "browser -nohome http://a.example"},
         CommandCase{"TextAfterThePlaceholderIsDropped", R"(browser "%1" -remote)",
                     "http://a.example", "browser  http://a.example"},
         CommandCase{"QuotedFormIsLookedForFirst", R"(browser %1 "%1")", "u", "browser %1  u"},
-        CommandCase{"UrlIsNotQuoted", "browser", "http://a.example/a b", "browser http://a.example/a b"},
+        CommandCase{"UrlIsNotQuoted", "browser", "http://a.example/a b",
+                    "browser http://a.example/a b"},
         CommandCase{"EmptyUrlLeavesASingleSpace", "browser", "", "browser "}),
     [](const auto& param) { return std::string(param.param.name); });
 
@@ -75,17 +76,22 @@ TEST_P(NormalizeMouseEffectsTest, ColourAndHaloExcludeEachOther) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NormalizeMouseEffectsTest,
-    ::testing::Values(
-        EffectsCase{"BothAtOnceKeepsHalo", {}, {Effect::almColor, Effect::almColorShadow},
-                    {Effect::almColorShadow}},
-        EffectsCase{"AddingHaloDropsColour", {Effect::almColor, Effect::almSound},
-                    {Effect::almColor, Effect::almColorShadow, Effect::almSound},
-                    {Effect::almColorShadow, Effect::almSound}},
-        EffectsCase{"AddingColourDropsHalo", {Effect::almColorShadow},
-                    {Effect::almColor, Effect::almColorShadow, Effect::almUnderline},
-                    {Effect::almColor, Effect::almUnderline}},
-        EffectsCase{"OtherSetsStayAsGiven", {Effect::almColor}, {Effect::almUnderline, Effect::almSound},
-                    {Effect::almUnderline, Effect::almSound}}),
+    ::testing::Values(EffectsCase{"BothAtOnceKeepsHalo",
+                                  {},
+                                  {Effect::almColor, Effect::almColorShadow},
+                                  {Effect::almColorShadow}},
+                      EffectsCase{"AddingHaloDropsColour",
+                                  {Effect::almColor, Effect::almSound},
+                                  {Effect::almColor, Effect::almColorShadow, Effect::almSound},
+                                  {Effect::almColorShadow, Effect::almSound}},
+                      EffectsCase{"AddingColourDropsHalo",
+                                  {Effect::almColorShadow},
+                                  {Effect::almColor, Effect::almColorShadow, Effect::almUnderline},
+                                  {Effect::almColor, Effect::almUnderline}},
+                      EffectsCase{"OtherSetsStayAsGiven",
+                                  {Effect::almColor},
+                                  {Effect::almUnderline, Effect::almSound},
+                                  {Effect::almUnderline, Effect::almSound}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -101,8 +107,7 @@ public:
 // A shown window with the label at (20, 20). Pointer and buttons go through
 // the window system, so Qt works out enter, leave and the grab while a button
 // is held as for a real pointer. Points are in window coordinates.
-template <typename Label>
-class LabelWindow {
+template <typename Label> class LabelWindow {
 public:
   LabelWindow() {
     window.resize(200, 100);
@@ -299,7 +304,8 @@ int CountPixels(const QImage& image, const QColor& colour) {
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
       const QColor pixel = image.pixelColor(x, y);
-      if (std::abs(pixel.red() - colour.red()) < 24 && std::abs(pixel.green() - colour.green()) < 24 &&
+      if (std::abs(pixel.red() - colour.red()) < 24 &&
+          std::abs(pixel.green() - colour.green()) < 24 &&
           std::abs(pixel.blue() - colour.blue()) < 24) {
         ++count;
       }
@@ -404,11 +410,11 @@ TEST_P(MultilineCaptionTest, CaptionIsTheLinesWithoutTrailingBreaks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MultilineCaptionTest,
-    ::testing::Values(LinesCase{"Empty", {}, ""},
-                      LinesCase{"OneLine", {"Hallo"}, "Hallo"},
+    ::testing::Values(LinesCase{"Empty", {}, ""}, LinesCase{"OneLine", {"Hallo"}, "Hallo"},
                       LinesCase{"TrailingEmptyLineDropped", {"Hallo", ""}, "Hallo"},
                       LinesCase{"SeveralTrailingEmptyLinesDropped", {"a", "", "", ""}, "a"},
-                      LinesCase{"InnerAndLeadingEmptyLinesKept", {"", "a", "", "b"}, "\r\na\r\n\r\nb"},
+                      LinesCase{
+                          "InnerAndLeadingEmptyLinesKept", {"", "a", "", "b"}, "\r\na\r\n\r\nb"},
                       LinesCase{"BreaksInsideALastLineDropped", {"a", "b\r\n\r\n"}, "a\r\nb"},
                       LinesCase{"OnlyEmptyLines", {"", ""}, ""}),
     [](const auto& param) { return std::string(param.param.name); });

@@ -63,7 +63,8 @@ protected:
 
   // Presses and releases the left button at `offset` within item `index`.
   void Click(int index, QPoint offset, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->ItemRect(index).topLeft() + offset);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->ItemRect(index).topLeft() + offset);
   }
 
   // Where the glyph of the folder list sits within an item.

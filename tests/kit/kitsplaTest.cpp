@@ -32,12 +32,15 @@ QImage Filled(int width, int height, QColor colour) {
   if (actual.xored(expected).isEmpty()) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << "regions differ; bounding " << actual.boundingRect().x() << ","
-                                       << actual.boundingRect().y() << " " << actual.boundingRect().width() << "x"
-                                       << actual.boundingRect().height() << ", " << actual.rectCount() << " rects";
+  return ::testing::AssertionFailure()
+         << "regions differ; bounding " << actual.boundingRect().x() << ","
+         << actual.boundingRect().y() << " " << actual.boundingRect().width() << "x"
+         << actual.boundingRect().height() << ", " << actual.rectCount() << " rects";
 }
 
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void FlushDeletes() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // Fires the window's close timer the way the timer itself does when due.
 void FireCloseTimer(TkitsfSplash& window) {
@@ -59,14 +62,17 @@ TEST_P(NoSplashTest, RecognisesTheSwitchInAnyCase) {
   EXPECT_EQ(NoSplashRequested(GetParam().arguments), GetParam().suppressed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, NoSplashTest,
-    ::testing::Values(SwitchCase{"Dash", {"-ns"}, true}, SwitchCase{"SlashUpper", {"/NS"}, true},
-                      SwitchCase{"SlashMixed", {"/Ns"}, true}, SwitchCase{"AmongOthers", {"-x", "-nS", "file"}, true},
-                      SwitchCase{"None", {}, false}, SwitchCase{"BareWord", {"ns"}, false},
-                      SwitchCase{"DoubleDash", {"--ns"}, false}, SwitchCase{"Longer", {"/nsx"}, false},
-                      SwitchCase{"PaddedBlank", {" -ns"}, false}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Arguments, NoSplashTest,
+                         ::testing::Values(SwitchCase{"Dash", {"-ns"}, true},
+                                           SwitchCase{"SlashUpper", {"/NS"}, true},
+                                           SwitchCase{"SlashMixed", {"/Ns"}, true},
+                                           SwitchCase{"AmongOthers", {"-x", "-nS", "file"}, true},
+                                           SwitchCase{"None", {}, false},
+                                           SwitchCase{"BareWord", {"ns"}, false},
+                                           SwitchCase{"DoubleDash", {"--ns"}, false},
+                                           SwitchCase{"Longer", {"/nsx"}, false},
+                                           SwitchCase{"PaddedBlank", {" -ns"}, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // --- animation settings -----------------------------------------------------------
 
@@ -132,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
                    a.SetHorz(D::awdNegative);
                    a.SetVert(D::awdPositive);
                  },
-                 E::aweCenter, D::awdNegative, D::awdPositive, aw::CENTER | aw::HOR_NEGATIVE | aw::VER_POSITIVE}),
+                 E::aweCenter, D::awdNegative, D::awdPositive,
+                 aw::CENTER | aw::HOR_NEGATIVE | aw::VER_POSITIVE}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(AnimateWin, EveryChangeIsReported) {
@@ -417,12 +424,13 @@ TEST_P(PictureChoiceTest, PicksByDisplayDepth) {
   EXPECT_EQ(splash.ChoosePicture(c.depth), c.expectVga ? vga : normal);
 }
 
-INSTANTIATE_TEST_SUITE_P(Displays, PictureChoiceTest,
-                         ::testing::Values(PictureCase{"EightBitsTakeVga", true, true, 8, true},
-                                           PictureCase{"TrueColourTakesPicture", true, true, 32, false},
-                                           PictureCase{"OnlyVgaEverywhere", false, true, 32, true},
-                                           PictureCase{"EightBitsWithoutVga", true, false, 8, false}),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Displays, PictureChoiceTest,
+    ::testing::Values(PictureCase{"EightBitsTakeVga", true, true, 8, true},
+                      PictureCase{"TrueColourTakesPicture", true, true, 32, false},
+                      PictureCase{"OnlyVgaEverywhere", false, true, 32, true},
+                      PictureCase{"EightBitsWithoutVga", true, false, 8, false}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 // A bitmap named like the executable, beside it, for as long as the test runs.
 class LocalBitmap {
@@ -474,7 +482,7 @@ void ExpectNear(QColor actual, QColor expected) {
 TEST(Jpeg, DecodesTheSplashPicture) {
   const QImage image = ResourceJpeg("splash.jpg");
   ASSERT_EQ(image.size(), QSize(300, 200));
-  ExpectNear(image.pixelColor(290, 3), QColor(0x1d, 0x4e, 0x89)); // top of the sky gradient
+  ExpectNear(image.pixelColor(290, 3), QColor(0x1d, 0x4e, 0x89));   // top of the sky gradient
   ExpectNear(image.pixelColor(290, 196), QColor(0x7f, 0xb3, 0xe0)); // its bottom
   ExpectNear(image.pixelColor(80, 130), QColor(0xe8, 0xd9, 0xa8));  // the folder
 }
@@ -490,7 +498,8 @@ TEST(Jpeg, DecodesTheInfoPicture) {
 TEST(Jpeg, DamagedDataGivesNoImage) {
   EXPECT_TRUE(DecodeJpeg({}).isNull());
   const QByteArray garbage("\xff\xd8\xff\xe0 this is not a JPEG stream at all");
-  EXPECT_TRUE(DecodeJpeg(std::as_bytes(std::span(garbage.constData(), static_cast<std::size_t>(garbage.size()))))
+  EXPECT_TRUE(DecodeJpeg(std::as_bytes(std::span(garbage.constData(),
+                                                 static_cast<std::size_t>(garbage.size()))))
                   .isNull());
   EXPECT_TRUE(LoadJpegFile(QStringLiteral(":/pictures/absent.jpg")).isNull());
 }

@@ -58,18 +58,20 @@ TEST_P(StrReplaceTest, ReplacesExactCaseMarkers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Markers, StrReplaceTest,
-    ::testing::Values(
-        ReplaceCase{"None", QStringLiteral("plain"), 0, QStringLiteral("plain")},
-        ReplaceCase{"TwoMarkers", QStringLiteral("#AppTitle# and #AppTitle#!"), 2,
-                    QStringLiteral("Fegolin and Fegolin!")},
-        ReplaceCase{"Adjacent", QStringLiteral("#AppTitle##AppTitle#"), 2, QStringLiteral("FegolinFegolin")},
-        ReplaceCase{"OtherCaseStays", QStringLiteral("#apptitle# #AppTitle#"), 1,
-                    QStringLiteral("#apptitle# Fegolin")},
-        ReplaceCase{"PartialMarker", QStringLiteral("#AppTitle"), 0, QStringLiteral("#AppTitle")}),
+    ::testing::Values(ReplaceCase{"None", QStringLiteral("plain"), 0, QStringLiteral("plain")},
+                      ReplaceCase{"TwoMarkers", QStringLiteral("#AppTitle# and #AppTitle#!"), 2,
+                                  QStringLiteral("Fegolin and Fegolin!")},
+                      ReplaceCase{"Adjacent", QStringLiteral("#AppTitle##AppTitle#"), 2,
+                                  QStringLiteral("FegolinFegolin")},
+                      ReplaceCase{"OtherCaseStays", QStringLiteral("#apptitle# #AppTitle#"), 1,
+                                  QStringLiteral("#apptitle# Fegolin")},
+                      ReplaceCase{"PartialMarker", QStringLiteral("#AppTitle"), 0,
+                                  QStringLiteral("#AppTitle")}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(StrReplace, EmptySearchChangesNothing) {
-  const TkitReplaceResult result = StrReplace(QStringLiteral("abc"), QString(), QStringLiteral("x"));
+  const TkitReplaceResult result =
+      StrReplace(QStringLiteral("abc"), QString(), QStringLiteral("x"));
   EXPECT_EQ(result.text, QStringLiteral("abc"));
   EXPECT_EQ(result.count, 0);
 }
@@ -100,7 +102,8 @@ TEST_F(FormFactoryTest, RejectsAFormOfAnotherLineage) {
   } catch (const std::runtime_error& error) {
     EXPECT_STREQ(error.what(), "Form Factory error: NotATipWindow does not inherit from TkitsfTip");
   }
-  EXPECT_EQ(FormFactory().FindForm(TkitsfTip::staticMetaObject)->meta, &TkitsfTip::staticMetaObject);
+  EXPECT_EQ(FormFactory().FindForm(TkitsfTip::staticMetaObject)->meta,
+            &TkitsfTip::staticMetaObject);
 }
 
 TEST_F(FormFactoryTest, ADescendantReplacesTheKitWindow) {
@@ -164,7 +167,8 @@ TEST(TipWindow, ProgressPanelAndTallGreetingGrowTheWindow) {
 
 TEST(TipWindow, GreetingIsAMultiLineLabelWithoutTrailingLineBreaks) {
   RecordingTips host;
-  host.tips.SetCaptionGreeting({QStringLiteral("Hello #AppTitle#"), QStringLiteral("there"), QString()});
+  host.tips.SetCaptionGreeting(
+      {QStringLiteral("Hello #AppTitle#"), QStringLiteral("there"), QString()});
   host.tips.ShowTips();
   TkitsfTip* window = host.tips.TipWindow();
   EXPECT_EQ(window->lblGreeting->Caption(), QStringLiteral("Hello Fegolin\r\nthere"));
@@ -245,19 +249,23 @@ constexpr const char* kThreeTips = "[TIP TEXT]\nTip1=first\nTip2=second\nTip3=th
 INSTANTIATE_TEST_SUITE_P(
     Cases, TipIniTest,
     ::testing::Values(
-        IniCase{"NextTipPastTheEndWraps", "[TIPS]\nNextTip=5\n[TIP TEXT]\nTip1=first\nTip2=second\nTip3=third\n",
+        IniCase{"NextTipPastTheEndWraps",
+                "[TIPS]\nNextTip=5\n[TIP TEXT]\nTip1=first\nTip2=second\nTip3=third\n",
                 QStringLiteral("first"), 2},
         IniCase{"NoNextTipStartsAtOne", kThreeTips, QStringLiteral("first"), 2},
-        IniCase{"NextTipContinues", "[TIPS]\nNextTip=3\n[TIP TEXT]\nTip1=first\nTip2=second\nTip3=third\n",
+        IniCase{"NextTipContinues",
+                "[TIPS]\nNextTip=3\n[TIP TEXT]\nTip1=first\nTip2=second\nTip3=third\n",
                 QStringLiteral("third"), 4},
         IniCase{"NoTipsAtAll", "[TIPS]\nShowOnStartup=1\n", QString(), 2},
         IniCase{"EmptyTipWraps", "[TIPS]\nNextTip=2\n[TIP TEXT]\nTip1=first\nTip2=\n",
                 QStringLiteral("first"), 2},
         // Values lose one pair of matching quotes around them, numbers too.
-        IniCase{"DoubleQuotesGo", "[TIP TEXT]\nTip1=\"  padded \"\n", QStringLiteral("  padded "), 2},
+        IniCase{"DoubleQuotesGo", "[TIP TEXT]\nTip1=\"  padded \"\n", QStringLiteral("  padded "),
+                2},
         IniCase{"SingleQuotesGo", "[TIPS]\nNextTip='2'\n[TIP TEXT]\nTip1=one\nTip2='two'\n",
                 QStringLiteral("two"), 3},
-        IniCase{"UnmatchedQuotesStay", "[TIP TEXT]\nTip1=\"mixed'\n", QStringLiteral("\"mixed'"), 2},
+        IniCase{"UnmatchedQuotesStay", "[TIP TEXT]\nTip1=\"mixed'\n", QStringLiteral("\"mixed'"),
+                2},
         IniCase{"LoneQuoteStays", "[TIP TEXT]\nTip1=\"\n", QStringLiteral("\""), 2}),
     [](const auto& p) { return std::string(p.param.name); });
 
@@ -277,9 +285,9 @@ TEST(TipIni, NextTipWalksThroughAndWrapsAround) {
 
 TEST(TipIni, WritesKeepTheRestOfTheFile) {
   TempTree tree;
-  const auto ini = tree.file("tips.ini",
-                             "; tips of the day\n[Other]\nColour=blue\n\n; shown at start\n[TIPS]\n"
-                             "ShowOnStartup=1\nNextTip=1\n[TIP TEXT]\n; the only tip\nTip1=one\n");
+  const auto ini =
+      tree.file("tips.ini", "; tips of the day\n[Other]\nColour=blue\n\n; shown at start\n[TIPS]\n"
+                            "ShowOnStartup=1\nNextTip=1\n[TIP TEXT]\n; the only tip\nTip1=one\n");
   RecordingTips host;
   host.tips.SetIniFileName(QString::fromStdString(ini.string()));
   host.tips.ShowTips();
@@ -288,14 +296,16 @@ TEST(TipIni, WritesKeepTheRestOfTheFile) {
   const QString text = ReadText(ini);
   for (const char* kept : {"; tips of the day", "[Other]", "Colour=blue", "; shown at start",
                            "; the only tip", "Tip1=one", "NextTip=2", "ShowOnStartup=0"}) {
-    EXPECT_TRUE(text.contains(QLatin1String(kept))) << kept << " missing from\n" << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String(kept))) << kept << " missing from\n"
+                                                    << text.toStdString();
   }
   EXPECT_FALSE(host.tips.GetShowOnStartup());
 }
 
 TEST(TipIni, SharedFileSuppliesTextsAndStaysUntouched) {
   TempTree tree;
-  const auto ini = tree.file("tips.ini", "[TIPS]\nNextTip=2\n[TIP TEXT]\nTip1=local one\nTip2=local two\n");
+  const auto ini =
+      tree.file("tips.ini", "[TIPS]\nNextTip=2\n[TIP TEXT]\nTip1=local one\nTip2=local two\n");
   const char* sharedText = "[TIP TEXT]\nTip1=shared one\nTip2=shared two\n";
   const auto shared = tree.file("shared.ini", sharedText);
   RecordingTips host;
@@ -315,8 +325,10 @@ TEST(TipIni, MissingFilesAreReportedAndSkipped) {
   host.tips.SetIniFileName(missingIni);
   host.tips.SetSharedTipFileName(missingShared);
   EXPECT_FALSE(host.tips.GetShowOnStartup());
-  EXPECT_EQ(host.warnings, (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(missingIni),
-                                        QStringLiteral("Shared Tip File \"%1\" was not found.").arg(missingShared)}));
+  EXPECT_EQ(
+      host.warnings,
+      (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(missingIni),
+                   QStringLiteral("Shared Tip File \"%1\" was not found.").arg(missingShared)}));
   EXPECT_FALSE(host.tips.TipFileOpen());
 }
 
@@ -330,9 +342,10 @@ TEST(TipIni, AFolderIsNoTipFile) {
   host.tips.OpenTipFiles();
   EXPECT_FALSE(host.tips.TipFileOpen());
   EXPECT_FALSE(host.tips.SharedTipFileOpen());
-  EXPECT_EQ(host.warnings,
-            (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(folder),
-                         QStringLiteral("Shared Tip File \"%1\" was not found.").arg(sharedFolder)}));
+  EXPECT_EQ(
+      host.warnings,
+      (QStringList{QStringLiteral("Ini File \"%1\" was not found.").arg(folder),
+                   QStringLiteral("Shared Tip File \"%1\" was not found.").arg(sharedFolder)}));
 }
 
 TEST(TipIni, SharedFileWithoutIniFileOpensNothing) {
@@ -371,8 +384,9 @@ TEST(TipIni, ClosingTheWindowClosesTheFiles) {
 // --- word-wrapping check box ---------------------------------------------------
 
 TEST(TkitCheckBox, LongCaptionWrapsWithinItsWidth) {
-  TkitCheckBox box(QStringLiteral("&Dieses Tippfenster beim nächsten Programmstart von Fegolin anzeigen"),
-                   nullptr);
+  TkitCheckBox box(
+      QStringLiteral("&Dieses Tippfenster beim nächsten Programmstart von Fegolin anzeigen"),
+      nullptr);
   const int oneLine = box.fontMetrics().height();
   EXPECT_GE(box.heightForWidth(200), 2 * oneLine);
   box.SetWordWrap(false);

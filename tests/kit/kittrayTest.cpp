@@ -24,10 +24,9 @@ using Log = std::vector<std::string>;
 
 const TkitTrayIconOptions kDefaults = {Opt::atiShowOnDblClick, Opt::atiHideApp, Opt::atiHideOnClose,
                                        Opt::atiTerminateOnLogoff};
-const TkitTrayIconOptions kProgram = {Opt::atiShowOnClick,  Opt::atiHideApp,
-                                      Opt::atiHideOnMinimize, Opt::atiHideOnClose,
-                                      Opt::atiWin95Service, Opt::atiTerminateOnLogoff,
-                                      Opt::atiMonitorTray};
+const TkitTrayIconOptions kProgram = {
+    Opt::atiShowOnClick,  Opt::atiHideApp,           Opt::atiHideOnMinimize, Opt::atiHideOnClose,
+    Opt::atiWin95Service, Opt::atiTerminateOnLogoff, Opt::atiMonitorTray};
 
 // --- Options ---------------------------------------------------------------
 
@@ -53,22 +52,26 @@ const TkitTrayIconOptions kLogoff = Opt::atiTerminateOnLogoff;
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, TrayOptions,
-    ::testing::Values(
-        OptionsCase{"TheProgramsSetPassesUnchanged", kDefaults, kProgram, kProgram},
-        OptionsCase{"AddedShowOnClickWinsOverShowOnDblClick", kDefaults,
-                    kLogoff | Opt::atiShowOnClick | Opt::atiShowOnDblClick, kLogoff | Opt::atiShowOnClick},
-        OptionsCase{"AddedShowOnDblClickWinsOverShowOnClick", kLogoff | Opt::atiShowOnClick,
-                    kLogoff | Opt::atiShowOnClick | Opt::atiShowOnDblClick, kLogoff | Opt::atiShowOnDblClick},
-        OptionsCase{"AddedMenuDefaultWinsOverShowOnDblClick", kDefaults,
-                    kLogoff | Opt::atiShowOnDblClick | Opt::atiMenuDefaultOnDblClick,
-                    kLogoff | Opt::atiMenuDefaultOnDblClick},
-        OptionsCase{"AddedShowOnDblClickWinsOverMenuDefault", kLogoff | Opt::atiMenuDefaultOnDblClick,
-                    kLogoff | Opt::atiShowOnDblClick | Opt::atiMenuDefaultOnDblClick,
-                    kLogoff | Opt::atiShowOnDblClick},
-        OptionsCase{"DroppingTheServiceKeepsTerminateOnLogoff", kLogoff | Opt::atiWin95Service,
-                    TkitTrayIconOptions{}, kLogoff},
-        OptionsCase{"WithoutTerminateOnLogoffTheServiceIsAdded", kDefaults,
-                    TkitTrayIconOptions{Opt::atiHideApp}, Opt::atiHideApp | Opt::atiWin95Service}),
+    ::testing::Values(OptionsCase{"TheProgramsSetPassesUnchanged", kDefaults, kProgram, kProgram},
+                      OptionsCase{"AddedShowOnClickWinsOverShowOnDblClick", kDefaults,
+                                  kLogoff | Opt::atiShowOnClick | Opt::atiShowOnDblClick,
+                                  kLogoff | Opt::atiShowOnClick},
+                      OptionsCase{"AddedShowOnDblClickWinsOverShowOnClick",
+                                  kLogoff | Opt::atiShowOnClick,
+                                  kLogoff | Opt::atiShowOnClick | Opt::atiShowOnDblClick,
+                                  kLogoff | Opt::atiShowOnDblClick},
+                      OptionsCase{"AddedMenuDefaultWinsOverShowOnDblClick", kDefaults,
+                                  kLogoff | Opt::atiShowOnDblClick | Opt::atiMenuDefaultOnDblClick,
+                                  kLogoff | Opt::atiMenuDefaultOnDblClick},
+                      OptionsCase{"AddedShowOnDblClickWinsOverMenuDefault",
+                                  kLogoff | Opt::atiMenuDefaultOnDblClick,
+                                  kLogoff | Opt::atiShowOnDblClick | Opt::atiMenuDefaultOnDblClick,
+                                  kLogoff | Opt::atiShowOnDblClick},
+                      OptionsCase{"DroppingTheServiceKeepsTerminateOnLogoff",
+                                  kLogoff | Opt::atiWin95Service, TkitTrayIconOptions{}, kLogoff},
+                      OptionsCase{"WithoutTerminateOnLogoffTheServiceIsAdded", kDefaults,
+                                  TkitTrayIconOptions{Opt::atiHideApp},
+                                  Opt::atiHideApp | Opt::atiWin95Service}),
     [](const auto& param) { return param.param.name; });
 
 // --- Properties -------------------------------------------------------------
@@ -108,7 +111,7 @@ TEST(TrayImages, PickTheIconAndGuardTheIndex) {
   EXPECT_EQ(tray.Icon().pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::blue));
   tray.SetImageIndex(0);
   EXPECT_EQ(tray.Icon().pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::red));
-  tray.SetImageIndex(7);  // outside the list: the icon stays
+  tray.SetImageIndex(7); // outside the list: the icon stays
   EXPECT_EQ(tray.Icon().pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::red));
 
   TkitImageList single;
@@ -119,7 +122,7 @@ TEST(TrayImages, PickTheIconAndGuardTheIndex) {
   EXPECT_TRUE(tray.Animated());
 
   tray.SetImages(images);
-  delete images;  // the list going away is as if none was set
+  delete images; // the list going away is as if none was set
   EXPECT_EQ(tray.Images(), nullptr);
   EXPECT_FALSE(tray.Animated());
 }
@@ -225,7 +228,7 @@ TEST_F(TrayForm, MinimizeBoxHidesAndAClickBringsTheFormBack) {
   tray->Loaded();
   form.show();
   QCoreApplication::processEvents();
-  form.windowHandle()->showMinimized();  // as the window manager reports it
+  form.windowHandle()->showMinimized(); // as the window manager reports it
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   EXPECT_FALSE(form.isVisible());
@@ -252,7 +255,7 @@ TEST_F(TrayForm, WithoutANotificationAreaTheFormComesUpAndMinimizesInsteadOfHidi
   tray->OnTrayMissing = [&](TkitTrayIcon&) { ++missing; };
   tray->SetOptions(kProgram | Opt::atiShowWithoutTray);
   tray->Loaded();
-  EXPECT_FALSE(form.isVisible());  // a panel still starting gets its chance
+  EXPECT_FALSE(form.isVisible()); // a panel still starting gets its chance
   EXPECT_EQ(tray->SystemTrayIcon(), nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 10000));
   EXPECT_EQ(missing, 1);
@@ -263,7 +266,7 @@ TEST_F(TrayForm, WithoutANotificationAreaTheFormComesUpAndMinimizesInsteadOfHidi
   EXPECT_EQ(form.closes, 0);
   form.showNormal();
   QCoreApplication::processEvents();
-  form.windowHandle()->showMinimized();  // as the window manager reports it
+  form.windowHandle()->showMinimized(); // as the window manager reports it
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   EXPECT_TRUE(form.isMinimized());
@@ -285,7 +288,8 @@ protected:
     QObject::connect(show, &QAction::triggered, [this] { log.push_back("menu command"); });
     tray->SetPopupMenu(menu);
     const auto position = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
-    tray->OnMouseDown = [this, position](TkitTrayIcon&, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+    tray->OnMouseDown = [this, position](TkitTrayIcon&, Qt::MouseButton b, Qt::KeyboardModifiers,
+                                         int x, int y) {
       log.push_back("down " + Name(b) + " " + position(x, y));
     };
     tray->OnMouseUp = [this](TkitTrayIcon&, Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
@@ -304,8 +308,9 @@ protected:
       QMetaObject::invokeMethod(
           menu,
           [this] {
-            log.push_back("menu open near cursor: " +
-                          std::string((menu->pos() - QPoint(123, 45)).manhattanLength() < 30 ? "yes" : "no"));
+            log.push_back(
+                "menu open near cursor: " +
+                std::string((menu->pos() - QPoint(123, 45)).manhattanLength() < 30 ? "yes" : "no"));
             menu->setActiveAction(show);
             QTest::keyClick(menu, Qt::Key_Return);
           },
@@ -317,7 +322,9 @@ protected:
     return button == Qt::LeftButton ? "left" : button == Qt::RightButton ? "right" : "middle";
   }
 
-  void Activate(QSystemTrayIcon::ActivationReason reason) { emit tray->SystemTrayIcon()->activated(reason); }
+  void Activate(QSystemTrayIcon::ActivationReason reason) {
+    emit tray->SystemTrayIcon()->activated(reason);
+  }
 
   Log log;
   QMenu* menu;
@@ -336,10 +343,10 @@ TEST_F(TrayClicks, RightClickShowsTheMenuThenOnClickThenTheCommand) {
   tray->SetOptions(kProgram);
   tray->Loaded();
   Activate(QSystemTrayIcon::Context);
-  EXPECT_EQ(log.back(), "click");  // the command waits for the event loop
+  EXPECT_EQ(log.back(), "click"); // the command waits for the event loop
   QCoreApplication::processEvents();
-  EXPECT_EQ(log, (Log{"down right 123,45", "up right", "context 123,45", "menu open near cursor: yes",
-                      "click", "menu command"}));
+  EXPECT_EQ(log, (Log{"down right 123,45", "up right", "context 123,45",
+                      "menu open near cursor: yes", "click", "menu command"}));
   EXPECT_FALSE(form.isVisible());
 }
 
@@ -358,10 +365,11 @@ TEST_F(TrayClicks, MiddleClickOnlyReports) {
 }
 
 TEST_F(TrayClicks, DoubleClickIsClickDoubleClickAndClickAgain) {
-  tray->Loaded();  // default options: show on double click only
+  tray->Loaded(); // default options: show on double click only
   Activate(QSystemTrayIcon::Trigger);
   Activate(QSystemTrayIcon::DoubleClick);
-  EXPECT_EQ(log, (Log{"down left 123,45", "up left", "click", "dblclick", "up left", "click (form shown)"}));
+  EXPECT_EQ(log, (Log{"down left 123,45", "up left", "click", "dblclick", "up left",
+                      "click (form shown)"}));
 }
 
 TEST_F(TrayClicks, DoubleClickCanRunTheMenusDefaultItem) {

@@ -46,23 +46,35 @@ TEST_P(SingleInstanceSwitches, ExcludeEachOtherWhenSet) {
   QCoreApplication::setApplicationName(QStringLiteral("Fegolin"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, SingleInstanceSwitches,
-    ::testing::Values(
-        SwitchCase{"Defaults", [](TkitSingleInstance&) {}, true, false, false},
-        SwitchCase{"ClosePreviousClearsActivateAndMultiple",
-                   [](TkitSingleInstance& g) { g.SetMultipleInstances(true); g.SetClosePrevious(true); },
-                   false, true, false},
-        SwitchCase{"ActivateClearsClosePrevious",
-                   [](TkitSingleInstance& g) { g.SetClosePrevious(true); g.SetActivate(true); }, true, false,
-                   false},
-        SwitchCase{"MultipleClearsClosePreviousOnly",
-                   [](TkitSingleInstance& g) { g.SetClosePrevious(true); g.SetMultipleInstances(true); },
-                   false, false, true},
-        SwitchCase{"ClearingChangesNothingElse",
-                   [](TkitSingleInstance& g) { g.SetMultipleInstances(true); g.SetActivate(false); g.SetMultipleInstances(false); },
-                   false, false, false}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rules, SingleInstanceSwitches,
+                         ::testing::Values(SwitchCase{"Defaults", [](TkitSingleInstance&) {}, true,
+                                                      false, false},
+                                           SwitchCase{"ClosePreviousClearsActivateAndMultiple",
+                                                      [](TkitSingleInstance& g) {
+                                                        g.SetMultipleInstances(true);
+                                                        g.SetClosePrevious(true);
+                                                      },
+                                                      false, true, false},
+                                           SwitchCase{"ActivateClearsClosePrevious",
+                                                      [](TkitSingleInstance& g) {
+                                                        g.SetClosePrevious(true);
+                                                        g.SetActivate(true);
+                                                      },
+                                                      true, false, false},
+                                           SwitchCase{"MultipleClearsClosePreviousOnly",
+                                                      [](TkitSingleInstance& g) {
+                                                        g.SetClosePrevious(true);
+                                                        g.SetMultipleInstances(true);
+                                                      },
+                                                      false, false, true},
+                                           SwitchCase{"ClearingChangesNothingElse",
+                                                      [](TkitSingleInstance& g) {
+                                                        g.SetMultipleInstances(true);
+                                                        g.SetActivate(false);
+                                                        g.SetMultipleInstances(false);
+                                                      },
+                                                      false, false, false}),
+                         [](const auto& param) { return param.param.name; });
 
 // --- Instances across processes --------------------------------------------
 
@@ -136,7 +148,8 @@ class SingleInstance : public ::testing::Test {
 protected:
   SingleInstance() {
     title = QStringLiteral("kitutilTest %1")
-                .arg(QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                .arg(QString::fromUtf8(
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name()));
     QCoreApplication::setApplicationName(title);
     TkitApplication::SetShowMainForm(true);
     TkitApplication::SetMainForm(&form);
@@ -238,7 +251,8 @@ struct EndCase {
   QStringList said;
 };
 
-class SingleInstanceEnding : public SingleInstance, public ::testing::WithParamInterface<EndCase> {};
+class SingleInstanceEnding : public SingleInstance,
+                             public ::testing::WithParamInterface<EndCase> {};
 
 TEST_P(SingleInstanceEnding, EndsTheWayItWasTold) {
   auto first = StartFirst();
@@ -252,7 +266,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EndCase{"AppTerminate", TkitTerminateMethod::atmAppTerminate, {"second", "loaded", "exit"}},
         // No main form is registered while the form is created: it runs on.
-        EndCase{"CloseMainForm", TkitTerminateMethod::atmCloseMainForm, {"second", "loaded", "shown", "exit"}},
+        EndCase{"CloseMainForm",
+                TkitTerminateMethod::atmCloseMainForm,
+                {"second", "loaded", "shown", "exit"}},
         EndCase{"ExitProcess", TkitTerminateMethod::atmExitProcess, {"second"}},
         EndCase{"Halt", TkitTerminateMethod::atmHalt, {"second"}},
         EndCase{"TerminateProcess", TkitTerminateMethod::atmTerminateProcess, {"second"}}),

@@ -13,7 +13,8 @@
 namespace fegolin {
 namespace {
 
-const QString kProductAndFile = QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION "\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n");
+const QString kProductAndFile = QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION
+                                               "\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n");
 
 // The two version labels of the Info page, set up the way the page sets them.
 void SetUpLikeInfoPage(TkitVersionLabel& label, const QString& key1, const QString& caption1,
@@ -32,7 +33,8 @@ TEST(TkitVersionLabel, InfoPageLabelsShowTheProgramsVersions) {
   TkitVersionLabel description;
   SetUpLikeInfoPage(description, "FileDescription", "File Description:", "Comments", "Comments:");
   EXPECT_EQ(description.Caption(),
-            QStringLiteral("File Description:\tLöscht Temporäre Dateien\r\nComments:\tFinal Version\r\n"));
+            QStringLiteral(
+                "File Description:\tLöscht Temporäre Dateien\r\nComments:\tFinal Version\r\n"));
 }
 
 TEST(TkitVersionLabel, DefaultsAreDoubleSpacedWithTabStopTen) {
@@ -46,7 +48,8 @@ TEST(TkitVersionLabel, DefaultsAreDoubleSpacedWithTabStopTen) {
   label.VersionInfo().Add("FileVersion", "File Version:");
   // Four lines, every second one empty.
   EXPECT_EQ(label.Caption(),
-            QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION "\r\n\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n\r\n"));
+            QStringLiteral("Product Version:\t" FEGOLIN_PRODUCT_VERSION
+                           "\r\n\r\nFile Version:\t" FEGOLIN_FILE_VERSION "\r\n\r\n"));
 }
 
 TEST(TkitVersionLabel, TabStopZeroJoinsCaptionAndValue) {
@@ -66,7 +69,8 @@ TEST(TkitVersionLabel, HiddenItemsAreSkippedAndOthersKeepTheirOrder) {
   hidden.SetVisible(false);
   EXPECT_EQ(label.Caption(), QStringLiteral("C:\tFinal Version\r\nN:\tFegolin\r\n"));
   hidden.SetVisible(true);
-  EXPECT_EQ(label.Caption(), QStringLiteral("C:\tFinal Version\r\nF:\t" FEGOLIN_FILE_VERSION "\r\nN:\tFegolin\r\n"));
+  EXPECT_EQ(label.Caption(),
+            QStringLiteral("C:\tFinal Version\r\nF:\t" FEGOLIN_FILE_VERSION "\r\nN:\tFegolin\r\n"));
 }
 
 TEST(TkitVersionLabel, MissingKeyShowsCaptionAndSeparatorOnly) {
@@ -74,7 +78,8 @@ TEST(TkitVersionLabel, MissingKeyShowsCaptionAndSeparatorOnly) {
   label.SetDoubleSpaced(false);
   label.VersionInfo().Add("PrivateBuild", "Private:");
   label.VersionInfo().Add("ProductVersion", "Product Version:");
-  EXPECT_EQ(label.Caption(), QStringLiteral("Private:\t\r\nProduct Version:\t" FEGOLIN_PRODUCT_VERSION "\r\n"));
+  EXPECT_EQ(label.Caption(),
+            QStringLiteral("Private:\t\r\nProduct Version:\t" FEGOLIN_PRODUCT_VERSION "\r\n"));
 }
 
 TEST(TkitVersionLabel, ChangingAnItemReadsValuesAgainBeforeTheTextIsRebuilt) {
@@ -104,7 +109,8 @@ TEST(TkitVersionLabel, BatchedChangesUpdateOnce) {
   EXPECT_EQ(label.Caption(), QString());
   label.VersionInfo().EndUpdate();
   EXPECT_EQ(updates.count(), 1);
-  EXPECT_EQ(label.Caption(), QStringLiteral("Product:\t" FEGOLIN_PRODUCT_VERSION "\r\n\r\nF:\t" FEGOLIN_FILE_VERSION "\r\n\r\n"));
+  EXPECT_EQ(label.Caption(), QStringLiteral("Product:\t" FEGOLIN_PRODUCT_VERSION
+                                            "\r\n\r\nF:\t" FEGOLIN_FILE_VERSION "\r\n\r\n"));
 }
 
 TEST(TkitVersionLabel, SetVersionInfoCopiesTheItems) {
@@ -173,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TranslationCase{"SwissGerman1252", {0x0807, 0x04E4}, 4, "080704E4"},
                       TranslationCase{"UsEnglishUnicode", {0x0409, 0x04B0}, 4, "040904B0"},
                       TranslationCase{"PadsAndUpperCases", {0x000a, 0x00bc}, 4, "000A00BC"},
-                      TranslationCase{"FirstOfSeveral", {0x0407, 0x04E4, 0x0409, 0x04B0}, 8, "040704E4"},
+                      TranslationCase{
+                          "FirstOfSeveral", {0x0407, 0x04E4, 0x0409, 0x04B0}, 8, "040704E4"},
                       TranslationCase{"ShortEntryFallsBack", {0x0807, 0x04E4}, 3, "040904E4"},
                       TranslationCase{"NoEntryFallsBack", {}, 0, "040904E4"}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -193,7 +200,8 @@ TEST_P(BuildFlagsTextTest, WordsInFixedOrder) {
   info.dwSignature = platform::kFixedFileInfoSignature;
   info.dwFileFlags = GetParam().flags;
   info.dwFileFlagsMask = 0; // the words do not depend on the mask
-  EXPECT_EQ(BuildFlagsText(std::as_bytes(std::span(&info, 1))), QString::fromLatin1(GetParam().expected));
+  EXPECT_EQ(BuildFlagsText(std::as_bytes(std::span(&info, 1))),
+            QString::fromLatin1(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -201,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FlagsCase{"None", 0x00, ""},
                       FlagsCase{"DebugPreRelease", 0x03, "Debug, Pre-Release"},
                       FlagsCase{"PatchedSpecial", 0x24, "Patched, Special"},
-                      FlagsCase{"All", 0x3F, "Debug, InfoInferred, Patched, Pre-Release, Private, Special"},
+                      FlagsCase{"All", 0x3F,
+                                "Debug, InfoInferred, Patched, Pre-Release, Private, Special"},
                       FlagsCase{"UnknownBitsIgnored", 0xFFC0, ""},
                       FlagsCase{"PrivateInfoInferred", 0x18, "InfoInferred, Private"}),
     [](const auto& param) { return std::string(param.param.name); });

@@ -37,7 +37,9 @@ QString SelectedPath(const TkitFolderBrowser& dialog) {
   return dialog.Model().FilePath(dialog.SelectedItem());
 }
 
-void ClickOk(TkitFolderBrowser& dialog) { QTest::mouseClick(dialog.OkButton(), Qt::LeftButton); }
+void ClickOk(TkitFolderBrowser& dialog) {
+  QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+}
 
 class FolderDialogTest : public ::testing::Test {
 protected:
@@ -87,10 +89,8 @@ TEST_F(FolderDialogTest, KeyboardSelectionIsReportedAndReturned) {
   const QString c = Native(home_.dir("c"));
   dialog_.SetFolder(a);
   QStringList reported;
-  dialog_.SetOnSelectionChanged(
-      [&](TkitFolderDialog&, TkitFolderBrowser&, const QModelIndex&, const QString& folder) {
-        reported << folder;
-      });
+  dialog_.SetOnSelectionChanged([&](TkitFolderDialog&, TkitFolderBrowser&, const QModelIndex&,
+                                    const QString& folder) { reported << folder; });
   ASSERT_TRUE(Run({[&](TkitFolderBrowser& d) {
     const QModelIndex parent = d.SelectedItem().parent();
     ASSERT_TRUE(QTest::qWaitFor([&] { return d.Model().rowCount(parent) == 2; }));
@@ -162,13 +162,12 @@ TEST_F(FolderDialogTest, NewFolderCreatesParentsAndReopensThere) {
   const QString a = Native(home_.dir("a"));
   dialog_.SetFolder(a);
   QString askedTitle;
-  dialog_.SetPrompts({[&](QWidget*, const QString& title) -> std::optional<QString> {
-                        askedTitle = title;
-                        return QStringLiteral("x/y");
-                      },
-                      [](QWidget*, const QString&, const QString& text) {
-                        ADD_FAILURE() << text.toStdString();
-                      }});
+  dialog_.SetPrompts(
+      {[&](QWidget*, const QString& title) -> std::optional<QString> {
+         askedTitle = title;
+         return QStringLiteral("x/y");
+       },
+       [](QWidget*, const QString&, const QString& text) { ADD_FAILURE() << text.toStdString(); }});
   const QString created = Native(home_.path("a/x/y"));
   ASSERT_TRUE(Run({[](TkitFolderBrowser& d) {
                      ASSERT_TRUE(d.NewFolderButton()->isEnabled());
@@ -190,16 +189,14 @@ TEST_F(FolderDialogTest, NewFolderFailureShowsSystemTextAndReopensAtSelection) {
   home_.file("a/blocker");
   dialog_.SetFolder(a);
   QStringList errors;
-  dialog_.SetPrompts({[](QWidget*, const QString&) -> std::optional<QString> {
-                        return QStringLiteral("blocker/sub");
-                      },
-                      [&](QWidget*, const QString& title, const QString& text) {
-                        errors << title << text;
-                      }});
-  EXPECT_FALSE(Run({[](TkitFolderBrowser& d) {
-                      QTest::mouseClick(d.NewFolderButton(), Qt::LeftButton);
-                    },
-                    [&](TkitFolderBrowser& d) { EXPECT_EQ(SelectedPath(d), a); }}));
+  dialog_.SetPrompts(
+      {[](QWidget*, const QString&) -> std::optional<QString> {
+         return QStringLiteral("blocker/sub");
+       },
+       [&](QWidget*, const QString& title, const QString& text) { errors << title << text; }});
+  EXPECT_FALSE(
+      Run({[](TkitFolderBrowser& d) { QTest::mouseClick(d.NewFolderButton(), Qt::LeftButton); },
+           [&](TkitFolderBrowser& d) { EXPECT_EQ(SelectedPath(d), a); }}));
   EXPECT_EQ(passes_, 2U);
   ASSERT_EQ(errors.size(), 2);
   EXPECT_EQ(errors[0], "New folder");
@@ -253,8 +250,8 @@ TEST_F(FolderDialogTest, ProgramSettingsOnGermanSystem) {
     EXPECT_EQ(d.SelectedItem().parent(), d.Model().GroupIndex());
     EXPECT_EQ(d.StatusLabel()->text(), CompactPath(home, 50));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(d.pos(), QPoint(screen.width() / 2 - d.width() / 2,
-                              screen.height() / 2 - d.height() / 2));
+    EXPECT_EQ(d.pos(),
+              QPoint(screen.width() / 2 - d.width() / 2, screen.height() / 2 - d.height() / 2));
     ClickOk(d);
   });
   ASSERT_TRUE(dlgFolder.Execute());

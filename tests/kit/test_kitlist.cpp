@@ -28,14 +28,17 @@ TEST_P(GlyphClickTest, OnlyTheGlyphRectangleToggles) {
   EXPECT_EQ(events, (GetParam().Toggles ? Events{{1, true, "beta"}} : Events{}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FolderList, GlyphClickTest,
-    ::testing::Values(GlyphPoint{"LeftEdge", {4, 7}, true}, GlyphPoint{"LeftOfGlyph", {3, 7}, false},
-                      GlyphPoint{"RightEdge", {16, 7}, true}, GlyphPoint{"RightOfGlyph", {17, 7}, false},
-                      GlyphPoint{"TopEdge", {10, 1}, true}, GlyphPoint{"AboveGlyph", {10, 0}, false},
-                      GlyphPoint{"BottomEdge", {10, 13}, true}, GlyphPoint{"BelowGlyph", {10, 14}, false},
-                      GlyphPoint{"OnText", {60, 7}, false}),
-    ByName());
+INSTANTIATE_TEST_SUITE_P(FolderList, GlyphClickTest,
+                         ::testing::Values(GlyphPoint{"LeftEdge", {4, 7}, true},
+                                           GlyphPoint{"LeftOfGlyph", {3, 7}, false},
+                                           GlyphPoint{"RightEdge", {16, 7}, true},
+                                           GlyphPoint{"RightOfGlyph", {17, 7}, false},
+                                           GlyphPoint{"TopEdge", {10, 1}, true},
+                                           GlyphPoint{"AboveGlyph", {10, 0}, false},
+                                           GlyphPoint{"BottomEdge", {10, 13}, true},
+                                           GlyphPoint{"BelowGlyph", {10, 14}, false},
+                                           GlyphPoint{"OnText", {60, 7}, false}),
+                         ByName());
 
 TEST_F(KitListTest, SecondGlyphClickUnchecksAndReportsIt) {
   AddItems({"alpha", "beta"});
@@ -247,9 +250,10 @@ TEST_P(RangeToggleTest, SpaceTogglesEverySelectedItem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Extended, RangeToggleTest,
-    ::testing::Values(RangeCase{"AllSelected", false, {}, {false, true, false, false}},
-                      RangeCase{"ShiftRangeWithoutShiftOnlyCurrent", true, {}, {true, true, false, false}},
-                      RangeCase{"ShiftRangeWithShift", true, Qt::ShiftModifier, {false, true, false, false}}),
+    ::testing::Values(
+        RangeCase{"AllSelected", false, {}, {false, true, false, false}},
+        RangeCase{"ShiftRangeWithoutShiftOnlyCurrent", true, {}, {true, true, false, false}},
+        RangeCase{"ShiftRangeWithShift", true, Qt::ShiftModifier, {false, true, false, false}}),
     ByName());
 
 // --- Options --------------------------------------------------------------
@@ -276,18 +280,20 @@ constexpr TkitCheckOptions kDefault = chClick | chSpaceKey | chMultiSelect;
 INSTANTIATE_TEST_SUITE_P(
     Rules, OptionsTest,
     ::testing::Values(
-        OptionsCase{"FolderListFromDefault", kDefault, chClickGlyph | chMultiSelect, chClickGlyph | chMultiSelect,
-                    QAbstractItemView::SingleSelection},
-        OptionsCase{"GlyphAddedToClickWins", kDefault, kDefault | chClickGlyph, chClickGlyph | chSpaceKey | chMultiSelect,
-                    QAbstractItemView::SingleSelection},
+        OptionsCase{"FolderListFromDefault", kDefault, chClickGlyph | chMultiSelect,
+                    chClickGlyph | chMultiSelect, QAbstractItemView::SingleSelection},
+        OptionsCase{"GlyphAddedToClickWins", kDefault, kDefault | chClickGlyph,
+                    chClickGlyph | chSpaceKey | chMultiSelect, QAbstractItemView::SingleSelection},
         OptionsCase{"ClickAddedToGlyphWins", chClickGlyph, chClickGlyph | chClick, chClick,
                     QAbstractItemView::SingleSelection},
-        OptionsCase{"DoubleClickAddedWins", kDefault, kDefault | chDblClick, chDblClick | chSpaceKey | chMultiSelect,
-                    QAbstractItemView::SingleSelection},
+        OptionsCase{"DoubleClickAddedWins", kDefault, kDefault | chDblClick,
+                    chDblClick | chSpaceKey | chMultiSelect, QAbstractItemView::SingleSelection},
         OptionsCase{"ExtendedBringsMultiSelect", chClick, chClick | chExtendedSelect,
-                    chClick | chExtendedSelect | chMultiSelect, QAbstractItemView::ExtendedSelection},
-        OptionsCase{"DroppingExtendedEndsExtendedSelection", chClick | chExtendedSelect | chMultiSelect,
-                    chClick | chMultiSelect, chClick | chMultiSelect, QAbstractItemView::SingleSelection}),
+                    chClick | chExtendedSelect | chMultiSelect,
+                    QAbstractItemView::ExtendedSelection},
+        OptionsCase{"DroppingExtendedEndsExtendedSelection",
+                    chClick | chExtendedSelect | chMultiSelect, chClick | chMultiSelect,
+                    chClick | chMultiSelect, QAbstractItemView::SingleSelection}),
     ByName());
 
 TEST_F(KitListTest, DroppingMultiSelectChecksTheCurrentItemAnewAndFreesTheDisabled) {

@@ -33,7 +33,8 @@ struct GlyphResource {
   bool Transparent;
 };
 
-class GlyphResourceTest : public KitListTest, public ::testing::WithParamInterface<GlyphResource> {};
+class GlyphResourceTest : public KitListTest,
+                          public ::testing::WithParamInterface<GlyphResource> {};
 
 // Each glyph also comes at twice the size, for high-density screens.
 TEST_P(GlyphResourceTest, IsASixteenColourBitmapWithTheMarkInTheLeftCell) {
@@ -50,7 +51,8 @@ TEST_P(GlyphResourceTest, IsASixteenColourBitmapWithTheMarkInTheLeftCell) {
   }
 
   list->SetGlyphStyle(glyph.Style);
-  EXPECT_EQ(list->Glyph(), QImage(QStringLiteral(":/kitglyphs/") + QLatin1String(glyph.Name), "BMP"));
+  EXPECT_EQ(list->Glyph(),
+            QImage(QStringLiteral(":/kitglyphs/") + QLatin1String(glyph.Name), "BMP"));
   EXPECT_EQ(list->GlyphStyle(), glyph.Style);
 }
 
@@ -70,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GlyphResource{"KITBMFDIAM", TkitCheckStyle::csDiamondFlat, 13, false},
                       GlyphResource{"KITBMRDIAM", TkitCheckStyle::csDiamondRaised, 13, false},
                       GlyphResource{"KITBM3DDIAM", TkitCheckStyle::csDiamond3D, 13, false},
-                      GlyphResource{"KITBMFCHECKWIN", TkitCheckStyle::csTickFlatWindows, 11, false}),
+                      GlyphResource{"KITBMFCHECKWIN", TkitCheckStyle::csTickFlatWindows, 11,
+                                    false}),
     ByName());
 
 TEST_F(KitListTest, CustomStyleKeepsTheAssignedGlyph) {
@@ -187,7 +190,8 @@ TEST_F(RenderTest, TabColumnsLineUpTheFieldsWithAGapThatNeverVanishes) {
   list->SetColor(kFace);
   list->SetTabColumns(true);
   AddItems({"A\t(/a)", "Meine Downloads\t(/tmp/scratch/Downloads)",
-            "Ein sehr langer Name, der nicht in seine Spalte passt\t(/srv/ein/sehr/langer/Pfad/bis/hier)"});
+            "Ein sehr langer Name, der nicht in seine Spalte "
+            "passt\t(/srv/ein/sehr/langer/Pfad/bis/hier)"});
   list->doItemsLayout();
   const QImage image = list->viewport()->grab().toImage();
   std::vector<int> starts;
@@ -196,8 +200,10 @@ TEST_F(RenderTest, TabColumnsLineUpTheFieldsWithAGapThatNeverVanishes) {
   }
   ASSERT_NE(starts.front(), -1);
   EXPECT_EQ(starts, std::vector<int>(starts.size(), starts.front()));
-  EXPECT_LE(starts.front(), list->viewport()->width() * 2 / 3) << "a long name leaves the path room";
-  EXPECT_EQ(list->IndexOfItem(QStringLiteral("Meine Downloads\t(/tmp/scratch/Downloads)")), 2) << "texts stay";
+  EXPECT_LE(starts.front(), list->viewport()->width() * 2 / 3)
+      << "a long name leaves the path room";
+  EXPECT_EQ(list->IndexOfItem(QStringLiteral("Meine Downloads\t(/tmp/scratch/Downloads)")), 2)
+      << "texts stay";
 }
 
 // A greyed item is only drawn apart: it toggles, and its look and hint stay
@@ -228,7 +234,8 @@ TEST_F(RenderTest, AGreyedItemKeepsLookAndHintWhereverItStandsAndStillToggles) {
     for (int y = text.top(); y <= text.bottom(); ++y) {
       for (int x = text.left(); x <= text.right(); ++x) {
         const QColor pixel = image.pixelColor(x, y);
-        if (std::abs(pixel.red() - colour.red()) < 64 && std::abs(pixel.green() - colour.green()) < 64 &&
+        if (std::abs(pixel.red() - colour.red()) < 64 &&
+            std::abs(pixel.green() - colour.green()) < 64 &&
             std::abs(pixel.blue() - colour.blue()) < 64) {
           return true;
         }
@@ -264,7 +271,8 @@ TEST_F(KitListTest, CheckedColourFollowsTheFontColourUntilToldNot) {
 
 TEST_F(KitListTest, WordWrapGivesLongTextsTallerItems) {
   const int shortOne = list->AddItem("a short one");
-  const int longOne = list->AddItem("the long text that cannot fit on one line of this narrow list, so it wraps");
+  const int longOne =
+      list->AddItem("the long text that cannot fit on one line of this narrow list, so it wraps");
   EXPECT_EQ(list->ItemRect(shortOne).height(), 16);
   list->SetWordWrap(true);
   const int line = QFontMetrics(list->font()).height();

@@ -35,7 +35,8 @@ class PrintTest : public KitListTest {
 protected:
   void SetUp() override {
     KitListTest::SetUp();
-    list->SetPrintDeviceFactory([this] { return std::make_unique<RecordingDevice>(log, failAtStart); });
+    list->SetPrintDeviceFactory(
+        [this] { return std::make_unique<RecordingDevice>(log, failAtStart); });
   }
   std::vector<std::string> log;
   bool failAtStart = false;
@@ -62,13 +63,17 @@ TEST_P(PageBreakTest, LinesAreHundredUnitsApartAndPagesBreakAfterPrintLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageBreakTest,
-    ::testing::Values(
-        PageCase{"Empty", 60, 0, {"begin", "end"}},
-        PageCase{"ExactlyOnePage", 2, 2, {"begin", "7,100 0", "7,200 1", "end"}},
-        PageCase{"BreakAfterTwoLines", 2, 5,
-                 {"begin", "7,100 0", "7,200 1", "page", "7,100 2", "7,200 3", "page", "7,100 4", "end"}},
-        PageCase{"NoLinesMeansOneAPageWithoutBlankFirstPage", 0, 2,
-                 {"begin", "7,100 0", "page", "7,100 1", "end"}}),
+    ::testing::Values(PageCase{"Empty", 60, 0, {"begin", "end"}},
+                      PageCase{"ExactlyOnePage", 2, 2, {"begin", "7,100 0", "7,200 1", "end"}},
+                      PageCase{"BreakAfterTwoLines",
+                               2,
+                               5,
+                               {"begin", "7,100 0", "7,200 1", "page", "7,100 2", "7,200 3", "page",
+                                "7,100 4", "end"}},
+                      PageCase{"NoLinesMeansOneAPageWithoutBlankFirstPage",
+                               0,
+                               2,
+                               {"begin", "7,100 0", "page", "7,100 1", "end"}}),
     ByName());
 
 TEST_F(PrintTest, PrintScreenKeyPrintsUnlessPrintingIsOff) {

@@ -68,9 +68,9 @@ constexpr uid_t kNobody = 65534;
 class LockFolders : public ::testing::Test {
 protected:
   LockFolders()
-      : temp_(tree_.dir("tmp")), home_(tree_.dir("home")),
-        tmpdir_("TMPDIR", temp_.c_str()), homeVar_("HOME", home_.c_str()),
-        cache_("XDG_CACHE_HOME", nullptr), runtime_("XDG_RUNTIME_DIR", nullptr) {
+      : temp_(tree_.dir("tmp")), home_(tree_.dir("home")), tmpdir_("TMPDIR", temp_.c_str()),
+        homeVar_("HOME", home_.c_str()), cache_("XDG_CACHE_HOME", nullptr),
+        runtime_("XDG_RUNTIME_DIR", nullptr) {
     fs::permissions(temp_, fs::perms::all | fs::perms::sticky_bit, fs::perm_options::replace);
   }
 
@@ -153,25 +153,24 @@ TEST_P(LockFoldersPlanted, ATempFolderOthersCouldUseIsPassedOver) {
 
 INSTANTIATE_TEST_SUITE_P(
     Things, LockFoldersPlanted,
-    ::testing::Values(
-        Planted{"another_accounts_folder",
-                [](const fs::path& place, const fs::path&) {
-                  fs::create_directory(place);
-                  fs::permissions(place, fs::perms::owner_all, fs::perm_options::replace);
-                  ASSERT_EQ(::chown(place.c_str(), kNobody, kNobody), 0);
-                }},
-        Planted{"a_folder_open_to_all",
-                [](const fs::path& place, const fs::path&) {
-                  fs::create_directory(place);
-                  fs::permissions(place, fs::perms::all, fs::perm_options::replace);
-                }},
-        Planted{"a_link_to_a_private_folder",
-                [](const fs::path& place, const fs::path& elsewhere) {
-                  fs::create_directory_symlink(elsewhere, place);
-                }},
-        Planted{"a_file", [](const fs::path& place, const fs::path&) {
-                  std::ofstream(place) << "x";
-                }}),
+    ::testing::Values(Planted{"another_accounts_folder",
+                              [](const fs::path& place, const fs::path&) {
+                                fs::create_directory(place);
+                                fs::permissions(place, fs::perms::owner_all,
+                                                fs::perm_options::replace);
+                                ASSERT_EQ(::chown(place.c_str(), kNobody, kNobody), 0);
+                              }},
+                      Planted{"a_folder_open_to_all",
+                              [](const fs::path& place, const fs::path&) {
+                                fs::create_directory(place);
+                                fs::permissions(place, fs::perms::all, fs::perm_options::replace);
+                              }},
+                      Planted{"a_link_to_a_private_folder",
+                              [](const fs::path& place, const fs::path& elsewhere) {
+                                fs::create_directory_symlink(elsewhere, place);
+                              }},
+                      Planted{"a_file", [](const fs::path& place,
+                                           const fs::path&) { std::ofstream(place) << "x"; }}),
     [](const auto& param) { return std::string(param.param.label); });
 
 struct RuntimeCase {
@@ -248,7 +247,7 @@ TEST_F(LockFolders, ALockAnotherAccountHoldsNeverHoldsUpAStart) {
   fs::permissions(shared, fs::perms::all, fs::perm_options::replace);
   const EnvironmentOverride set("XDG_RUNTIME_DIR", shared.c_str());
   const std::string name = UniqueName("mutex");
-  (void)CreateNamedMutex(name);  // whatever a start leaves in the folder it uses
+  (void)CreateNamedMutex(name); // whatever a start leaves in the folder it uses
   for (const auto& entry : fs::directory_iterator(shared)) {
     ASSERT_EQ(::chown(entry.path().c_str(), kNobody, kNobody), 0);
   }

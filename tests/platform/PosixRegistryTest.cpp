@@ -107,15 +107,15 @@ TEST_P(PosixRegistryValueTest, KeepsTypeAndExactBytesAcrossReopening) {
   EXPECT_EQ(value.data, stored.data);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, PosixRegistryValueTest,
-    testing::Values(StoredValue{"empty_binary", kRegBinary, {}},
-                    StoredValue{"text_with_nuls", kRegSz, {'a', 0, 'b', 0}},
-                    StoredValue{"dword", kRegDword, {0x2a, 0, 0, 0x80}},
-                    StoredValue{"qword_kept_raw", 11, {1, 2, 3, 4, 5, 6, 7, 8}},
-                    StoredValue{"type_beyond_the_known", 0xFFFF0001u, {0xff}},
-                    StoredValue{"not_utf8", kRegSz, {0xC3, 0x28, 0xFF, 0}}),
-    [](const auto& test) { return std::string(test.param.label); });
+INSTANTIATE_TEST_SUITE_P(Kinds, PosixRegistryValueTest,
+                         testing::Values(StoredValue{"empty_binary", kRegBinary, {}},
+                                         StoredValue{"text_with_nuls", kRegSz, {'a', 0, 'b', 0}},
+                                         StoredValue{"dword", kRegDword, {0x2a, 0, 0, 0x80}},
+                                         StoredValue{
+                                             "qword_kept_raw", 11, {1, 2, 3, 4, 5, 6, 7, 8}},
+                                         StoredValue{"type_beyond_the_known", 0xFFFF0001u, {0xff}},
+                                         StoredValue{"not_utf8", kRegSz, {0xC3, 0x28, 0xFF, 0}}),
+                         [](const auto& test) { return std::string(test.param.label); });
 
 TEST(PosixRegistryTest, SubkeysComeInNameOrderAndValuesInCreationOrder) {
   ScopedHive hive;
@@ -254,7 +254,8 @@ TEST(PosixRegistryTest, TwoConnectionsShareOneHive) {
   }
   // Both write in turn without tripping over the other's lock.
   for (int round = 0; round < 20; ++round) {
-    ASSERT_EQ(theirs->SetValue("t" + std::to_string(round), kRegDword, Bytes("0000")), RegStatus::Ok);
+    ASSERT_EQ(theirs->SetValue("t" + std::to_string(round), kRegDword, Bytes("0000")),
+              RegStatus::Ok);
     ASSERT_EQ(mine->SetValue("m" + std::to_string(round), kRegDword, Bytes("0000")), RegStatus::Ok);
   }
   EXPECT_EQ(ValueNames(*mine).size(), 41U);
@@ -325,11 +326,11 @@ std::string ForeignDatabase() {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PosixRegistryForeignFileTest,
-    testing::Values(
-        ForeignFile{"garbage", [] { return std::string(4096, '\x5a'); }},
-        ForeignFile{"text", [] { return std::string("not a database\n"); }},
-        ForeignFile{"truncated_header", [] { return std::string("SQLite format 3\0\x10\x00", 18); }},
-        ForeignFile{"foreign_database", ForeignDatabase}),
+    testing::Values(ForeignFile{"garbage", [] { return std::string(4096, '\x5a'); }},
+                    ForeignFile{"text", [] { return std::string("not a database\n"); }},
+                    ForeignFile{"truncated_header",
+                                [] { return std::string("SQLite format 3\0\x10\x00", 18); }},
+                    ForeignFile{"foreign_database", ForeignDatabase}),
     [](const auto& test) { return std::string(test.param.label); });
 
 struct DamagedHive {
@@ -459,7 +460,8 @@ TEST_P(PosixRegistryUnwritableTest, TheHiveIsReadWhereNothingCanBeWritten) {
 INSTANTIATE_TEST_SUITE_P(Places, PosixRegistryUnwritableTest,
                          testing::Values(test::Unwritable::DiskFull, test::Unwritable::ReadOnly),
                          [](const auto& test) {
-                           return test.param == test::Unwritable::DiskFull ? "DiskFull" : "ReadOnly";
+                           return test.param == test::Unwritable::DiskFull ? "DiskFull"
+                                                                           : "ReadOnly";
                          });
 
 TEST(PosixRegistryTest, ASnapshotKeepsOneStateWhileAnotherConnectionChangesIt) {
@@ -506,14 +508,17 @@ TEST(PosixRegistryTest, TheHiveLivesInTheConfigFolderUnlessNamedExplicitly) {
   const EnvironmentOverride home("HOME", tree.path("home").c_str());
   {
     const EnvironmentOverride config("XDG_CONFIG_HOME", tree.path("config").c_str());
-    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Keep), tree.path("config/fegolin/registry.db").string());
+    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Keep),
+              tree.path("config/fegolin/registry.db").string());
     EXPECT_FALSE(std::filesystem::exists(tree.path("config/fegolin")));
-    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create), tree.path("config/fegolin/registry.db").string());
+    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create),
+              tree.path("config/fegolin/registry.db").string());
     EXPECT_TRUE(std::filesystem::is_directory(tree.path("config/fegolin")));
   }
   {
     const EnvironmentOverride relative("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create), tree.path("home/.config/fegolin/registry.db").string());
+    EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create),
+              tree.path("home/.config/fegolin/registry.db").string());
   }
   const EnvironmentOverride explicitHive("FEGOLIN_REGISTRY", ":memory:");
   EXPECT_EQ(posix::HiveLocation(posix::HiveFolder::Create), ":memory:");

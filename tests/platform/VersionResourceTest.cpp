@@ -37,7 +37,8 @@ TEST(VersionResource, RunningProgramCarriesTheProgramsStrings) {
   EXPECT_EQ(QueryString(*resource, block + "CompanyName"), "Norvalt");
   EXPECT_EQ(QueryString(*resource, block + "File"), "Cleans Folders defined by Users");
   // Paths compare without regard to case, as in a real resource.
-  EXPECT_EQ(QueryString(*resource, "\\stringfileinfo\\080704e4\\productversion"), FEGOLIN_PRODUCT_VERSION);
+  EXPECT_EQ(QueryString(*resource, "\\stringfileinfo\\080704e4\\productversion"),
+            FEGOLIN_PRODUCT_VERSION);
 }
 
 TEST(VersionResource, MissingValuesAndOtherBlocksAnswerNothing) {

@@ -89,7 +89,7 @@ bool WaitForFile(const fs::path& file) {
 
 struct LaunchCase {
   const char* label;
-  const char* folder;  // holds the executable
+  const char* folder; // holds the executable
 
   friend void PrintTo(const LaunchCase& c, std::ostream* os) { *os << c.folder; }
 };
@@ -111,12 +111,14 @@ TEST_P(AutoStartLaunch, StartsTheProgramAtItsPathWithoutArguments) {
   ASSERT_TRUE(platform::RegisterAutoStart("Fegolin", program.string()));
   const fs::path entry = fs::path(std::getenv("XDG_CONFIG_HOME")) / "autostart" / "fegolin.desktop";
 
-  const RunResult validated = RunProgram({"desktop-file-validate", entry.string()}, tree_.path("validate.txt"));
+  const RunResult validated =
+      RunProgram({"desktop-file-validate", entry.string()}, tree_.path("validate.txt"));
   EXPECT_EQ(validated.status, 0) << validated.output;
   EXPECT_EQ(validated.output.find("error"), std::string::npos) << validated.output;
   EXPECT_EQ(validated.output.find("warning"), std::string::npos) << validated.output;
 
-  const RunResult launched = RunProgram({"gio", "launch", entry.string()}, tree_.path("launch.txt"));
+  const RunResult launched =
+      RunProgram({"gio", "launch", entry.string()}, tree_.path("launch.txt"));
   ASSERT_EQ(launched.status, 0) << launched.output << "\n" << ReadFile(entry);
   ASSERT_TRUE(WaitForFile(marker)) << ReadFile(entry);
   EXPECT_EQ(ReadFile(marker), program.string() + "|0");
@@ -125,14 +127,13 @@ TEST_P(AutoStartLaunch, StartsTheProgramAtItsPathWithoutArguments) {
 // Every character the desktop-entry rules reserve, and those that stay
 // special inside quotes; '%' is missing because GLib looks the program up
 // before it undoes the doubled '%', so no GLib session can start such a path.
-INSTANTIATE_TEST_SUITE_P(
-    Paths, AutoStartLaunch,
-    ::testing::Values(LaunchCase{"Plain", "bin"},
-                      LaunchCase{"Blanks", "my apps/Fegolin 1.0"},
-                      LaunchCase{"QuotesAndDollar", "it's \"$HOME\""},
-                      LaunchCase{"BackslashAndBacktick", "a\\b `c`"},
-                      LaunchCase{"ShellCharacters", "x;y&z|w<v>u*t?s#r(q)~p"}),
-    [](const auto& p) { return std::string(p.param.label); });
+INSTANTIATE_TEST_SUITE_P(Paths, AutoStartLaunch,
+                         ::testing::Values(LaunchCase{"Plain", "bin"},
+                                           LaunchCase{"Blanks", "my apps/Fegolin 1.0"},
+                                           LaunchCase{"QuotesAndDollar", "it's \"$HOME\""},
+                                           LaunchCase{"BackslashAndBacktick", "a\\b `c`"},
+                                           LaunchCase{"ShellCharacters", "x;y&z|w<v>u*t?s#r(q)~p"}),
+                         [](const auto& p) { return std::string(p.param.label); });
 
 } // namespace
 } // namespace fegolin

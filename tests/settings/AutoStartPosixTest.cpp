@@ -13,7 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path ConfigHome() { return fs::path(std::getenv("XDG_CONFIG_HOME")); }
+fs::path ConfigHome() {
+  return fs::path(std::getenv("XDG_CONFIG_HOME"));
+}
 
 std::string Entry(const fs::path& home) {
   std::ifstream in(home / "autostart" / "fegolin.desktop");
@@ -48,7 +50,7 @@ TEST_F(AutoStartEntry, IsADesktopEntryNamedAfterTheTitle) {
 struct ExecCase {
   const char* label;
   const char* path;
-  const char* exec;  // as it stands in the file
+  const char* exec; // as it stands in the file
 };
 
 class AutoStartExec : public AutoStartEntry, public ::testing::WithParamInterface<ExecCase> {};
@@ -66,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ExecCase{"Plain", "/opt/fegolin/bin/fegolin", "/opt/fegolin/bin/fegolin"},
                       ExecCase{"Blank", "/opt/my apps/fegolin", "\"/opt/my apps/fegolin\""},
                       ExecCase{"Percent", "/opt/100%/fegolin", "/opt/100%%/fegolin"},
-                      ExecCase{"QuoteAndDollar", "/opt/a\"b$c/fegolin", "\"/opt/a\\\\\"b\\\\$c/fegolin\""},
+                      ExecCase{"QuoteAndDollar", "/opt/a\"b$c/fegolin",
+                               "\"/opt/a\\\\\"b\\\\$c/fegolin\""},
                       ExecCase{"Backslash", "/opt/a\\b/fegolin", "\"/opt/a\\\\\\\\b/fegolin\""},
                       ExecCase{"Newline", "/opt/a\nb/fegolin", "\"/opt/a\\nb/fegolin\""}),
     [](const auto& p) { return std::string(p.param.label); });

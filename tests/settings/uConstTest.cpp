@@ -48,15 +48,15 @@ TEST_P(MessageTable, MatchesTheWholeNameWithItsLetterCase) {
 INSTANTIATE_TEST_SUITE_P(
     NineTexts, MessageTable,
     ::testing::Values(
-        MessageCase{csSetToDefaultEntriesDlg, u"Reset all Entries to Defaults?", u"Alle Einträge auf Vorgabe stellen?"},
+        MessageCase{csSetToDefaultEntriesDlg, u"Reset all Entries to Defaults?",
+                    u"Alle Einträge auf Vorgabe stellen?"},
         MessageCase{csDeleteAllEntriesDlg, u"Delete All Entries?", u"Alle Einträge löschen?"},
         MessageCase{csRenameEntryDlgTitle, u"Rename Entry", u"Eintrag umbenennen"},
         MessageCase{csRenameEntryDlgLabel, u"Enter new Name:", u"Neuen Namen eingeben:"},
         MessageCase{csWorkingLabel, u"Working...", u"Arbeite..."},
         MessageCase{csIdleLabel, u"Idle...", u"Untätig..."},
         MessageCase{csSeconds, u"Seconds", u"Sekunden"},
-        MessageCase{csMinutes, u"Minutes", u"Minuten"},
-        MessageCase{csHours, u"Hours", u"Stunden"}),
+        MessageCase{csMinutes, u"Minutes", u"Minuten"}, MessageCase{csHours, u"Hours", u"Stunden"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(MessageTableUmlauts, AreSingleUtf16Units) {

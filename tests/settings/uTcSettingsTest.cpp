@@ -113,14 +113,15 @@ protected:
 TEST_F(SettingsStore, FirstLoadStoresExactlyTheNineOptionsWithTheirDefaults) {
   { TcSettings settings(form_, list_); }
 
-  const std::vector<std::string> expected{"Show Splash", "Save Window Size", "Show Tipps on Startup",
-                                          "Start with Windows", "Run Interval", "Run Interval Value",
-                                          "Language", "Form Height", "Form Width"};
+  const std::vector<std::string> expected{
+      "Show Splash",        "Save Window Size", "Show Tipps on Startup",
+      "Start with Windows", "Run Interval",     "Run Interval Value",
+      "Language",           "Form Height",      "Form Width"};
   EXPECT_EQ(ValueNames(kRegKeyApp), expected);
   const std::map<std::string, std::uint32_t> defaults{
-      {"Show Splash", 1},  {"Save Window Size", 1},   {"Show Tipps on Startup", 0},
-      {"Start with Windows", 1}, {"Run Interval", 2}, {"Run Interval Value", 5},
-      {"Language", 2},     {"Form Height", 305},      {"Form Width", 452}};
+      {"Show Splash", 1},        {"Save Window Size", 1}, {"Show Tipps on Startup", 0},
+      {"Start with Windows", 1}, {"Run Interval", 2},     {"Run Interval Value", 5},
+      {"Language", 2},           {"Form Height", 305},    {"Form Width", 452}};
   for (const auto& [name, number] : defaults) {
     const auto stored = Raw(kRegKeyApp, name);
     ASSERT_TRUE(stored) << name;
@@ -146,7 +147,7 @@ TEST_F(SettingsStore, FirstLoadPutsTheDefaultsIntoTheControls) {
 
 TEST_F(SettingsStore, LoadTakesTheStoredValuesAndLeavesThemAsTheyAre) {
   Store(Option::ShowSplash, false, TFieldType::ftBoolean);
-  Store(Option::ShowTipps, std::int32_t{7}, TFieldType::ftInteger);  // any non-zero is true
+  Store(Option::ShowTipps, std::int32_t{7}, TFieldType::ftInteger); // any non-zero is true
   Store(Option::StartWithWindows, false, TFieldType::ftBoolean);
   Store(Option::RunInterval, std::int32_t{0}, TFieldType::ftInteger);
   Store(Option::RunIntervalValue, std::int32_t{42}, TFieldType::ftInteger);
@@ -277,9 +278,10 @@ TEST_F(SettingsStore, APickedLanguageIsCurrentAtOnceAndStoredOnlyBySave) {
   TcSettings settings(form_, list_);
   // Group item index -> language code; indexes outside the group keep the
   // language picked before.
-  for (const auto& [index, language] : {std::pair{1, kLanguageEnglish}, std::pair{-1, kLanguageEnglish},
-                                       std::pair{0, kLanguageGerman}, std::pair{2, kLanguageGerman},
-                                       std::pair{1, kLanguageEnglish}}) {
+  for (const auto& [index, language] :
+       {std::pair{1, kLanguageEnglish}, std::pair{-1, kLanguageEnglish},
+        std::pair{0, kLanguageGerman}, std::pair{2, kLanguageGerman},
+        std::pair{1, kLanguageEnglish}}) {
     settings.SetLanguage(index);
     EXPECT_EQ(CurrentLanguage(), language) << "index " << index;
     EXPECT_EQ(Raw(kRegKeyApp, "Language")->data, Dword(2));

@@ -62,8 +62,9 @@ std::shared_ptr<DesktopProcess::State> Spawn(const SpawnRequest& request) {
   sigfillset(&all);
   Check(posix_spawnattr_setsigmask(&setup.attributes_, &none), "signal mask");
   Check(posix_spawnattr_setsigdefault(&setup.attributes_, &all), "signal defaults");
-  Check(posix_spawnattr_setflags(&setup.attributes_,
-                                 POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF),
+  Check(posix_spawnattr_setflags(&setup.attributes_, POSIX_SPAWN_SETPGROUP |
+                                                         POSIX_SPAWN_SETSIGMASK |
+                                                         POSIX_SPAWN_SETSIGDEF),
         "spawn flags");
 
   std::vector<std::string> argStrings{request.program};

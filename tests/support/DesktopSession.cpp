@@ -33,7 +33,7 @@ constexpr const char* kWaylandSocket = "wayland-fegolin";
 // Variables of the desktop around the tests that would let a program in the
 // session reach out of it.
 constexpr const char* kForeignVariables[] = {
-    "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "XAUTHORITY", "SESSION_MANAGER",
+    "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "XAUTHORITY",       "SESSION_MANAGER",
     "QT_QPA_PLATFORMTHEME",     "DESKTOP_SESSION", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP"};
 
 // A pipe's descriptor, closed on every way out.
@@ -125,17 +125,20 @@ struct DesktopSession::Impl {
   int logCount = 0;
 
   std::filesystem::path logFile(const std::string& program) {
-    return tree.path("logs") /
-           (std::to_string(++logCount) + '-' + std::filesystem::path(program).filename().string() + ".log");
+    return tree.path("logs") / (std::to_string(++logCount) + '-' +
+                                std::filesystem::path(program).filename().string() + ".log");
   }
 
-  std::shared_ptr<DesktopProcess::State> spawn(const std::string& program, std::vector<std::string> args,
+  std::shared_ptr<DesktopProcess::State> spawn(const std::string& program,
+                                               std::vector<std::string> args,
                                                Environment environment, int passAsFd3 = -1) {
-    return detail::Spawn({program, std::move(args), std::move(environment), logFile(program), passAsFd3});
+    return detail::Spawn(
+        {program, std::move(args), std::move(environment), logFile(program), passAsFd3});
   }
 
   // Runs a tool of the session to its end; throws when it fails.
-  void run(const std::string& program, std::vector<std::string> args, const Environment& environment) {
+  void run(const std::string& program, std::vector<std::string> args,
+           const Environment& environment) {
     auto state = spawn(program, std::move(args), environment);
     const DesktopProcess process(state);
     if (!process.waitForExit(kToolTimeout)) {
@@ -149,8 +152,9 @@ struct DesktopSession::Impl {
   // Starts a server that writes a line to its descriptor 3 once it takes
   // connections (Xvfb's display number, dbus-daemon's address), and returns
   // that line.
-  std::string startWithReadyLine(std::shared_ptr<DesktopProcess::State>& server, const std::string& program,
-                                 std::vector<std::string> args, const Environment& environment) {
+  std::string startWithReadyLine(std::shared_ptr<DesktopProcess::State>& server,
+                                 const std::string& program, std::vector<std::string> args,
+                                 const Environment& environment) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
       throw std::runtime_error("cannot create a pipe for " + program);
@@ -188,11 +192,11 @@ struct DesktopSession::Impl {
   }
 
   void startXServer(const Environment& environment) {
-    const std::string screen = std::to_string(options.width) + 'x' + std::to_string(options.height) + 'x' +
-                               std::to_string(options.depth);
+    const std::string screen = std::to_string(options.width) + 'x' +
+                               std::to_string(options.height) + 'x' + std::to_string(options.depth);
     display = ':' + startWithReadyLine(xserver, "Xvfb",
-                                       {"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-dpi",
-                                        "96", "-noreset"},
+                                       {"-displayfd", "3", "-screen", "0", screen, "-nolisten",
+                                        "tcp", "-dpi", "96", "-noreset"},
                                        environment);
     x = std::make_unique<detail::XConnection>(display);
   }
@@ -200,11 +204,14 @@ struct DesktopSession::Impl {
   // A bus that knows no services to start on demand: nothing from the
   // machine joins it.
   void startBus(const Environment& environment) {
-    const auto config = tree.file("bus.conf", R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+    const auto config = tree.file(
+        "bus.conf",
+        R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
-  <listen>unix:path=)" + (runtime.path() / "bus").string() + R"(</listen>
+  <listen>unix:path=)" +
+            (runtime.path() / "bus").string() + R"(</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
@@ -214,7 +221,8 @@ struct DesktopSession::Impl {
 </busconfig>
 )");
     busAddress = startWithReadyLine(
-        bus, "dbus-daemon", {"--config-file=" + config.string(), "--nofork", "--nopidfile", "--print-address=3"},
+        bus, "dbus-daemon",
+        {"--config-file=" + config.string(), "--nofork", "--nopidfile", "--print-address=3"},
         environment);
   }
 
@@ -222,13 +230,15 @@ struct DesktopSession::Impl {
     const bool nested = options.wayland == Compositor::Nested;
     // The pixman renderer draws without a GPU; --debug lets
     // weston-screenshooter take its pictures.
-    compositor = spawn("weston",
-                       {nested ? "--backend=x11-backend.so" : "--backend=headless-backend.so", "--use-pixman",
-                        "--width=" + std::to_string(options.width), "--height=" + std::to_string(options.height),
-                        std::string("--socket=") + kWaylandSocket, "--idle-time=0", "--no-config", "--debug"},
-                       environment);
+    compositor = spawn(
+        "weston",
+        {nested ? "--backend=x11-backend.so" : "--backend=headless-backend.so", "--use-pixman",
+         "--width=" + std::to_string(options.width), "--height=" + std::to_string(options.height),
+         std::string("--socket=") + kWaylandSocket, "--idle-time=0", "--no-config", "--debug"},
+        environment);
     const auto socket = runtime.path() / kWaylandSocket;
-    if (!WaitUntil([&] { return std::filesystem::exists(socket) && !Reap(*compositor); }, kStartTimeout)) {
+    if (!WaitUntil([&] { return std::filesystem::exists(socket) && !Reap(*compositor); },
+                   kStartTimeout)) {
       throw std::runtime_error("weston did not start:\n" + Tail(ReadFile(compositor->log)));
     }
   }
@@ -240,7 +250,8 @@ struct DesktopSession::Impl {
     }
     // Anywhere in the tree: under a window manager the panel sits in a frame.
     for (const WindowId window : x->subtree(x->root())) {
-      if (x->pid(window) == tray->pid && x->windowClass(window).first == "panel" && x->viewable(window)) {
+      if (x->pid(window) == tray->pid && x->windowClass(window).first == "panel" &&
+          x->viewable(window)) {
         return window;
       }
     }
@@ -262,8 +273,9 @@ struct DesktopSession::Impl {
         }
       }
     }
-    std::sort(icons.begin(), icons.end(),
-              [](const ScreenRect& a, const ScreenRect& b) { return std::pair(a.x, a.y) < std::pair(b.x, b.y); });
+    std::sort(icons.begin(), icons.end(), [](const ScreenRect& a, const ScreenRect& b) {
+      return std::pair(a.x, a.y) < std::pair(b.x, b.y);
+    });
     return icons;
   }
 
@@ -298,19 +310,22 @@ struct DesktopSession::Impl {
     std::filesystem::create_directories(folder, ec);
     if (x) {
       try {
-        run("import", {"-display", display, "-window", "root", (folder / "screen.png").string()}, environment);
+        run("import", {"-display", display, "-window", "root", (folder / "screen.png").string()},
+            environment);
       } catch (const std::exception& error) {
         std::cerr << "desktop session: no screenshot: " << error.what() << '\n';
       }
     }
     std::filesystem::copy(tree.path("logs"), folder,
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing,
                           ec);
     for (const auto& state : launched) {
       std::cerr << "--- output of " << state->name << " (pid " << state->pid << ") ---\n"
                 << Tail(ReadFile(state->log)) << '\n';
     }
-    std::cerr << "desktop session: screenshot and program output kept in " << folder.string() << '\n';
+    std::cerr << "desktop session: screenshot and program output kept in " << folder.string()
+              << '\n';
   }
 };
 
@@ -351,7 +366,8 @@ DesktopSession::~DesktopSession() {
   try {
     impl_->keepEvidence(environment());
   } catch (const std::exception& error) {
-    std::cerr << "desktop session: cannot keep the evidence of the failure: " << error.what() << '\n';
+    std::cerr << "desktop session: cannot keep the evidence of the failure: " << error.what()
+              << '\n';
   }
   for (const auto& state : impl_->launched) {
     KillGroup(*state);
@@ -449,17 +465,20 @@ void DesktopSession::waylandScreenshot(const std::filesystem::path& file) const 
   // of its own.
   static int count = 0;
   const auto folder = impl_->tree.dir("screenshots/" + std::to_string(++count));
-  impl_->run("sh", {"-c", "cd \"$1\" && exec weston-screenshooter", "sh", folder.string()}, environment());
+  impl_->run("sh", {"-c", "cd \"$1\" && exec weston-screenshooter", "sh", folder.string()},
+             environment());
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (entry.path().extension() == ".png") {
-      std::filesystem::copy_file(entry.path(), file, std::filesystem::copy_options::overwrite_existing);
+      std::filesystem::copy_file(entry.path(), file,
+                                 std::filesystem::copy_options::overwrite_existing);
       return;
     }
   }
   throw std::runtime_error("weston-screenshooter left no picture");
 }
 
-DesktopProcess DesktopSession::launch(const std::string& program, const std::vector<std::string>& args,
+DesktopProcess DesktopSession::launch(const std::string& program,
+                                      const std::vector<std::string>& args,
                                       const Environment& overrides) {
   Environment environment = this->environment();
   for (const auto& [name, value] : overrides) {
@@ -495,11 +514,13 @@ void DesktopSession::startTray() {
   // mapped (seen about once in fifteen runs under load); a second trayer
   // gets its panel shown. Twice is enough: a real fault fails both times.
   for (int attempt = 1;; ++attempt) {
-    impl_->tray = impl_->spawn("trayer",
-                               {"--edge", "top", "--align", "right", "--SetDockType", "true", "--transparent",
-                                "false", "--tint", "0x202020", "--widthtype", "request", "--height", "24"},
-                               environment());
-    if (WaitUntil([&] { return trayOwned() && impl_->trayPanel(); }, attempt == 1 ? 5s : kStartTimeout)) {
+    impl_->tray =
+        impl_->spawn("trayer",
+                     {"--edge", "top", "--align", "right", "--SetDockType", "true", "--transparent",
+                      "false", "--tint", "0x202020", "--widthtype", "request", "--height", "24"},
+                     environment());
+    if (WaitUntil([&] { return trayOwned() && impl_->trayPanel(); },
+                  attempt == 1 ? 5s : kStartTimeout)) {
       return;
     }
     if (attempt == 2) {
@@ -619,8 +640,8 @@ void DesktopSession::drag(int fromX, int fromY, int toX, int toY, int button) co
   const std::string b = std::to_string(button);
   auto args = impl_->moveTo(fromX, fromY);
   args.insert(args.end(), {"mousedown", b, "mousemove", "--sync", std::to_string((fromX + toX) / 2),
-                           std::to_string((fromY + toY) / 2), "mousemove", "--sync", std::to_string(toX),
-                           std::to_string(toY), "mouseup", b});
+                           std::to_string((fromY + toY) / 2), "mousemove", "--sync",
+                           std::to_string(toX), std::to_string(toY), "mouseup", b});
   impl_->xdotool(std::move(args), environment());
 }
 
@@ -639,19 +660,21 @@ void DesktopSession::type(std::string_view text) const {
 // --- Pictures ---------------------------------------------------------------------
 
 bool DesktopSession::onScreen(const ScreenRect& rect) const {
-  return rect.x >= 0 && rect.y >= 0 && rect.width > 0 && rect.height > 0 && rect.x + rect.width <= width() &&
-         rect.y + rect.height <= height();
+  return rect.x >= 0 && rect.y >= 0 && rect.width > 0 && rect.height > 0 &&
+         rect.x + rect.width <= width() && rect.y + rect.height <= height();
 }
 
 std::uint32_t DesktopSession::pixel(int x, int y) const {
   if (!onScreen({x, y, 1, 1})) {
-    throw std::out_of_range("no pixel at " + std::to_string(x) + "," + std::to_string(y) + " on the screen");
+    throw std::out_of_range("no pixel at " + std::to_string(x) + "," + std::to_string(y) +
+                            " on the screen");
   }
   return impl_->x->pixel(x, y);
 }
 
 void DesktopSession::screenshot(const std::filesystem::path& file) const {
-  impl_->run("import", {"-display", impl_->display, "-window", "root", file.string()}, environment());
+  impl_->run("import", {"-display", impl_->display, "-window", "root", file.string()},
+             environment());
 }
 
 } // namespace fegolin::test

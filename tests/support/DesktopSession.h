@@ -6,11 +6,10 @@
 // panel at the top right of the screen), and the programs a test launches
 // into it. On request it adds a private D-Bus session bus (dbus-daemon),
 // and a Wayland compositor (weston) either headless or nested in the X
-// display, where its output and input go through one X window. The programs share the session's own registry hive,
-// configuration, runtime and temp folders, so a second instance finds the
-// first. Everything it started ends with it. A test that fails leaves a
-// screenshot and the programs' output in
-// $FEGOLIN_TEST_SCRATCH/failures/<suite>.<test>/ and prints the output.
+// display, where its output and input go through one X window. The programs share the session's own
+// registry hive, configuration, runtime and temp folders, so a second instance finds the first.
+// Everything it started ends with it. A test that fails leaves a screenshot and the programs'
+// output in $FEGOLIN_TEST_SCRATCH/failures/<suite>.<test>/ and prints the output.
 //
 // In a test registered with fegolin_add_e2e_test(... PROGRAMS fegolin)
 // (cmake/FegolinE2E.cmake):

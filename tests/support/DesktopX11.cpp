@@ -194,12 +194,14 @@ void XConnection::close(WindowId window) const {
 std::uint32_t XConnection::pixel(int x, int y) const {
   XImage* image = XGetImage(display_, root(), x, y, 1, 1, AllPlanes, ZPixmap);
   if (image == nullptr) {
-    throw std::runtime_error("cannot read the screen at " + std::to_string(x) + "," + std::to_string(y));
+    throw std::runtime_error("cannot read the screen at " + std::to_string(x) + "," +
+                             std::to_string(y));
   }
   const unsigned long value = XGetPixel(image, 0, 0);
   const Visual* visual = XDefaultVisual(display_, XDefaultScreen(display_));
   const std::uint32_t rgb = (Channel(value, visual->red_mask) << 16) |
-                            (Channel(value, visual->green_mask) << 8) | Channel(value, visual->blue_mask);
+                            (Channel(value, visual->green_mask) << 8) |
+                            Channel(value, visual->blue_mask);
   XDestroyImage(image);
   return rgb;
 }

@@ -13,8 +13,7 @@ namespace fegolin::test {
 // go: holds files open or a folder as its current folder meanwhile.
 class Holder {
 public:
-  template <typename F>
-  explicit Holder(F setup) {
+  template <typename F> explicit Holder(F setup) {
     int toChild[2];
     int toParent[2];
     if (::pipe(toChild) != 0 || ::pipe(toParent) != 0) {

@@ -60,7 +60,8 @@ void AdoptTestEnvironment() {
   if (const char* own = std::getenv("FEGOLIN_TEST_TMPDIR"); own != nullptr && *own != '\0') {
     SetVariable("TMPDIR", own);
   }
-  for (const char* name : {"TMPDIR", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "FEGOLIN_TEST_SCRATCH"}) {
+  for (const char* name :
+       {"TMPDIR", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "FEGOLIN_TEST_SCRATCH"}) {
     if (const char* value = std::getenv(name)) {
       SetVariable(name, WindowsPath(value));
     }
@@ -90,7 +91,8 @@ std::string NarrowFromUtf8(std::string_view utf8) {
   wide.resize(static_cast<std::size_t>(
       MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size)));
   const int wideSize = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, narrow.data(), length, nullptr, nullptr);
   return narrow;

@@ -21,10 +21,9 @@ std::filesystem::path ScratchBase() {
 // that left read-only folders behind can still be cleaned up.
 void MakeWritable(const std::filesystem::path& root) {
   std::error_code ec;
-  std::filesystem::permissions(root, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add |
-                                   std::filesystem::perm_options::nofollow,
-                               ec);
+  std::filesystem::permissions(
+      root, std::filesystem::perms::owner_all,
+      std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ec);
   for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
     if (it->is_symlink(ec)) {

@@ -27,4 +27,3 @@ void PrepareTestEnvironment() {
 }
 
 } // namespace fegolin::test
-
