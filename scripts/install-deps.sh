@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format git
   libsqlite3-dev libgtest-dev libjpeg-dev libsimpleini-dev
   qt6-base-dev libgl-dev libxkbcommon-dev libqt6svg6 qt6-tools-dev qt6-l10n-tools
   xvfb xauth trayer xdotool x11-utils imagemagick libx11-dev openbox
