@@ -1,7 +1,9 @@
 # Sourced by the screenshot scripts, with $here and $display set: a private
 # Xvfb display, a scratch folder $work (with config/ and run/), the program
-# started into $app ended on exit, and `crop WINDOW NAME`, which saves the
-# window as it shows on the screen to $here/NAME.png. FEGOLIN_SHOT_SCREEN
+# started into $app ended on exit, `wait_for_main_window [SECONDS]`, which sets
+# $window to the program's main window once it shows (20 s by default), and
+# `crop WINDOW NAME`, which saves the window as it shows on the screen to
+# $here/NAME.png. FEGOLIN_SHOT_SCREEN
 # sets the screen (1024x768x24 by default).
 work=$(mktemp -d)
 mkdir -p "$work/config" "$work/run"
@@ -23,4 +25,15 @@ crop() {
   import -window root "$work/root.png"
   eval "$(xdotool getwindowgeometry --shell "$1")"
   convert "$work/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$here/$2.png"
+}
+
+wait_for_main_window() {
+  window=
+  for _ in $(seq $((${1:-20} * 5))); do
+    window=$(xdotool search --onlyvisible --name '^Fegolin$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  [ -n "$window" ] || { echo "no window" >&2; exit 1; }
+  sleep 1
 }

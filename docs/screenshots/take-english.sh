@@ -20,14 +20,7 @@ FEGOLIN_REGISTRY="$work/registry.db" "$binary" --reg-import "$work/english.reg"
 FEGOLIN_REGISTRY="$work/registry.db" XDG_CONFIG_HOME="$work/config" \
   XDG_RUNTIME_DIR="$work/run" TMPDIR=/var/tmp "$binary" &
 app=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Fegolin$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "no window" >&2; exit 1; }
-sleep 1
+wait_for_main_window 20
 xdotool windowfocus --sync "$window"
 
 # Ctrl+Tab moves to the next page: info, help, status, folders, options.

@@ -20,14 +20,7 @@ trap 'kill "$app" 2>/dev/null || true; sleep 0.5; umount "$disk" 2>/dev/null || 
 FEGOLIN_REGISTRY="$disk/registry.db" XDG_CONFIG_HOME="$work/config" \
   XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" "$binary" -ns &
 app=$!
-window=
-for _ in $(seq 50); do
-  window=$(xdotool search --onlyvisible --name '^Fegolin$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "no window" >&2; exit 1; }
-sleep 1
+wait_for_main_window 10
 eval "$(xdotool getwindowgeometry --shell "$window")"
 
 # Tick "User Temp" (the script's own temp folder; nothing is cleaned), fill

@@ -47,14 +47,7 @@ start() {
 
 # No notification area here: the window shows by itself after a few seconds.
 start
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Fegolin$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "no window" >&2; exit 1; }
-sleep 1
+wait_for_main_window 20
 xdotool windowfocus --sync "$window"
 
 # A later start opens on the Info page; Ctrl+Tab moves to the next page:

@@ -18,14 +18,7 @@ display=${FEGOLIN_SHOT_DISPLAY:-:57}
 FEGOLIN_REGISTRY="$work/registry.db" XDG_CONFIG_HOME="$work/config" \
   XDG_RUNTIME_DIR="$work/run" TMPDIR=/var/tmp "$binary" -ns &
 app=$!
-window=
-for _ in $(seq 50); do
-  window=$(xdotool search --onlyvisible --name '^Fegolin$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "no window" >&2; exit 1; }
-sleep 1
+wait_for_main_window 10
 xdotool windowfocus --sync "$window"
 
 shot() { crop "$window" "$1"; }
