@@ -273,8 +273,10 @@ TEST_F(LockFolders, AGuardHeldForGoodMakesAStartGiveUpNotHang) {
 
 // A request is only ever sent to a socket of our own.
 TEST_F(LockFolders, NoServerNameIsGivenForSomethingOfAnotherAccounts) {
-  // A short folder: a socket's path must fit into sockaddr_un.
-  const fs::path runtime = tree_.dir("r");
+  // A folder straight in the test's scratch folder, not deeper in the tree:
+  // a socket's path must fit into sockaddr_un wherever the build lies.
+  const fs::path runtime = fs::path(std::getenv("FEGOLIN_TEST_SCRATCH")) / "r";
+  fs::create_directories(runtime);
   fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
   const EnvironmentOverride set("XDG_RUNTIME_DIR", runtime.c_str());
   const std::string name = UniqueName("socket");
@@ -287,6 +289,7 @@ TEST_F(LockFolders, NoServerNameIsGivenForSomethingOfAnotherAccounts) {
   fs::remove(path);
   std::ofstream(path) << "x";
   EXPECT_EQ(LocalServerName(name), "") << "not a socket";
+  fs::remove(path);
 }
 
 } // namespace
