@@ -1,8 +1,10 @@
 #pragma once
 
 // lstImage: the six 16 x 16 images of the main window's actions, and the
-// program icon. Both are drawn sharp at any screen density: the drawings are
-// vector images, the hand-set 16 x 16 pixels shown where they fit exactly.
+// program icon. Both are drawn sharp at any screen density: the action
+// images from vector drawings (the hand-set 16 x 16 pixels where they fit
+// exactly), the program icon from pixel versions up to 256 x 256. Neither
+// is decoded before a window or the tray asks for a size.
 
 #include <QIcon>
 #include <QList>
@@ -21,7 +23,7 @@ private:
 };
 
 // The program icon for the window, its task bar button and the tray icon,
-// drawn at whatever size and density they ask for.
+// at whatever size and density they ask for.
 QIcon ProgramIcon();
 
 } // namespace fegolin

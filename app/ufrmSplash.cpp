@@ -18,13 +18,20 @@ TfrmSplash::TfrmSplash(QWidget* owner) : QWidget(owner, Qt::Window) {
   kitSplash1->AnimateHide().SetEffect(TkitAnimEffect::aweBlend);
   kitSplash1->SetBevelWidth(3);
   kitSplash1->SetDuration(2000);
-  const QImage picture = SplashPicture();
-  kitSplash1->SetPicture(picture);
-  kitSplash1->SetPictureVGA(picture);
+  // Decoded only for a splash that shows, and let go once it has gone:
+  // nothing shows it again, and the program may wait in the notification
+  // area for days.
+  if (!NoSplashRequested()) {
+    const QImage picture = SplashPicture();
+    kitSplash1->SetPicture(picture);
+    kitSplash1->SetPictureVGA(picture);
+  }
   kitSplash1->SetShowModal(true);
   kitSplash1->SetAutoShow(true); // shows the splash here, while loading
   kitSplash1->SetAutoShowOnDestroy(false);
   kitSplash1->Loaded();
+  kitSplash1->SetPicture({});
+  kitSplash1->SetPictureVGA({});
 }
 
 void TfrmSplash::closeEvent(QCloseEvent* event) {

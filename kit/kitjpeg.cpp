@@ -2,6 +2,7 @@
 
 #include <QtCore/QByteArray>
 #include <QtCore/QFile>
+#include <QtGui/QImageReader>
 
 #include <csetjmp>
 #include <cstdio>
@@ -93,6 +94,18 @@ QImage LoadJpegFile(const QString& path) {
   const QByteArray bytes = file.readAll();
   return DecodeJpeg(
       std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
+
+QImage LoadBuiltInImage(const QString& path, const char* format) {
+  QImageReader reader(path, format);
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
+}
+
+QSize BuiltInImageSize(const QString& path, const char* format) {
+  QImageReader reader(path, format);
+  reader.setAutoDetectImageFormat(false);
+  return reader.size();
 }
 
 } // namespace fegolin

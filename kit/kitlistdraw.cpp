@@ -3,6 +3,8 @@
 // glyphs are prepared once in a cache instead of at every paint.
 #include "kit/kitlist.h"
 
+#include "kit/kitjpeg.h"
+
 #include <QAbstractItemDelegate>
 #include <QEvent>
 #include <QFontMetrics>
@@ -52,11 +54,12 @@ QImage LoadGlyphResource(TkitCheckStyle style) {
   // drawn at twice the size: scaled down on a plain screen it stays crisp,
   // while the small one scaled up would turn blocky.
   if (qGuiApp != nullptr && qGuiApp->devicePixelRatio() > 1) {
-    QImage sharp(QStringLiteral(":/kitglyphs/%1@2x").arg(QLatin1String(name)), "BMP");
+    QImage sharp =
+        LoadBuiltInImage(QStringLiteral(":/kitglyphs/%1@2x").arg(QLatin1String(name)), "bmp");
     sharp.setDevicePixelRatio(2);
     return sharp;
   }
-  return QImage(QStringLiteral(":/kitglyphs/") + QLatin1String(name), "BMP");
+  return LoadBuiltInImage(QStringLiteral(":/kitglyphs/") + QLatin1String(name), "bmp");
 }
 
 } // namespace

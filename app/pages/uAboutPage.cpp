@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <tuple>
@@ -87,7 +88,6 @@ TcAboutPage::TcAboutPage(QWidget* parent) : QWidget(parent) {
   Image1 = new QLabel(Panel3);
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setFixedSize(90, 115);
-  Image1->setPixmap(QPixmap::fromImage(InfoPicture()));
   frame->addWidget(Image1);
   middle->addWidget(Panel3, 0, Qt::AlignTop);
 
@@ -147,6 +147,15 @@ void TcAboutPage::changeEvent(QEvent* event) {
     RetranslateUi();
   }
   QWidget::changeEvent(event);
+}
+
+void TcAboutPage::showEvent(QShowEvent* event) {
+  // Decoded when the page first shows: a program that only ever waits in
+  // the notification area never needs the picture.
+  if (Image1->pixmap().isNull()) {
+    Image1->setPixmap(QPixmap::fromImage(InfoPicture()));
+  }
+  QWidget::showEvent(event);
 }
 
 } // namespace fegolin

@@ -31,13 +31,14 @@ public:
   TkitVersionLabel* kitVersionLabel;  // product and file version
   TkitVersionLabel* kitVersionLabel1; // file description and comments
   QFrame* Panel3;
-  QLabel* Image1; // 90 x 115, shows the page's picture
+  QLabel* Image1; // 90 x 115, shows the page's picture from its first show on
   QLabel* Memo2;  // the credits, in the page's text colour
   // Everything above: the page scrolls where the window is too low for it.
   QScrollArea* scrAbout;
 
 protected:
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
 private:
   // The page's captions in the language in force.

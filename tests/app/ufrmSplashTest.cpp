@@ -69,6 +69,9 @@ TEST(TfrmSplash, ShowsTheModalSplashWhileItIsCreated) {
   EXPECT_EQ(form->kitSplash1->AnimateHide().Effect(), TkitAnimEffect::aweBlend);
   EXPECT_FALSE(form->kitSplash1->AllowLocalBmp());
   EXPECT_FALSE(form->kitSplash1->ShapeForm());
+  // Gone with the splash: nothing shows it again.
+  EXPECT_TRUE(form->kitSplash1->Picture().isNull());
+  EXPECT_TRUE(form->kitSplash1->PictureVGA().isNull());
 }
 
 TEST(Pictures, BothPicturesDecode) {
