@@ -93,7 +93,7 @@ unsigned CleanThreads() {
       // as without the variable.
     }
   }
-  return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  return std::clamp(2 * std::thread::hardware_concurrency(), 2u, 8u);
 }
 
 } // namespace fegolin
