@@ -23,7 +23,8 @@ bench_tree() {
       printf '%s\n' "$content" >"$dir/$name"
       ((i % 10 == 3)) && readonly+=("$dir/$name")
     done
-    ((${#readonly[@]} == 0)) || chmod 444 "${readonly[@]}"
+    # In batches: a folder may hold more names than one command line.
+    ((${#readonly[@]} == 0)) || printf '%s\0' "${readonly[@]}" | xargs -0 chmod 444
   done
   for ((f = 5; f < folders; f += 10)); do
     chmod 555 "$template/group$((f % groups))/folder$f"

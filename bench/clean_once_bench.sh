@@ -5,9 +5,9 @@
 #   bench/clean_once_bench.sh [--files N] [--folders N] [--chain N] [--rounds N]
 #                             [--threads N] [--fegolin PATH] [FOLDER]
 #
-# Builds one template tree below a fresh scratch folder inside FOLDER
-# (default: $TMPDIR, else /tmp): folders in ten groups, files spread evenly
-# over them, every tenth file read-only, every twentieth a dot-file, every
+# Builds one template tree (bench_tree.sh) below a fresh scratch folder
+# inside FOLDER (default: $TMPDIR, else /tmp): folders in ten groups, files
+# spread evenly over them, every tenth file read-only, every twentieth a dot-file, every
 # tenth folder read-only. Lists a copy of it, ticked, in a hive of its own
 # (FEGOLIN_REGISTRY, filled with --reg-import). Every round makes two fresh
 # copies, empties one with `fegolin --clean-once` and removes the other with
@@ -59,34 +59,12 @@ mkdir -p "$base"
 scratch=$(mktemp -d "$(realpath "$base")/fegolin-clean-once-bench-XXXXXX")
 trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
 
+source "$(dirname "$0")/bench_tree.sh"
+
 template=$scratch/template
 clean=$scratch/clean
 removed=$scratch/rm
 export FEGOLIN_REGISTRY=$scratch/registry.db
-
-build_template() {
-  local groups=$((folders < 10 ? folders : 10))
-  local content="Fegolin benchmark file: a few bytes of ordinary content."
-  local f i dir name readonly
-  # No command substitutions in the loop: a process per file would make
-  # building the tree take longer than everything else.
-  for ((f = 0; f < folders; f++)); do
-    dir=$template/group$((f % groups))/folder$f
-    mkdir -p "$dir"
-    readonly=()
-    for ((i = f; i < files; i += folders)); do
-      printf -v name 'file%06d.dat' "$i"
-      ((i % 20 == 7)) && name=.$name
-      printf '%s\n' "$content" >"$dir/$name"
-      ((i % 10 == 3)) && readonly+=("$dir/$name")
-    done
-    # In batches: a folder may hold more names than one command line.
-    ((${#readonly[@]} == 0)) || printf '%s\0' "${readonly[@]}" | xargs -0 chmod 444
-  done
-  for ((f = 5; f < folders; f += 10)); do
-    chmod 555 "$template/group$((f % groups))/folder$f"
-  done
-}
 
 # Wall, user and system seconds of one command.
 timed() {
@@ -136,7 +114,7 @@ if ((chain > 0)); then
   entries=$((2 * chain))
   ulimit -n 256
 else
-  build_template
+  bench_tree "$template" "$files" "$folders"
   entries=$(find "$template" -mindepth 1 | wc -l)
 fi
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Norvalt\\Fegolin\\Paths]\r\n"Display Name 0"="Bench"\r\n"Directory 0"="%s"\r\n"State 0"=dword:00000001\r\n' \

@@ -5,7 +5,7 @@
 #   bench/window_clean_bench.sh [--files N] [--folders N] [--rounds N]
 #                               [--fegolin PATH] [FOLDER]
 #
-# Builds the tree of clean_once_bench.sh (bench_tree.sh) below a fresh
+# Builds the benchmark tree (bench_tree.sh) below a fresh
 # scratch folder inside FOLDER (default: $TMPDIR, else /tmp) and lists a
 # folder, ticked, in the hive of a private X desktop (desktop_session.sh).
 # The program starts there hidden in the notification area, and a second
