@@ -30,31 +30,17 @@ rounds=5
 fegolin=${FEGOLIN:-build-release/app/fegolin}
 base=${TMPDIR:-/tmp}
 
-usage() {
-  echo "usage: $0 [--files N] [--folders N] [--chain N] [--rounds N] [--threads N] [--fegolin PATH] [FOLDER]" >&2
-  exit 2
-}
-
-positive() {
-  [[ "$1" =~ ^[1-9][0-9]*$ ]] || usage
-  echo "$1"
-}
+bench_usage_text="[--files N] [--folders N] [--chain N] [--rounds N] [--threads N] [--fegolin PATH] [FOLDER]"
+source "$(dirname "$0")/bench_options.sh"
 
 while (($#)); do
   case "$1" in
-    --files) (($# > 1)) || usage; files=$(positive "$2"); shift 2 ;;
-    --folders) (($# > 1)) || usage; folders=$(positive "$2"); shift 2 ;;
-    --rounds) (($# > 1)) || usage; rounds=$(positive "$2"); shift 2 ;;
-    --chain) (($# > 1)) || usage; chain=$(positive "$2"); shift 2 ;;
-    --threads) (($# > 1)) || usage; export FEGOLIN_CLEAN_THREADS=$(positive "$2"); shift 2 ;;
-    --fegolin) (($# > 1)) || usage; fegolin=$2; shift 2 ;;
-    -*) usage ;;
-    *) base=$1; shift ;;
+    --chain) (($# > 1)) || bench_usage; chain=$(bench_positive "$2"); shift 2 ;;
+    --threads) (($# > 1)) || bench_usage; export FEGOLIN_CLEAN_THREADS=$(bench_positive "$2"); shift 2 ;;
+    *) bench_option "$@"; shift "$bench_taken" ;;
   esac
 done
-
-[[ -x "$fegolin" ]] || { echo "$0: no fegolin program at $fegolin (see --fegolin)" >&2; exit 2; }
-fegolin=$(realpath "$fegolin")
+fegolin=$(bench_program)
 mkdir -p "$base"
 scratch=$(mktemp -d "$(realpath "$base")/fegolin-clean-once-bench-XXXXXX")
 trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT

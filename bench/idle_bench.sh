@@ -25,27 +25,17 @@ rounds=5
 settle=5
 fegolin=${FEGOLIN:-build-release/app/fegolin}
 
-usage() {
-  echo "usage: $0 [--rounds N] [--settle SECONDS] [--fegolin PATH]" >&2
-  exit 2
-}
-
-positive() {
-  [[ "$1" =~ ^[1-9][0-9]*$ ]] || usage
-  echo "$1"
-}
+bench_usage_text="[--rounds N] [--settle SECONDS] [--fegolin PATH]"
+source "$(dirname "$0")/bench_options.sh"
 
 while (($#)); do
   case "$1" in
-    --rounds) (($# > 1)) || usage; rounds=$(positive "$2"); shift 2 ;;
-    --settle) (($# > 1)) || usage; settle=$(positive "$2"); shift 2 ;;
-    --fegolin) (($# > 1)) || usage; fegolin=$2; shift 2 ;;
-    *) usage ;;
+    --settle) (($# > 1)) || bench_usage; settle=$(bench_positive "$2"); shift 2 ;;
+    --files | --folders) bench_usage ;;
+    *) bench_option "$@"; shift "$bench_taken" ;;
   esac
 done
-
-[[ -x "$fegolin" ]] || { echo "$0: no fegolin program at $fegolin (see --fegolin)" >&2; exit 2; }
-fegolin=$(realpath "$fegolin")
+fegolin=$(bench_program)
 source "$(dirname "$0")/desktop_session.sh"
 
 mkdir -p "${TMPDIR:-/tmp}"

@@ -35,29 +35,14 @@ rounds=5
 fegolin=${FEGOLIN:-build-release/app/fegolin}
 base=${TMPDIR:-/tmp}
 
-usage() {
-  echo "usage: $0 [--files N] [--folders N] [--rounds N] [--fegolin PATH] [FOLDER]" >&2
-  exit 2
-}
-
-positive() {
-  [[ "$1" =~ ^[1-9][0-9]*$ ]] || usage
-  echo "$1"
-}
+bench_usage_text="[--files N] [--folders N] [--rounds N] [--fegolin PATH] [FOLDER]"
+source "$(dirname "$0")/bench_options.sh"
 
 while (($#)); do
-  case "$1" in
-    --files) (($# > 1)) || usage; files=$(positive "$2"); shift 2 ;;
-    --folders) (($# > 1)) || usage; folders=$(positive "$2"); shift 2 ;;
-    --rounds) (($# > 1)) || usage; rounds=$(positive "$2"); shift 2 ;;
-    --fegolin) (($# > 1)) || usage; fegolin=$2; shift 2 ;;
-    -*) usage ;;
-    *) base=$1; shift ;;
-  esac
+  bench_option "$@"
+  shift "$bench_taken"
 done
-
-[[ -x "$fegolin" ]] || { echo "$0: no fegolin program at $fegolin (see --fegolin)" >&2; exit 2; }
-fegolin=$(realpath "$fegolin")
+fegolin=$(bench_program)
 here=$(dirname "$0")
 source "$here/desktop_session.sh"
 source "$here/bench_tree.sh"
