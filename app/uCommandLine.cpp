@@ -136,7 +136,12 @@ const OptionDef* FindOption(std::string_view arg) {
 }
 
 std::string Quote(std::string_view text) {
-  return "'" + PrintableText(text) + "'";
+  // Appended rather than "'" + text: GCC 12 at -O2 warns falsely
+  // (-Wrestrict) about the inlined insert at the front.
+  std::string quoted = "'";
+  quoted += PrintableText(text);
+  quoted += '\'';
+  return quoted;
 }
 
 std::string WrongOperands(const OptionDef& command) {

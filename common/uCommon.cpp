@@ -163,11 +163,25 @@ struct BranchState {
   bool innerKept = false; // valid once done
 };
 
+// The back part of a big folder's listing that another thread works
+// through, and what came of it.
+struct SliceState {
+  platform::FolderListing listing; // handed to the slice's cleaner
+  bool done = false;               // guarded by the pool's lock
+  bool kept = true;                // valid once done: something stays
+  bool complete = false;           // valid once done: the pass went through
+};
+
+// A folder's listing is shared out only when at least twice this much of it
+// is left, and asked about every this many entries.
+constexpr std::size_t kSliceEntries = 256;
+
 // One folder level of a run: its listing, read whole before anything in it
 // changes, and how far the pass over it got.
 struct Level {
   platform::FolderListing listing;
   std::size_t next = 0;
+  std::size_t end = 0;        // of this thread's part of the listing
   bool ended = false;         // a failure ended the pass over this folder
   bool keptSomething = false; // something in it stays (or would stay)
   std::size_t pathLength = 0; // of the path prefix of its entries
@@ -177,9 +191,10 @@ struct Level {
   platform::EntryStatus status;
   CleanReason reason = CleanReason::None;
   bool attributesCleared = false;
-  // Subfolders handed to other threads; they are finished here once the
-  // pass over this folder is through.
+  // Subfolders and parts of the listing handed to other threads; they are
+  // finished here once the pass over this folder is through.
   std::vector<std::shared_ptr<BranchState>> branches;
+  std::vector<std::shared_ptr<SliceState>> slices;
 };
 
 // What the threads of one run share: the rules, the observer (called under
@@ -233,15 +248,18 @@ private:
 // in it went.
 //
 // Where threads share a run, a subfolder about to be entered goes to a free
-// thread instead, as a branch with a walk of its own; the folder holding it
-// waits for its branches before it is finished itself.
+// thread instead, as a branch with a walk of its own, and so does the back
+// half of what is left of a big folder's listing, as a slice; the folder
+// waits for its branches and slices before it is finished itself.
 class TreeCleaner {
 public:
+  // `slice`: the part of the walk's own folder to work through, instead of
+  // its whole listing.
   TreeCleaner(RunShared& shared, platform::FolderWalk& walk, CleanObserver* observer,
-              std::string pathPrefix)
+              std::string pathPrefix, platform::FolderListing* slice = nullptr)
       : shared_(shared), mask_(shared.mask), rules_(shared.rules), preview_(shared.preview),
         walk_(walk), observer_(observer), details_(observer != nullptr && observer->WantsDetails()),
-        path_(std::move(pathPrefix)) {}
+        path_(std::move(pathPrefix)), slice_(slice) {}
 
   // Cleans the tree; the totals go to `summary`. Whether something in the
   // walk's own folder stays comes back.
@@ -253,7 +271,7 @@ public:
     }
     for (;;) {
       Level& level = levels_[depth_ - 1];
-      if (level.ended || level.next == level.listing.size()) {
+      if (level.ended || level.next == level.end) {
         FinishBranches(level);
         if (--depth_ == 0) {
           summary.complete = !level.ended;
@@ -268,6 +286,9 @@ public:
                      parent.attributesCleared, level.keptSomething);
         ++parent.next;
         continue;
+      }
+      if (level.next % kSliceEntries == 0) {
+        SliceOff(level);
       }
       if (!StartEntry(level)) {
         return true;
@@ -295,10 +316,15 @@ private:
     level.ended = false;
     level.keptSomething = false;
     level.branches.clear();
+    level.slices.clear();
     level.pathLength = path_.size();
-    if (!walk_.List(level.listing) || !AnyMatch(level.listing)) {
+    if (slice_ != nullptr) {
+      level.listing = std::move(*slice_);
+      slice_ = nullptr;
+    } else if (!walk_.List(level.listing) || !AnyMatch(level.listing)) {
       return false;
     }
+    level.end = level.listing.size();
     ++depth_;
     return true;
   }
@@ -423,21 +449,76 @@ private:
     return spawned;
   }
 
-  // Waits for the subfolders of `level` that other threads empty, helping
-  // with queued work meanwhile, and finishes them here.
+  // Hands the back half of what is left of this folder's listing to a free
+  // thread. Within one folder the kernel removes the entries one at a time
+  // under the folder's lock, but frees what each of them held outside it,
+  // so two threads empty a folder of many files nearly twice as fast as one.
+  void SliceOff(Level& level) {
+    WorkPool* pool = shared_.pool;
+    const std::size_t left = level.end - level.next;
+    if (pool == nullptr || left < 2 * kSliceEntries || !pool->Hungry()) {
+      return;
+    }
+    std::shared_ptr<platform::FolderWalk> twin = walk_.Twin();
+    if (!twin) {
+      return;
+    }
+    const std::size_t from = level.next + left / 2;
+    auto slice = std::make_shared<SliceState>();
+    for (std::size_t i = from; i < level.end; ++i) {
+      slice->listing.Add(level.listing.Name(i), level.listing.Attributes(i),
+                         level.listing.Inode(i));
+    }
+    std::string prefix = path_.substr(0, level.pathLength);
+    RunShared& shared = shared_;
+    CleanObserver* observer = observer_;
+    const bool spawned = pool->TrySpawn([&shared, observer, slice, twin, prefix] {
+      bool kept = true;
+      bool complete = false;
+      try {
+        CleanSummary totals;
+        kept = TreeCleaner(shared, *twin, observer, prefix, &slice->listing).Run(totals);
+        complete = totals.complete;
+        const std::lock_guard hold(shared.lock);
+        shared.summary.Add(totals);
+      } catch (const std::exception&) {
+        // Out of memory, as for a branch: what is left of the slice stays.
+      }
+      shared.pool->Finished([&] {
+        slice->kept = kept;
+        slice->complete = complete;
+        slice->done = true;
+      });
+    });
+    if (spawned) {
+      level.end = from;
+      level.slices.push_back(std::move(slice));
+    }
+  }
+
+  // Waits for the subfolders and listing parts of `level` that other
+  // threads work through, helping with queued work meanwhile, and finishes
+  // the subfolders here.
   void FinishBranches(Level& level) {
-    if (level.branches.empty()) {
+    if (level.branches.empty() && level.slices.empty()) {
       return;
     }
     shared_.pool->HelpUntil([&] {
       return std::all_of(level.branches.begin(), level.branches.end(),
-                         [](const auto& branch) { return branch->done; });
+                         [](const auto& branch) { return branch->done; }) &&
+             std::all_of(level.slices.begin(), level.slices.end(),
+                         [](const auto& slice) { return slice->done; });
     });
     for (const auto& branch : level.branches) {
       FinishFolder(level, branch->name, branch->status, CleanReason::None,
                    branch->attributesCleared, branch->innerKept);
     }
     level.branches.clear();
+    for (const auto& slice : level.slices) {
+      level.keptSomething = level.keptSomething || slice->kept;
+      level.ended = level.ended || !slice->complete;
+    }
+    level.slices.clear();
   }
 
   // A file whose read-only attribute cannot stop its deletion goes without
@@ -583,8 +664,9 @@ private:
   CleanSummary* summary_ = nullptr;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
-  std::string path_;      // of the current folder, from the listed folder down
-  std::string eventPath_; // of the entry last told
+  std::string path_;               // of the current folder, from the listed folder down
+  std::string eventPath_;          // of the entry last told
+  platform::FolderListing* slice_; // until the first level takes it over
 };
 
 CleanSummary RunClean(std::string_view mask, std::string_view directory, CleanRules rules,

@@ -165,6 +165,12 @@ public:
   // its snapshot of entries in use. Nothing when Enter would refuse.
   virtual std::unique_ptr<FolderWalk> Branch(std::string_view name,
                                              const EntryStatus& expected) = 0;
+  // Opens the current folder once more as a walk of its own that starts
+  // there and never leaves it, so that another thread can work through a
+  // part of the folder's listing while this walk goes on. It shares the
+  // run's file system and its snapshot of entries in use. Nothing when the
+  // folder cannot be opened again as the very same folder.
+  virtual std::unique_ptr<FolderWalk> Twin() = 0;
   // Moves back to the parent of the current folder. False when the way back
   // cannot be verified; the walk is unusable then and must be given up.
   virtual bool Leave() = 0;

@@ -335,6 +335,17 @@ public:
     return std::make_unique<PosixFolderWalk>(std::move(fd), st, inUse_, device_, mount_);
   }
 
+  std::unique_ptr<FolderWalk> Twin() override {
+    // A descriptor of its own, not a dup: listing moves a descriptor's
+    // position, which a dup would share.
+    UniqueFd fd(OpenFolderAt(current(), "."));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || IdentityOf(st) != levels_.back().id) {
+      return nullptr;
+    }
+    return std::make_unique<PosixFolderWalk>(std::move(fd), st, inUse_, device_, mount_);
+  }
+
   bool Leave() override {
     if (levels_.size() < 2) {
       return false;

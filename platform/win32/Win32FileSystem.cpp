@@ -297,6 +297,21 @@ public:
     return std::make_unique<Win32FolderWalk>(PathOf(name) + '\\', std::move(*folder));
   }
 
+  // The current folder stays pinned by this walk, so its path stays what
+  // was checked; the twin pins it once more.
+  std::unique_ptr<FolderWalk> Twin() override {
+    const Level& here = levels_.back();
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), here.folder.handle.get(), GetCurrentProcess(), &copy,
+                         0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      return nullptr;
+    }
+    PinnedFolder folder;
+    folder.handle = UniqueHandle(copy);
+    folder.info = here.folder.info;
+    return std::make_unique<Win32FolderWalk>(here.path, std::move(folder));
+  }
+
   bool Leave() override {
     if (levels_.size() < 2) {
       return false;

@@ -267,5 +267,47 @@ TEST(CleanDirectory, EntryVanishingMidPassEndsThatFolderOnly) {
   EXPECT_TRUE(Remaining(tree.path("top/sub")).empty());
 }
 
+// With threads, the back part of a big folder's listing goes to another
+// thread; the folder must end as one thread would leave it: read-only
+// files, read-only subfolders and entries in use anywhere in the listing.
+TEST(CleanDirectory, AFolderOfManyEntriesEndsAsOneThreadWouldLeaveIt) {
+  TempTree tree;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string name = "top/big/f" + std::to_string(i);
+    if (i % 300 == 0) {
+      tree.file(name + "/inner");
+      ::chmod(tree.path(name).c_str(), 0555);
+    } else if (i % 9 == 0) {
+      ::chmod(tree.file(name).c_str(), 0444);
+    } else {
+      tree.file(name);
+    }
+  }
+  const auto order = ListingOrder(tree.path("top/big"));
+  std::vector<std::string> held;
+  for (const std::size_t index : {std::size_t{1}, order.size() / 2 + 1, order.size() - 2}) {
+    if (fs::is_directory(tree.path("top/big") / order[index])) {
+      continue;
+    }
+    held.push_back(order[index]);
+  }
+  ASSERT_FALSE(held.empty());
+  CountingObserver observer;
+  {
+    const Holder holdOpen([&] {
+      for (const auto& name : held) {
+        [[maybe_unused]] const int fd = ::open(tree.path("top/big/" + name).c_str(), O_RDONLY);
+      }
+    });
+    EXPECT_TRUE(CleanDirectory("*.*", tree.path("top").string(), &observer));
+  }
+  std::set<std::string> expected{"big"};
+  for (const auto& name : held) {
+    expected.insert("big/" + name);
+  }
+  EXPECT_EQ(Remaining(tree.path("top")), expected);
+  EXPECT_EQ(observer.removed, 3000 + 10 - static_cast<int>(held.size()));
+}
+
 } // namespace
 } // namespace fegolin
