@@ -408,6 +408,31 @@ private:
     return true;
   }
 
+  // What another thread's part of the run left.
+  struct AsideOutcome {
+    bool kept = true;      // something in its folder stays
+    bool complete = false; // its pass went through
+  };
+
+  // Cleans a branch or a slice on a pool thread and adds its totals to the
+  // run's.
+  static AsideOutcome CleanAside(RunShared& shared, platform::FolderWalk& walk,
+                                 CleanObserver* observer, const std::string& prefix,
+                                 platform::FolderListing* slice) {
+    AsideOutcome outcome;
+    try {
+      CleanSummary totals;
+      outcome.kept = TreeCleaner(shared, walk, observer, prefix, slice).Run(totals);
+      outcome.complete = totals.complete;
+      const std::lock_guard hold(shared.lock);
+      shared.summary.Add(totals);
+    } catch (const std::exception&) {
+      // Out of memory, the only thing that throws down here: what is left
+      // of the part stays. Nothing may leave a pool thread.
+    }
+    return outcome;
+  }
+
   // Hands the subfolder `name` to a free thread, if there is one.
   bool Handed(Level& level, std::string_view name, const platform::EntryStatus& status,
               bool cleared) {
@@ -428,18 +453,9 @@ private:
     RunShared& shared = shared_;
     CleanObserver* observer = observer_;
     const bool spawned = pool->TrySpawn([&shared, observer, branch, branchWalk, prefix] {
-      bool kept = true;
-      try {
-        CleanSummary totals;
-        kept = TreeCleaner(shared, *branchWalk, observer, prefix).Run(totals);
-        const std::lock_guard hold(shared.lock);
-        shared.summary.Add(totals);
-      } catch (const std::exception&) {
-        // Out of memory, the only thing that throws down here: what is
-        // left of the branch stays. Nothing may leave a pool thread.
-      }
+      const AsideOutcome outcome = CleanAside(shared, *branchWalk, observer, prefix, nullptr);
       shared.pool->Finished([&] {
-        branch->innerKept = kept;
+        branch->innerKept = outcome.kept;
         branch->done = true;
       });
     });
@@ -473,20 +489,10 @@ private:
     RunShared& shared = shared_;
     CleanObserver* observer = observer_;
     const bool spawned = pool->TrySpawn([&shared, observer, slice, twin, prefix] {
-      bool kept = true;
-      bool complete = false;
-      try {
-        CleanSummary totals;
-        kept = TreeCleaner(shared, *twin, observer, prefix, &slice->listing).Run(totals);
-        complete = totals.complete;
-        const std::lock_guard hold(shared.lock);
-        shared.summary.Add(totals);
-      } catch (const std::exception&) {
-        // Out of memory, as for a branch: what is left of the slice stays.
-      }
+      const AsideOutcome outcome = CleanAside(shared, *twin, observer, prefix, &slice->listing);
       shared.pool->Finished([&] {
-        slice->kept = kept;
-        slice->complete = complete;
+        slice->kept = outcome.kept;
+        slice->complete = outcome.complete;
         slice->done = true;
       });
     });
