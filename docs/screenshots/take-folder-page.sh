@@ -19,17 +19,6 @@ LANG=de_DE.UTF-8 HOME="$work/home" FEGOLIN_REGISTRY="$work/registry.db" \
   XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" "$binary" -ns &
 app=$!
 
-find_window() {
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  [ -n "$id" ] || { echo "no window $1" >&2; exit 1; }
-  echo "$id"
-}
-
 gone() {
   for _ in $(seq 50); do
     xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0

@@ -52,17 +52,6 @@ export LANG=de_DE.UTF-8 HOME="$home" FEGOLIN_REGISTRY="$work/registry.db" XDG_CO
   XDG_RUNTIME_DIR="$work/run" TMPDIR="$session"
 "$binary" --reg-import "$work/rules.reg"
 
-find_window() {
-  local id=
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  [ -n "$id" ] || { echo "no window $1" >&2; exit 1; }
-  echo "$id"
-}
-
 # A later start lives in the notification area: trayer at the top right,
 # with Fegolin's icon as its only one.
 trayer --edge top --align right --widthtype request --height 24 --transparent false \
