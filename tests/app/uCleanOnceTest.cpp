@@ -15,10 +15,9 @@
 #include "settings/uTcPathData.h"
 #include "settings/uStoredList.h"
 #include "settings/uTcSettings.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/ScopedHive.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -195,31 +194,13 @@ TEST(CleanOnce, TakesNoOperands) {
 
 // --- The executable ----------------------------------------------------------
 
-struct Process {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using Process = test::ProgramRun;
 
 // The real program with its own hive and without any display: a command
 // that needed a window could not even start.
 Process RunFegolin(const QStringList& args, const fs::path& hive) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("FEGOLIN_REGISTRY", QString::fromStdString(hive.string()));
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    env.remove(name);
-  }
-  process.setProcessEnvironment(env);
-  process.start(QStringLiteral(FEGOLIN_EXECUTABLE), args);
-  if (!process.waitForStarted()) {
-    return {};
-  }
-  process.closeWriteChannel();
-  process.waitForFinished(-1);
-  const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  return {code, process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
+  return test::RunProgram(QStringLiteral(FEGOLIN_EXECUTABLE), args,
+                          {{"FEGOLIN_REGISTRY", QString::fromStdString(hive.string())}});
 }
 
 TEST(CleanOnceProgram, CleansTheListOfItsOwnHiveWithoutAWindow) {

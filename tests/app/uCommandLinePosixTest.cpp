@@ -8,6 +8,7 @@
 #include "common/uRegText.h"
 #include "settings/uTcSettings.h"
 #include "tests/support/EnvironmentOverride.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/ScopedHive.h"
 #include "tests/support/UnwritablePlace.h"
 
@@ -70,33 +71,12 @@ int RunCommand(std::vector<std::string_view> args, std::string* out = nullptr,
   return code.value_or(-1);
 }
 
-struct Process {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using Process = test::ProgramRun;
 
 // The real program with the environment of the test, changed by `env`, and
 // without any display unless it is given one.
 Process RunFegolin(const QStringList& args, const std::vector<std::pair<QString, QString>>& env) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    environment.remove(name);
-  }
-  for (const auto& [name, value] : env) {
-    environment.insert(name, value);
-  }
-  process.setProcessEnvironment(environment);
-  process.start(QStringLiteral(FEGOLIN_EXECUTABLE), args);
-  if (!process.waitForStarted(kPatienceMs)) {
-    return {};
-  }
-  process.closeWriteChannel();
-  process.waitForFinished(-1);
-  const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  return {code, process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
+  return test::RunProgram(QStringLiteral(FEGOLIN_EXECUTABLE), args, env);
 }
 
 Process RunFegolin(const QStringList& args, const fs::path& hive) {
