@@ -247,4 +247,18 @@ bool ExitThroughIconMenu(const DesktopSession& session, const DesktopProcess& pr
   return !program.running();
 }
 
+void ClickAt(DesktopSession& session, const ScreenRect& window, Spot spot) {
+  session.click(window.x + spot.x, window.y + spot.y);
+}
+
+std::array<std::uint32_t, 9> PatchAt(const DesktopSession& session, const ScreenRect& window,
+                                     Spot spot) {
+  std::array<std::uint32_t, 9> colours{};
+  for (int i = 0; i < 9; ++i) {
+    colours[static_cast<std::size_t>(i)] =
+        session.pixel(window.x + spot.x + (i % 3) * 2 - 2, window.y + spot.y + (i / 3) * 2 - 2);
+  }
+  return colours;
+}
+
 } // namespace fegolin::test

@@ -7,6 +7,7 @@
 
 #include "tests/support/DesktopSession.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -56,6 +57,19 @@ bool InfoPictureIn(const std::filesystem::path& screenshot);
 // The folder page's "add a folder" image shows in the picture, pixel for
 // pixel where it is opaque.
 bool FolderPageIn(const std::filesystem::path& screenshot);
+
+// A place in the program's window, in client coordinates.
+struct Spot {
+  int x;
+  int y;
+};
+
+// A left click on `spot` of the window whose client area is `window`.
+void ClickAt(DesktopSession& session, const ScreenRect& window, Spot spot);
+
+// A small patch of the screen around `spot`, to tell a glyph by.
+std::array<std::uint32_t, 9> PatchAt(const DesktopSession& session, const ScreenRect& window,
+                                     Spot spot);
 
 // One folder-list entry as the program stores it.
 struct StoredFolder {

@@ -6,7 +6,7 @@
 // With FEGOLIN_UPDATE_SCREENSHOTS=1 every step leaves a picture in
 // docs/screenshots/flow-*.png.
 
-#include "tests/support/DesktopSession.h"
+#include "tests/e2e/FegolinE2E.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +34,6 @@ constexpr std::string_view kFolderName = "Kehricht";
 
 // Where the controls sit in the window (client coordinates) at its size on
 // a first start: the layout's own arithmetic, taken once from a picture.
-struct Spot {
-  int x;
-  int y;
-};
 constexpr Spot kStatusTab{27, 18};
 constexpr Spot kFolderTab{116, 18};
 constexpr Spot kAddFolderButton{140, 75};
@@ -78,20 +74,6 @@ protected:
     return exporter.output();
   }
 
-  void Click(const ScreenRect& window, Spot spot) {
-    session_.click(window.x + spot.x, window.y + spot.y);
-  }
-
-  // A small patch of the screen around `spot`, to tell a glyph by.
-  std::array<std::uint32_t, 9> Patch(const ScreenRect& window, Spot spot) const {
-    std::array<std::uint32_t, 9> colours{};
-    for (int i = 0; i < 9; ++i) {
-      colours[static_cast<std::size_t>(i)] =
-          session_.pixel(window.x + spot.x + (i % 3) * 2 - 2, window.y + spot.y + (i / 3) * 2 - 2);
-    }
-    return colours;
-  }
-
   std::optional<ScreenRect> Geometry(WindowId window) const {
     return session_.windowGeometry(window);
   }
@@ -122,8 +104,8 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
 
   // The add button opens the folder dialog on the home folder; the user
   // opens it and types the start of the folder's name.
-  const auto unticked = Patch(*area, kFirstItemGlyph);
-  Click(*area, kAddFolderButton);
+  const auto unticked = PatchAt(session_, *area, kFirstItemGlyph);
+  ClickAt(session_, *area, kAddFolderButton);
   std::optional<WindowId> dialog;
   ASSERT_TRUE(WaitUntil(
       [&] {
@@ -154,9 +136,9 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
   // Tick the new entry by its glyph, then save with "&Speichern".
   session_.activate(*window);
   Settle();
-  Click(*area, kFirstItemGlyph);
-  ASSERT_TRUE(WaitUntil([&] { return Patch(*area, kFirstItemGlyph) != unticked; }));
-  const auto ticked = Patch(*area, kFirstItemGlyph);
+  ClickAt(session_, *area, kFirstItemGlyph);
+  ASSERT_TRUE(WaitUntil([&] { return PatchAt(session_, *area, kFirstItemGlyph) != unticked; }));
+  const auto ticked = PatchAt(session_, *area, kFirstItemGlyph);
   Snapshot(session_, "3-ticked");
   session_.key("alt+s");
   ASSERT_TRUE(WaitUntil(
@@ -173,7 +155,7 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
   session_.key("alt+j");
   ASSERT_TRUE(WaitUntil([&] { return IsEmpty(folder); }, 20s));
   EXPECT_TRUE(fs::is_directory(folder));
-  Click(*area, kStatusTab);
+  ClickAt(session_, *area, kStatusTab);
   Settle();
   Snapshot(session_, "4-cleaned-status");
 
@@ -194,8 +176,8 @@ TEST_F(UserFlow, AddTickSaveCleanQuitAndFindTheEntryTickedAgain) {
   session_.activate(*again);
   const auto againArea = Geometry(*again);
   ASSERT_TRUE(againArea);
-  Click(*againArea, kFolderTab);
-  EXPECT_TRUE(WaitUntil([&] { return Patch(*againArea, kFirstItemGlyph) == ticked; }));
+  ClickAt(session_, *againArea, kFolderTab);
+  EXPECT_TRUE(WaitUntil([&] { return PatchAt(session_, *againArea, kFirstItemGlyph) == ticked; }));
   Snapshot(session_, "5-restarted");
   EXPECT_NE(ExportedHive().find("\"State 0\"=dword:00000001"), std::string::npos);
   second.terminate();

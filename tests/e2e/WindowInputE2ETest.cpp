@@ -4,7 +4,7 @@
 // long clean run during which the window keeps painting while the user's
 // input is held back.
 
-#include "tests/support/DesktopSession.h"
+#include "tests/e2e/FegolinE2E.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +34,6 @@ std::string Program() {
 
 // Places in the window (client coordinates) at its size on a start with
 // the stored defaults, 452 x 305.
-struct Spot {
-  int x;
-  int y;
-};
 constexpr Spot kStatusTab{27, 18};
 constexpr Spot kOptionsTab{212, 18};
 constexpr Spot kFirstItemGlyph{19, 106};
@@ -55,19 +51,6 @@ void Settle() {
 
 class WindowInput : public ::testing::Test {
 protected:
-  void Click(const ScreenRect& window, Spot spot) {
-    session_.click(window.x + spot.x, window.y + spot.y);
-  }
-
-  std::array<std::uint32_t, 9> Patch(const ScreenRect& window, Spot spot) const {
-    std::array<std::uint32_t, 9> colours{};
-    for (int i = 0; i < 9; ++i) {
-      colours[static_cast<std::size_t>(i)] =
-          session_.pixel(window.x + spot.x + (i % 3) * 2 - 2, window.y + spot.y + (i / 3) * 2 - 2);
-    }
-    return colours;
-  }
-
   std::vector<std::uint32_t> ClockPixels(const ScreenRect& window) const {
     std::vector<std::uint32_t> line;
     for (int x = kClockLeft; x <= kClockRight; ++x) {
@@ -103,12 +86,13 @@ TEST_F(WindowInput, SpaceTicksEnterEndsNothingAndEndeAsksAboutTheUnsavedList) {
   const auto area = session_.windowGeometry(*window);
   ASSERT_TRUE(area);
 
-  const auto unticked = Patch(*area, kFirstItemGlyph);
-  Click(*area, kFirstItemText);
+  const auto unticked = PatchAt(session_, *area, kFirstItemGlyph);
+  ClickAt(session_, *area, kFirstItemText);
   Settle();
-  EXPECT_EQ(Patch(*area, kFirstItemGlyph), unticked) << "a click beside the glyph ticks nothing";
+  EXPECT_EQ(PatchAt(session_, *area, kFirstItemGlyph), unticked)
+      << "a click beside the glyph ticks nothing";
   session_.key("space");
-  EXPECT_TRUE(WaitUntil([&] { return Patch(*area, kFirstItemGlyph) != unticked; }));
+  EXPECT_TRUE(WaitUntil([&] { return PatchAt(session_, *area, kFirstItemGlyph) != unticked; }));
   session_.key("Return");
   Settle();
   EXPECT_TRUE(app.running());
@@ -116,15 +100,15 @@ TEST_F(WindowInput, SpaceTicksEnterEndsNothingAndEndeAsksAboutTheUnsavedList) {
 
   // A value typed into the interval box and confirmed with Enter stays,
   // and Save stores it.
-  Click(*area, kOptionsTab);
+  ClickAt(session_, *area, kOptionsTab);
   Settle();
-  Click(*area, kIntervalValue);
+  ClickAt(session_, *area, kIntervalValue);
   session_.key("ctrl+a");
   session_.type("10");
   session_.key("Return");
   Settle();
   ASSERT_TRUE(app.running()) << app.output();
-  Click(*area, kApplyOptions);
+  ClickAt(session_, *area, kApplyOptions);
   EXPECT_TRUE(WaitUntil(
       [&] {
         return ExportedHive().find("\"Run Interval Value\"=dword:0000000a") != std::string::npos;
@@ -186,7 +170,7 @@ TEST_F(WindowInput, ALongRunKeepsTheWindowPaintingAndDropsTheUsersInput) {
   session_.activate(*window);
   const auto area = session_.windowGeometry(*window);
   ASSERT_TRUE(area);
-  Click(*area, kStatusTab);
+  ClickAt(session_, *area, kStatusTab);
   Settle();
 
   // "&Jetzt Löschen"; while the folder still holds files, the clock goes on
