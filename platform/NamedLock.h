@@ -71,7 +71,7 @@ protected:
 std::unique_ptr<NamedSemaphore> CreateNamedSemaphore(std::string_view name,
                                                      std::int32_t maximumCount);
 
-// The server name under which a local socket (QLocalServer) called `name`
+// The name under which a local channel (platform/LocalChannel.h) called `name`
 // is private to the current user: a full path in the same folder as the
 // named objects on POSIX, a pipe name on Windows. Empty when that folder
 // cannot be had, or when something other than a socket of the user's own
