@@ -1,21 +1,27 @@
 #include "kit/kitutil.h"
 
+#include "platform/LocalChannel.h"
 #include "platform/NamedLock.h"
 #include "platform/Registry.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QGuiApplication>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QWidget>
 #include <QWindow>
+#ifdef Q_OS_WIN
+#include <QWinEventNotifier>
+#else
+#include <QSocketNotifier>
+#endif
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace fegolin {
 namespace {
@@ -47,7 +53,71 @@ constexpr std::int32_t kMaxInstances = 65535;
 const QByteArray kActivate = QByteArrayLiteral("activate");
 const QByteArray kQuit = QByteArrayLiteral("quit");
 
+// What tells the event loop that an end of the channel has news: its ready
+// handle is a descriptor on POSIX and an event object on Windows.
+#ifdef Q_OS_WIN
+using TkitNotifier = QWinEventNotifier;
+std::unique_ptr<TkitNotifier> NewNotifier(platform::WaitHandle handle) {
+  return std::make_unique<QWinEventNotifier>(reinterpret_cast<Qt::HANDLE>(handle));
+}
+#else
+using TkitNotifier = QSocketNotifier;
+std::unique_ptr<TkitNotifier> NewNotifier(platform::WaitHandle handle) {
+  return std::make_unique<QSocketNotifier>(static_cast<qintptr>(handle), QSocketNotifier::Read);
+}
+#endif
+
 } // namespace
+
+// One end of the channel between instances, listening or connected, as the
+// event loop watches it: `news` runs whenever the end has something (a
+// connection waiting, bytes, the peer gone). Deleting it closes the end.
+class TkitInstanceChannel final : public QObject {
+public:
+  using News = std::function<void(TkitInstanceChannel&)>;
+
+  TkitInstanceChannel(std::unique_ptr<platform::LocalListener> listener, QObject* owner, News news)
+      : QObject(owner), listener_(std::move(listener)) {
+    Watch(listener_->ReadyHandle(), std::move(news));
+  }
+  TkitInstanceChannel(std::unique_ptr<platform::LocalLink> link, QObject* owner, News news)
+      : QObject(owner), link_(std::move(link)) {
+    Watch(link_->ReadyHandle(), std::move(news));
+  }
+
+  [[nodiscard]] platform::LocalListener& Listener() { return *listener_; }
+
+  // Adds what a connection has received to Received(); false once its peer
+  // has gone.
+  bool Receive() {
+    if (const platform::Status status = link_->Receive(received_); !status) {
+      qCDebug(lcInstance).noquote() << QString::fromStdString(status.error().text);
+    }
+    return !link_->PeerClosed();
+  }
+  // What has arrived and is not used up yet.
+  [[nodiscard]] std::string& Received() { return received_; }
+
+  // No more news. The end closes once the event loop is back, since it may
+  // be the one telling us something right now.
+  void Close() {
+    notifier_->setEnabled(false);
+    deleteLater();
+  }
+
+private:
+  void Watch(platform::WaitHandle handle, News news) {
+    notifier_ = NewNotifier(handle);
+    connect(notifier_.get(), &TkitNotifier::activated, this,
+            [this, news = std::move(news)] { news(*this); });
+  }
+
+  std::unique_ptr<platform::LocalListener> listener_;
+  std::unique_ptr<platform::LocalLink> link_;
+  std::string received_;
+  // Last, so that it goes before the end it watches.
+  std::unique_ptr<TkitNotifier> notifier_;
+};
 
 // ---------------------------------------------------------------------------
 // TkitApplication
@@ -249,29 +319,29 @@ void TkitSingleInstance::EndThisInstance() {
   }
 }
 
-QString TkitSingleInstance::ServerName() const {
-  return QString::fromStdString(platform::LocalServerName(
-      QStringLiteral("TkitSingleInstance in application %1").arg(title_).toStdString()));
+std::string TkitSingleInstance::ServerName() const {
+  return platform::LocalServerName(
+      QStringLiteral("TkitSingleInstance in application %1").arg(title_).toStdString());
 }
 
 bool TkitSingleInstance::SendToPrevious(const QByteArray& command) {
-  const QString name = ServerName();
-  if (name.isEmpty()) {
+  const std::string name = ServerName();
+  if (name.empty()) {
     return false;
   }
-  auto* socket = new QLocalSocket(this);
-  socket->connectToServer(name);
-  if (!socket->waitForConnected(kConnectTimeoutMs)) {
-    delete socket;
+  auto link = platform::ConnectLocal(name, std::chrono::milliseconds(kConnectTimeoutMs));
+  if (!link) {
+    qCDebug(lcInstance).noquote() << QString::fromStdString(link.error().text);
     return false;
   }
-  socket->write(command + '\n');
-  socket->waitForBytesWritten(kConnectTimeoutMs);
+  const platform::Status sent = link.value()->Send((command + '\n').toStdString(),
+                                                   std::chrono::milliseconds(kConnectTimeoutMs));
+  if (!sent) {
+    qCWarning(lcInstance).noquote() << "the running instance did not get" << command << "-"
+                                    << QString::fromStdString(sent.error().text);
+  }
   if (command == kQuit) {
-    WatchServer(socket);
-  } else {
-    socket->disconnectFromServer();
-    delete socket;
+    WatchServer(std::move(link).value());
   }
   return true;
 }
@@ -280,52 +350,69 @@ void TkitSingleInstance::Serve() {
   if (server_ != nullptr || watch_ != nullptr) {
     return;
   }
-  const QString name = ServerName();
-  if (name.isEmpty()) {
+  const std::string name = ServerName();
+  if (name.empty()) {
     return;
   }
-  auto* probe = new QLocalSocket(this);
-  probe->connectToServer(name);
-  if (probe->waitForConnected(kConnectTimeoutMs)) {
+  if (auto probe = platform::ConnectLocal(name, std::chrono::milliseconds(kConnectTimeoutMs))) {
     // Another instance takes the requests (one that was allowed to run
     // alongside, or the one we asked to quit).
-    WatchServer(probe);
+    WatchServer(std::move(probe).value());
     return;
   }
-  delete probe;
-  // Nobody answers: what is left is the socket of an instance that died.
-  QLocalServer::removeServer(name);
-  server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_->listen(name)) {
-    delete server_;
+  // Nobody answers: a socket left by an instance that died is replaced.
+  auto listener = platform::ListenLocal(name);
+  if (!listener) {
+    qCWarning(lcInstance).noquote() << "later starts cannot reach this instance:"
+                                    << QString::fromStdString(listener.error().text);
     return;
   }
-  connect(server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-      socket->setParent(this);
-      connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequests(socket); });
-      connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      ReadRequests(socket);
+  server_ =
+      new TkitInstanceChannel(std::move(listener).value(), this,
+                              [this](TkitInstanceChannel& server) { AcceptRequests(server); });
+}
+
+void TkitSingleInstance::AcceptRequests(TkitInstanceChannel& server) {
+  for (;;) {
+    auto link = server.Listener().Accept();
+    if (!link) {
+      // A connection we cannot take stays waiting and would wake us again
+      // and again: better stop listening.
+      qCWarning(lcInstance).noquote() << "later starts cannot reach this instance any more:"
+                                      << QString::fromStdString(link.error().text);
+      server.Close();
+      return;
     }
+    if (link.value() == nullptr) {
+      return;
+    }
+    auto* connection =
+        new TkitInstanceChannel(std::move(link).value(), this,
+                                [this](TkitInstanceChannel& request) { ReadRequests(request); });
+    ReadRequests(*connection);
+  }
+}
+
+void TkitSingleInstance::WatchServer(std::unique_ptr<platform::LocalLink> link) {
+  watch_ = new TkitInstanceChannel(std::move(link), this, [this](TkitInstanceChannel& watch) {
+    // The serving instance never writes to us; what counts is its end.
+    const bool open = watch.Receive();
+    watch.Received().clear();
+    if (open) {
+      return;
+    }
+    watch.Close();
+    watch_ = nullptr;
+    Serve();
   });
 }
 
-void TkitSingleInstance::WatchServer(QLocalSocket* socket) {
-  watch_ = socket;
-  connect(
-      socket, &QLocalSocket::disconnected, this,
-      [this, socket] {
-        socket->deleteLater();
-        watch_ = nullptr;
-        Serve();
-      },
-      Qt::QueuedConnection);
-}
-
-void TkitSingleInstance::ReadRequests(QLocalSocket* socket) {
-  while (socket->canReadLine()) {
-    const QByteArray command = socket->readLine().trimmed();
+void TkitSingleInstance::ReadRequests(TkitInstanceChannel& connection) {
+  const bool open = connection.Receive();
+  std::string& received = connection.Received();
+  for (auto end = received.find('\n'); end != std::string::npos; end = received.find('\n')) {
+    const QByteArray command = QByteArray(received.data(), static_cast<qsizetype>(end)).trimmed();
+    received.erase(0, end + 1);
     if (command == kActivate) {
       ActivateThisInstance();
     } else if (command == kQuit) {
@@ -334,6 +421,9 @@ void TkitSingleInstance::ReadRequests(QLocalSocket* socket) {
       continue;
     }
     emit PreviousInstanceRequest(QString::fromLatin1(command));
+  }
+  if (!open) {
+    connection.Close();
   }
 }
 

@@ -36,18 +36,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QByteArray;
-class QLocalServer;
-class QLocalSocket;
 class QWidget;
 
 namespace fegolin {
 
 namespace platform {
+class LocalLink;
 class NamedMutex;
 class NamedSemaphore;
 } // namespace platform
+
+class TkitInstanceChannel;
 
 // ---------------------------------------------------------------------------
 // TkitApplication
@@ -163,10 +165,11 @@ private:
   // Takes requests from later instances, or, while another instance does,
   // waits for it to go and takes over then.
   void Serve();
-  void WatchServer(QLocalSocket* socket);
-  void ReadRequests(QLocalSocket* socket);
+  void AcceptRequests(TkitInstanceChannel& server);
+  void WatchServer(std::unique_ptr<platform::LocalLink> link);
+  void ReadRequests(TkitInstanceChannel& connection);
   void ActivateThisInstance();
-  [[nodiscard]] QString ServerName() const;
+  [[nodiscard]] std::string ServerName() const;
 
   bool activate_ = true;
   bool closePrevious_ = false;
@@ -178,8 +181,8 @@ private:
   std::unique_ptr<platform::NamedMutex> mutex_;
   std::unique_ptr<platform::NamedSemaphore> semaphore_;
   bool loaded_ = false;
-  QPointer<QLocalServer> server_;
-  QPointer<QLocalSocket> watch_;
+  QPointer<TkitInstanceChannel> server_;
+  QPointer<TkitInstanceChannel> watch_;
   QPointer<QWidget> lastActive_;
 };
 
