@@ -35,7 +35,9 @@ int main(int argc, char** argv) {
   // The program lives in the notification area: a hidden window is no
   // reason to end. Only the exit action (FormClose) ends it.
   QApplication::setQuitOnLastWindowClosed(false);
-  fegolin::TfrmMain frmMain;
+  // Hidden behind its icon the program waits without the window's pages:
+  // they are built when the window first shows.
+  fegolin::TfrmMain frmMain(nullptr, fegolin::TfrmMain::Pages::OnFirstShow);
   QObject::connect(&frmMain, &fegolin::TfrmMain::Closed, &app, &QCoreApplication::quit);
   // A second start: the running instance has been brought forward, and
   // this one ends without running its loop (its splash, if any, is over).

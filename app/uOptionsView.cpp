@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace fegolin {
 namespace {
@@ -28,23 +29,66 @@ QCheckBox* BoxOf(const TcOptionsPage& page, Option option) {
   }
 }
 
+// The options with a check box; their place in checked_ is their number.
+bool IsBooleanOption(Option option) {
+  switch (option) {
+  case Option::ShowSplash:
+  case Option::SaveWindowSize:
+  case Option::ShowTipps:
+  case Option::StartWithWindows:
+    return true;
+  default:
+    return false;
+  }
+}
+
 } // namespace
 
-TcOptionsView::TcOptionsView(QWidget& window, TcOptionsPage& page) : window_(window), page_(page) {}
+TcOptionsView::TcOptionsView(QWidget& window)
+    : window_(window), value_(TcOptionsPage::kIntervalValueMin) {}
+
+void TcOptionsView::Attach(TcOptionsPage& page) {
+  if (page_ != nullptr) {
+    return;
+  }
+  // Read before page_ is set: the values held so far.
+  const int unit = IntervalUnitIndex();
+  const int value = IntervalValue();
+  std::array<std::pair<Option, bool>, 4> marks{};
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const auto option = static_cast<Option>(i);
+    marks[i] = {option, IsOptionChecked(option)};
+  }
+  page_ = &page;
+  for (const auto& [option, checked] : marks) {
+    SetOptionChecked(option, checked);
+  }
+  SetIntervalUnitIndex(unit);
+  SetIntervalValue(value);
+}
 
 bool TcOptionsView::IsOptionChecked(Option option) const {
-  const QCheckBox* box = BoxOf(page_, option);
+  if (page_ == nullptr) {
+    return IsBooleanOption(option) && checked_[static_cast<std::size_t>(option)];
+  }
+  const QCheckBox* box = BoxOf(*page_, option);
   return box != nullptr && box->isChecked();
 }
 
 void TcOptionsView::SetOptionChecked(Option option, bool checked) {
-  if (QCheckBox* box = BoxOf(page_, option)) {
+  if (page_ == nullptr) {
+    if (IsBooleanOption(option)) {
+      checked_[static_cast<std::size_t>(option)] = checked;
+    }
+    return;
+  }
+  if (QCheckBox* box = BoxOf(*page_, option)) {
     box->setChecked(checked);
   }
 }
 
 int TcOptionsView::IntervalUnitIndex() const {
-  return page_.cbxInterval->currentIndex();
+  return page_ == nullptr ? unit_ : page_->cbxInterval->currentIndex();
 }
 
 void TcOptionsView::SetIntervalUnitIndex(int index) {
@@ -52,17 +96,26 @@ void TcOptionsView::SetIntervalUnitIndex(int index) {
   // handler runs only for the latter. A stored number outside the units
   // shows as the nearest unit, so the box always names the unit the timer
   // runs with; the stored number itself stays until the options are saved.
-  const QSignalBlocker quiet(page_.cbxInterval);
-  const int last = page_.cbxInterval->count() - 1;
-  page_.cbxInterval->setCurrentIndex(last < 0 ? -1 : std::clamp(index, 0, last));
+  if (page_ == nullptr) {
+    unit_ = std::clamp(index, 0, TcOptionsPage::kIntervalUnits - 1);
+    return;
+  }
+  const QSignalBlocker quiet(page_->cbxInterval);
+  const int last = page_->cbxInterval->count() - 1;
+  page_->cbxInterval->setCurrentIndex(last < 0 ? -1 : std::clamp(index, 0, last));
 }
 
 int TcOptionsView::IntervalValue() const {
-  return page_.edtIntervalValue->value();
+  return page_ == nullptr ? value_ : page_->edtIntervalValue->value();
 }
 
 void TcOptionsView::SetIntervalValue(int value) {
-  page_.edtIntervalValue->setValue(value);
+  if (page_ == nullptr) {
+    // As the spin box would take it.
+    value_ = std::clamp(value, TcOptionsPage::kIntervalValueMin, TcOptionsPage::kIntervalValueMax);
+    return;
+  }
+  page_->edtIntervalValue->setValue(value);
 }
 
 int TcOptionsView::WindowHeight() const {

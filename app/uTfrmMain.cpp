@@ -59,7 +59,7 @@ QPushButton* BottomButton(const char* name) {
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent)
+TfrmMain::TfrmMain(QWidget* parent, Pages pages)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
@@ -67,13 +67,14 @@ TfrmMain::TfrmMain(QWidget* parent)
   setWindowTitle(QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
   setFont(FormFont());
   CreateActions();
-  BuildLayout();
   CreateMenus();
   CreateTimers();
   resize(kDesignSize);
-  optionsView_ = std::make_unique<TcOptionsView>(*this, *tabOptions);
-  directoryList_ = std::make_unique<TcDirectoryList>(*tabSelect->cbxKitDirectoryList);
-  CreateFolderDialog();
+  // The clean cycle writes the Status page from the first run on; its
+  // labels cost nothing until they are painted.
+  tabStatus = new TcStatusPage(this);
+  optionsView_ = std::make_unique<TcOptionsView>(*this);
+  directoryList_ = std::make_unique<TcDirectoryList>();
   RetranslateUi();
   ConnectHandlers();
   // The kit components have done their part of loading the window (hidden
@@ -83,9 +84,41 @@ TfrmMain::TfrmMain(QWidget* parent)
   // Before the first tick of the clock: a D-Bus host reads the tooltip as
   // soon as the icon registers.
   UpdateTrayHint();
+  if (pages == Pages::Now) {
+    BuildWindow();
+  }
 }
 
 TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::setVisible(bool visible) {
+  if (visible) {
+    BuildWindow();
+  }
+  QWidget::setVisible(visible);
+}
+
+void TfrmMain::BuildWindow() {
+  if (Built()) {
+    return;
+  }
+  BuildLayout();
+  optionsView_->Attach(*tabOptions);
+  CreateFolderDialog();
+  RetranslateWindow();
+  ConnectPages();
+  // The list control shows the list from now on, loaded as a start loads
+  // it: the marks come through its check handler, which keeps the entries
+  // of one caption in step. Nothing can have been edited before.
+  directoryList_->Attach(*tabSelect->cbxKitDirectoryList);
+  LoadList();
+  RefreshListActions();
+  tabAbout->lblAppTitle->setText(
+      QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
+  ShowLoadedSettings();
+  RefreshSaveDirState();
+  ShowStorageProblem();
+}
 
 void TfrmMain::BuildLayout() {
   auto* form = new QVBoxLayout(this);
@@ -106,7 +139,6 @@ void TfrmMain::BuildLayout() {
   pgeMain->tabBar()->setStyleSheet(kButtonTabs);
   pgeMain->tabBar()->setDrawBase(false);
   pgeMain->tabBar()->setAttribute(Qt::WA_Hover);
-  tabStatus = new TcStatusPage;
   tabSelect = new TcSelectPage;
   tabOptions = new TcOptionsPage;
   tabAbout = new TcAboutPage;
@@ -168,11 +200,24 @@ void TfrmMain::ConnectHandlers() {
   connect(actShow, &QAction::triggered, this, &TfrmMain::actShowExecute);
   connect(actHide, &QAction::triggered, this, &TfrmMain::actHideExecute);
   connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
-  connect(tabOptions->grpLanguage, &TcRadioGroup::Clicked, this, &TfrmMain::grpLanguageClick);
+  connect(actApply, &QAction::triggered, this, &TfrmMain::actApplyExecute);
+  connect(actSetDefaults, &QAction::triggered, this, &TfrmMain::actSetDefaultsExecute);
+  connect(actAddDirectory, &QAction::triggered, this, &TfrmMain::actAddDirectoryExecute);
+  connect(actRenameEntry, &QAction::triggered, this, &TfrmMain::actRenameEntryExecute);
+  connect(actDeleteEntry, &QAction::triggered, this, &TfrmMain::actDeleteEntryExecute);
+  connect(actDeleteAll, &QAction::triggered, this, &TfrmMain::actDeleteAllExecute);
+  connect(actSetToDefaultEntries, &QAction::triggered, this,
+          &TfrmMain::actSetToDefaultEntriesExecute);
   ConnectCleanCycle();
-  ConnectOptionsPage();
-  ConnectSelectPage();
   ConnectCleanRules();
+}
+
+void TfrmMain::ConnectPages() {
+  connect(tabOptions->grpLanguage, &TcRadioGroup::Clicked, this, &TfrmMain::grpLanguageClick);
+  ConnectOptionsPage();
+  ConnectFolderList();
+  ConnectSelectPage();
+  ConnectRulesControls();
 }
 
 // Start-up, in a fixed order: each step relies on what the ones before it
@@ -206,8 +251,7 @@ void TfrmMain::CreateSplashHost() {
 }
 
 void TfrmMain::ShowTitleAndSizeLimits() {
-  tabAbout->lblAppTitle->setText(
-      QString::fromLatin1(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
+  // The title on the Info page comes with the page (BuildWindow).
   // Lowering the height minimum keeps the height; raising the width
   // minimum widens the window at once.
   kitFormSizer->SetHeightMin(305);
@@ -219,6 +263,10 @@ void TfrmMain::LoadSettingsAndList() {
   settings_ = std::make_unique<TcSettings>(*optionsView_, *directoryList_);
   // Arms the clean timer from the unit and value just loaded.
   edtIntervalValueChange();
+  LoadList();
+}
+
+void TfrmMain::LoadList() {
   if (const platform::Status loaded = settings_->LoadDirectoryList(); !loaded) {
     qCWarning(lcSettings).noquote()
         << "the folder list was read only in part:" << QString::fromStdString(loaded.error().text);
@@ -233,6 +281,9 @@ void TfrmMain::ShowLoadedSettings() {
   // The unit names, the status caption and the language group in the
   // language just loaded, before anything is painted.
   ShowLanguage();
+  if (!Built()) {
+    return;
+  }
   // A selection from code, not the user's: no change handler runs.
   const QSignalBlocker quiet(tabOptions->cbxInterval);
   tabOptions->cbxInterval->setCurrentIndex(0);
@@ -262,6 +313,15 @@ void TfrmMain::WelcomeFirstRun() {
 void TfrmMain::ReportStorageProblem() {
   if (const std::string problem = platform::ProcessRegistry().StorageProblem(); !problem.empty()) {
     qCWarning(lcSettings).noquote() << "settings are not stored:" << problem.c_str();
+    ShowStorageProblem();
+  }
+}
+
+void TfrmMain::ShowStorageProblem() {
+  if (!Built()) {
+    return;
+  }
+  if (const std::string problem = platform::ProcessRegistry().StorageProblem(); !problem.empty()) {
     StatusBar1->showMessage(tr("Einstellungen werden nicht gespeichert: ") +
                             QString::fromStdString(problem));
   }
@@ -292,15 +352,19 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 bool TfrmMain::ReportStore(const StoreResult& result, const QString& failure) {
   if (result.stored) {
-    StatusBar1->clearMessage();
-    StatusBar1->setToolTip({});
+    if (Built()) {
+      StatusBar1->clearMessage();
+      StatusBar1->setToolTip({});
+    }
     return true;
   }
-  // The whole text also as the hint: a narrow window cuts the bar short.
   const QString message = failure + QStringLiteral(": ") + QString::fromStdString(result.reason);
   qCWarning(lcSettings).noquote() << message;
-  StatusBar1->showMessage(message);
-  StatusBar1->setToolTip(message);
+  if (Built()) {
+    // The whole text also as the hint: a narrow window cuts the bar short.
+    StatusBar1->showMessage(message);
+    StatusBar1->setToolTip(message);
+  }
   return false;
 }
 
@@ -315,19 +379,24 @@ void TfrmMain::ShowPage(QWidget* page) {
   actShowExecute();
 }
 
+// The pages are there to be chosen once the window is built.
 void TfrmMain::actAboutExecute() {
+  BuildWindow();
   ShowPage(tabAbout);
 }
 
 void TfrmMain::actIntervalExecute() {
+  BuildWindow();
   ShowPage(tabOptions);
 }
 
 void TfrmMain::actSelectExecute() {
+  BuildWindow();
   ShowPage(tabSelect);
 }
 
 void TfrmMain::actStatusExecute() {
+  BuildWindow();
   ShowPage(tabStatus);
 }
 

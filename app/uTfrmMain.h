@@ -4,8 +4,13 @@
 // menus and two timers. It normally lives hidden behind the notification
 // area icon; closing it through actExit ends the program.
 //
-// Construction builds the layout, the actions, the menus and the timers,
-// then runs FormCreate, the fixed start-up sequence.
+// Construction makes the actions, the menus, the timers, the folder list
+// and the Status page, then runs FormCreate, the fixed start-up sequence.
+// The rest of the window (the tabs, the other pages, the buttons) is built
+// now or when the window first shows: a program that waits behind its icon
+// should not hold a window it may never show, nor the fonts its texts need.
+// Until then nothing can have been edited, so the options as loaded and
+// the list carry everything a run, the icon and an exit need.
 
 #include "app/uDirectoryList.h"
 #include "app/uImageList.h"
@@ -49,20 +54,29 @@ struct CleanSummary;
 class TfrmMain final : public QWidget {
   Q_OBJECT
 public:
-  explicit TfrmMain(QWidget* parent = nullptr);
+  // When the tabs and their pages are built.
+  enum class Pages : std::uint8_t { Now, OnFirstShow };
+
+  explicit TfrmMain(QWidget* parent = nullptr, Pages pages = Pages::Now);
   ~TfrmMain() override;
 
-  // --- Layout
-  QTabWidget* pgeMain;
-  TcStatusPage* tabStatus;
-  TcSelectPage* tabSelect;
-  TcOptionsPage* tabOptions;
-  TcAboutPage* tabAbout;
-  TcHelpPage* tabHelp;
-  QPushButton* btnClean;
-  QPushButton* btnHide;
-  QPushButton* btnCancel;
-  QStatusBar* StatusBar1;
+  // --- Layout: null until the window is built, but for the Status page,
+  // which the clean cycle writes.
+  QTabWidget* pgeMain = nullptr;
+  TcStatusPage* tabStatus = nullptr;
+  TcSelectPage* tabSelect = nullptr;
+  TcOptionsPage* tabOptions = nullptr;
+  TcAboutPage* tabAbout = nullptr;
+  TcHelpPage* tabHelp = nullptr;
+  QPushButton* btnClean = nullptr;
+  QPushButton* btnHide = nullptr;
+  QPushButton* btnCancel = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  // Builds the tabs, pages and buttons from the state in force, unless
+  // they are there already; showing the window does it first.
+  void BuildWindow();
+  [[nodiscard]] bool Built() const { return pgeMain != nullptr; }
+  void setVisible(bool visible) override;
 
   // --- lstActions, images from lstImage
   TcImageList lstImage;
@@ -163,7 +177,7 @@ public:
   void actSetDefaultsExecute();
 
   // --- Folder page (uTfrmMainDirectories.cpp)
-  TkitFolderDialog* dlgFolder;
+  TkitFolderDialog* dlgFolder = nullptr;
   void actAddDirectoryExecute();
   void actRenameEntryExecute();
   void actDeleteEntryExecute();
@@ -218,22 +232,33 @@ private:
   void CreateMenus();
   void RetranslateActions();
   void RetranslateMenus();
+  // The captions of the tabs and the buttons, once built.
+  void RetranslateWindow();
   // The folder browser's title and buttons.
   void RetranslateFolderDialog();
   // The Status page's outcome line for the last run, "n/a" before one.
   void ShowOutcomeText();
   void CreateTimers();
+  // The folder list's handlers, which must see it filled.
+  void ConnectFolderList();
   void ConnectHandlers();
+  // The handlers of the controls BuildWindow makes.
+  void ConnectPages();
   void FormCreate();
   // The steps of FormCreate, in their order.
   void CreateSplashHost();
   void ShowTitleAndSizeLimits();
   void LoadSettingsAndList();
+  // The stored list (or the defaults) in the folder list, taken as what is
+  // stored.
+  void LoadList();
   void ShowLoadedSettings();
   void CreateTipsHost();
   void ShowScheduleAndListState();
   void WelcomeFirstRun();
   void ReportStorageProblem();
+  // The Status bar's line on what is not stored, if anything.
+  void ShowStorageProblem();
   void FormClose();
   void ShowPage(QWidget* page);
   void ConnectCleanCycle();
@@ -241,6 +266,8 @@ private:
   void CreateFolderDialog();
   void ConnectSelectPage();
   void ConnectCleanRules();
+  // The Options page's dialog button and the refused look of entries.
+  void ConnectRulesControls();
   void MarkRefusedEntry(int index);
   // The interval the options page shows; nothing while no unit is chosen.
   [[nodiscard]] std::optional<std::uint32_t> PageInterval() const;

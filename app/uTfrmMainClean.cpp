@@ -198,7 +198,7 @@ void TfrmMain::RunClean() {
     return;
   }
   try {
-    if (tabSelect->cbxKitDirectoryList->ItemCount() == 0 || !HasCheckedEntries()) {
+    if (directoryList_->Count() == 0 || !HasCheckedEntries()) {
       return;
     }
     running_ = true;
@@ -297,13 +297,16 @@ void TfrmMain::FillIntervalUnits() {
 void TfrmMain::RefreshLanguageTexts() {
   // The captions of every window follow (RetranslateUi on LanguageChange).
   ApplyLanguage(CurrentLanguage());
+  tabStatus->lblAction->setText(MessageText(running_ ? csWorkingLabel : csIdleLabel));
+  if (!Built()) {
+    return;
+  }
   // Refilling is the program's doing, not the user's pick of a unit.
   QComboBox* units = tabOptions->cbxInterval;
   const QSignalBlocker quiet(units);
   const int unit = units->currentIndex();
   FillIntervalUnits();
   units->setCurrentIndex(unit);
-  tabStatus->lblAction->setText(MessageText(running_ ? csWorkingLabel : csIdleLabel));
 }
 
 } // namespace fegolin

@@ -107,16 +107,7 @@ void TfrmMain::CreateFolderDialog() {
                          }});
 }
 
-void TfrmMain::ConnectSelectPage() {
-  connect(actAddDirectory, &QAction::triggered, this, &TfrmMain::actAddDirectoryExecute);
-  connect(actRenameEntry, &QAction::triggered, this, &TfrmMain::actRenameEntryExecute);
-  connect(actDeleteEntry, &QAction::triggered, this, &TfrmMain::actDeleteEntryExecute);
-  connect(actDeleteAll, &QAction::triggered, this, &TfrmMain::actDeleteAllExecute);
-  connect(actSetToDefaultEntries, &QAction::triggered, this,
-          &TfrmMain::actSetToDefaultEntriesExecute);
-  connect(tabSelect->btnApplyDir, &QPushButton::clicked, this, &TfrmMain::btnApplyDirClick);
-  connect(tabSelect, &TcSelectPage::Shown, this, &TfrmMain::tabSelectShow);
-
+void TfrmMain::ConnectFolderList() {
   TkitCheckListBox* list = tabSelect->cbxKitDirectoryList;
   // Set before the list is loaded: the marks set while loading come
   // through here like the user's.
@@ -143,6 +134,11 @@ void TfrmMain::ConnectSelectPage() {
       entry->setShortcutContext(Qt::WidgetShortcut);
     }
   }
+}
+
+void TfrmMain::ConnectSelectPage() {
+  connect(tabSelect->btnApplyDir, &QPushButton::clicked, this, &TfrmMain::btnApplyDirClick);
+  connect(tabSelect, &TcSelectPage::Shown, this, &TfrmMain::tabSelectShow);
 }
 
 void TfrmMain::actAddDirectoryExecute() {
@@ -312,7 +308,9 @@ void TfrmMain::tabSelectShow() {
 }
 
 void TfrmMain::P_ChangeSaveDirState(bool enabled) {
-  tabSelect->btnApplyDir->setEnabled(enabled);
+  if (Built()) {
+    tabSelect->btnApplyDir->setEnabled(enabled);
+  }
 }
 
 void TfrmMain::RefreshSaveDirState() {
@@ -320,7 +318,7 @@ void TfrmMain::RefreshSaveDirState() {
 }
 
 void TfrmMain::RefreshListActions() {
-  const bool any = tabSelect->cbxKitDirectoryList->ItemCount() > 0;
+  const bool any = directoryList_->Count() > 0;
   actDeleteEntry->setEnabled(any);
   actDeleteAll->setEnabled(any);
   actRenameEntry->setEnabled(any);

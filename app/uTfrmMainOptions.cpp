@@ -6,6 +6,7 @@
 #include "app/pages/uOptionsPage.h"
 #include "app/pages/uRadioGroup.h"
 #include "app/uLog.h"
+#include "app/uOptionsView.h"
 #include "common/uConst.h"
 #include "settings/uTcSettings.h"
 
@@ -39,17 +40,15 @@ void TfrmMain::ConnectOptionsPage() {
   for (QCheckBox* box : {page->cbxAutoStart, page->cbxOptionWindowSize, page->cbxOptionSplash}) {
     connect(box, &QCheckBox::toggled, this, &TfrmMain::P_ChangeApplyState);
   }
-  connect(actApply, &QAction::triggered, this, &TfrmMain::actApplyExecute);
-  connect(actSetDefaults, &QAction::triggered, this, &TfrmMain::actSetDefaultsExecute);
 }
 
 std::optional<std::uint32_t> TfrmMain::PageInterval() const {
-  const int unit = tabOptions->cbxInterval->currentIndex();
+  const int unit = optionsView_->IntervalUnitIndex();
   if (unit < 0 || unit >= static_cast<int>(kUnitMilliseconds.size())) {
     return std::nullopt;
   }
   // The spin box keeps its value within 1..99.
-  const auto value = static_cast<std::uint32_t>(tabOptions->edtIntervalValue->value());
+  const auto value = static_cast<std::uint32_t>(optionsView_->IntervalValue());
   return value * kUnitMilliseconds[static_cast<std::size_t>(unit)];
 }
 
@@ -126,9 +125,11 @@ void TfrmMain::actSetDefaultsExecute() {
 void TfrmMain::ShowLanguage() {
   // A code that is neither German nor English selects no item.
   const int language = CurrentLanguage();
-  tabOptions->grpLanguage->SetItemIndex(language == kLanguageGerman    ? 0
-                                        : language == kLanguageEnglish ? 1
-                                                                       : -1);
+  if (Built()) {
+    tabOptions->grpLanguage->SetItemIndex(language == kLanguageGerman    ? 0
+                                          : language == kLanguageEnglish ? 1
+                                                                         : -1);
+  }
   RefreshLanguageTexts();
 }
 

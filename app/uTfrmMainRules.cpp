@@ -8,6 +8,7 @@
 #include "app/pages/uSelectPage.h"
 #include "app/uCleanTexts.h"
 #include "app/uDialogs.h"
+#include "app/uDirectoryList.h"
 #include "app/ufrmAdvanced.h"
 #include "app/ufrmPreview.h"
 #include "app/uLog.h"
@@ -25,15 +26,14 @@ namespace {
 
 // The ticked folders as a run takes them, in list order, each previewed
 // with the stored rules read once for all of them.
-std::vector<TcFolderPreview> PreviewTickedFolders(const TkitCheckListBox& list) {
+std::vector<TcFolderPreview> PreviewTickedFolders(const TcDirectoryListView& list) {
   std::vector<TcFolderPreview> previews;
   const CleanRules rules = ReadCleanRules().Rules();
-  for (int i = 0; i < list.ItemCount(); ++i) {
-    const QString text = list.ItemText(i);
-    if (text.isEmpty() || !list.GetChecked(text)) {
+  for (int i = 0; i < list.Count(); ++i) {
+    if (!list.IsChecked(i)) {
       continue;
     }
-    const auto* entry = list.ItemObjectAs<TcPathData>(i);
+    const TcPathData* entry = list.Entry(i);
     if (entry == nullptr) {
       // A run ends at an item without its entry; so does its preview.
       break;
@@ -51,13 +51,14 @@ void TfrmMain::ConnectCleanRules() {
   connect(actPreview, &QAction::triggered, this, &TfrmMain::actPreviewExecute);
   // Its key works wherever the window has the focus.
   addAction(actPreview);
-  connect(tabOptions->btnAdvanced, &QPushButton::clicked, this, &TfrmMain::btnAdvancedClick);
+}
 
+void TfrmMain::ConnectRulesControls() {
+  connect(tabOptions->btnAdvanced, &QPushButton::clicked, this, &TfrmMain::btnAdvancedClick);
   // New entries are judged as they arrive, however they come (loading, the
   // folder dialog, the defaults); the page looks again each time it shows,
   // since folders come and go meanwhile.
-  TkitCheckListBox* list = tabSelect->cbxKitDirectoryList;
-  connect(list->model(), &QAbstractItemModel::rowsInserted, this,
+  connect(tabSelect->cbxKitDirectoryList->model(), &QAbstractItemModel::rowsInserted, this,
           [this](const QModelIndex&, int first, int last) {
             for (int i = first; i <= last; ++i) {
               MarkRefusedEntry(i);
@@ -69,8 +70,8 @@ void TfrmMain::ConnectCleanRules() {
 void TfrmMain::actPreviewExecute() {
   try {
     if (previewForm_ == nullptr) {
-      previewForm_ = new TfrmPreview(
-          [this] { return PreviewTickedFolders(*tabSelect->cbxKitDirectoryList); }, this);
+      previewForm_ =
+          new TfrmPreview([this] { return PreviewTickedFolders(*directoryList_); }, this);
     }
     previewForm_->Refresh();
     previewForm_->show();
@@ -94,6 +95,9 @@ void TfrmMain::btnAdvancedClick() {
 }
 
 void TfrmMain::MarkRefusedEntries() {
+  if (!Built()) {
+    return;
+  }
   const int count = tabSelect->cbxKitDirectoryList->ItemCount();
   for (int i = 0; i < count; ++i) {
     MarkRefusedEntry(i);

@@ -18,6 +18,17 @@
 namespace fegolin {
 
 void TfrmMain::RetranslateUi() {
+  RetranslateActions();
+  RetranslateMenus();
+  RetranslateWindow();
+  ShowOutcomeText();
+  MarkRefusedEntries();
+}
+
+void TfrmMain::RetranslateWindow() {
+  if (!Built()) {
+    return;
+  }
   for (const auto& [page, caption] :
        {std::pair<QWidget*, QString>{tabStatus, tr("Status")},
         std::pair<QWidget*, QString>{tabSelect, tr("Verzeichnis Wählen")},
@@ -26,15 +37,11 @@ void TfrmMain::RetranslateUi() {
         std::pair<QWidget*, QString>{tabHelp, tr("Hilfe")}}) {
     pgeMain->setTabText(pgeMain->indexOf(page), caption);
   }
-  RetranslateActions();
-  RetranslateMenus();
   btnClean->setText(tr("&Jetzt Löschen"));
   btnHide->setText(tr("&In den Hintergrund"));
   btnHide->setToolTip(tr("Das Programm in den Hintergrund (Symbolleiste) verkleinern"));
   btnCancel->setText(tr("&Ende"));
   RetranslateFolderDialog();
-  ShowOutcomeText();
-  MarkRefusedEntries();
 }
 
 void TfrmMain::RetranslateFolderDialog() {

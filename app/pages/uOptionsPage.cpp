@@ -45,8 +45,8 @@ TcOptionsPage::TcOptionsPage(QWidget* parent) : QWidget(parent) {
   Label2->setObjectName(QStringLiteral("Label2"));
   edtIntervalValue = new QSpinBox;
   edtIntervalValue->setObjectName(QStringLiteral("edtIntervalValue"));
-  edtIntervalValue->setRange(1, 99);
-  edtIntervalValue->setValue(1);
+  edtIntervalValue->setRange(kIntervalValueMin, kIntervalValueMax);
+  edtIntervalValue->setValue(kIntervalValueMin);
   cbxInterval = new QComboBox;
   cbxInterval->setObjectName(QStringLiteral("cbxInterval"));
   cbxInterval->setEditable(false);

@@ -21,6 +21,12 @@ class TcOptionsPage final : public QWidget {
 public:
   explicit TcOptionsPage(QWidget* parent = nullptr);
 
+  // What edtIntervalValue takes, and the units cbxInterval lists (seconds,
+  // minutes, hours).
+  static constexpr int kIntervalValueMin = 1;
+  static constexpr int kIntervalValueMax = 99;
+  static constexpr int kIntervalUnits = 3;
+
   QGroupBox* grpInterval;
   QLabel* Label2;
   QSpinBox* edtIntervalValue;

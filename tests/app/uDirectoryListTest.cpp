@@ -37,8 +37,11 @@ void PrintTo(const Item& item, std::ostream* os) {
 class ListWindow {
 public:
   ListWindow()
-      : page_(new TcOptionsPage(&window_)), list_(new TkitCheckListBox(&window_)), entries_(*list_),
-        view_(window_, *page_), settings_(view_, entries_) {
+      : page_(new TcOptionsPage(&window_)), list_(new TkitCheckListBox(&window_)), view_(window_),
+        settings_(view_, entries_) {
+    // The page and the control take the options and the list from here on.
+    view_.Attach(*page_);
+    entries_.Attach(*list_);
     // Every check change is recorded on the entry, as the folder page does.
     list_->OnCheck = [this](TkitCustomCheckListBox&, int index, bool& value) {
       if (TcPathData* entry = entries_.Entry(index)) {

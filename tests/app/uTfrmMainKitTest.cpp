@@ -64,9 +64,9 @@ TfrmMain* MainWindowBeingMade() {
 
 // How far start-up had come when a window appeared.
 struct Progress {
-  bool titleSet = false;      // step 3
+  bool titleSet = false;      // the Info page, built after start-up
   bool settingsMade = false;  // step 6
-  int unitItems = 0;          // step 10 fills three
+  bool timerArmed = false;    // step 7 gives the clean timer its interval
   bool listActionsOn = false; // step 14
   int widthMin = 0;           // step 4 raises it to 452
   bool formVisible = true;    // the tray icon hid it before FormCreate
@@ -74,9 +74,9 @@ struct Progress {
 };
 
 Progress ProgressOf(TfrmMain& form) {
-  return {!form.tabAbout->lblAppTitle->text().isEmpty(),
+  return {form.tabAbout != nullptr && !form.tabAbout->lblAppTitle->text().isEmpty(),
           form.Settings() != nullptr,
-          form.tabOptions->cbxInterval->count(),
+          form.timCleanTimer->interval() != 1000,
           form.actDeleteEntry->isEnabled(),
           form.kitFormSizer->WidthMin(),
           form.isVisible(),
@@ -171,10 +171,10 @@ TEST_P(StartUp, ShowsSplashAndTipsInTheirPlaceOfTheSequence) {
     EXPECT_FALSE(form.SplashForm()->isVisible());
   }
   if (GetParam().tips) {
-    // Step 12: after the unit names (10), before the list actions (14).
+    // Step 12: after the timer is armed (7), before the list actions (14).
     const Progress& at = *watch.atTips;
     EXPECT_TRUE(at.settingsMade);
-    EXPECT_EQ(at.unitItems, 3);
+    EXPECT_TRUE(at.timerArmed);
     EXPECT_FALSE(at.listActionsOn);
     TkitsfTip* tip = VisibleTipWindow();
     ASSERT_NE(tip, nullptr);
