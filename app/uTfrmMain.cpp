@@ -70,9 +70,6 @@ TfrmMain::TfrmMain(QWidget* parent, Pages pages)
   CreateMenus();
   CreateTimers();
   resize(kDesignSize);
-  // The clean cycle writes the Status page from the first run on; its
-  // labels cost nothing until they are painted.
-  tabStatus = new TcStatusPage(this);
   optionsView_ = std::make_unique<TcOptionsView>(*this);
   directoryList_ = std::make_unique<TcDirectoryList>();
   RetranslateUi();
@@ -118,6 +115,10 @@ void TfrmMain::BuildWindow() {
   ShowLoadedSettings();
   RefreshSaveDirState();
   ShowStorageProblem();
+  ShowRunState();
+  UpdateNextRunLabel();
+  timAktualTimer();
+  ShowOutcomeText();
 }
 
 void TfrmMain::BuildLayout() {
@@ -139,6 +140,7 @@ void TfrmMain::BuildLayout() {
   pgeMain->tabBar()->setStyleSheet(kButtonTabs);
   pgeMain->tabBar()->setDrawBase(false);
   pgeMain->tabBar()->setAttribute(Qt::WA_Hover);
+  tabStatus = new TcStatusPage;
   tabSelect = new TcSelectPage;
   tabOptions = new TcOptionsPage;
   tabAbout = new TcAboutPage;

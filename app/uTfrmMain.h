@@ -60,8 +60,7 @@ public:
   explicit TfrmMain(QWidget* parent = nullptr, Pages pages = Pages::Now);
   ~TfrmMain() override;
 
-  // --- Layout: null until the window is built, but for the Status page,
-  // which the clean cycle writes.
+  // --- Layout: null until the window is built.
   QTabWidget* pgeMain = nullptr;
   TcStatusPage* tabStatus = nullptr;
   TcSelectPage* tabSelect = nullptr;
@@ -153,6 +152,9 @@ public:
   [[nodiscard]] bool HasCheckedEntries() const;
   void CleanCheckedDirectories();
   void UpdateNextRunLabel();
+  // The Status page on the run: under way or idle (the film with it), when
+  // the last one began and how long it took.
+  void ShowRunState();
   // Restarts the clean timer, with `interval` (ms) when given, so that its
   // countdown begins anew, and shows when it will fire.
   void RearmCleanTimer(std::optional<std::uint32_t> interval = std::nullopt);
@@ -293,6 +295,10 @@ private:
   // The list as stored, to tell pending changes by.
   TcDirectoryList::Content listStored_;
   bool running_ = false;
+  // When the last run began (invalid before one) and the Status page's
+  // text on how long it took.
+  QDateTime lastRun_;
+  QString durationText_;
   // The last run's summary, shown again in a new language; null before
   // the first run.
   std::unique_ptr<CleanSummary> outcome_;

@@ -95,7 +95,9 @@ QString DateTimeText(const QDateTime& value) {
 // the system refused is logged with its reason as it happens.
 class AnimationCue final : public CleanObserver {
 public:
-  explicit AnimationCue(TcDeleteAnimation& animation) : animation_(animation) {
+  // `status` is the window's Status page, null until the window is built,
+  // which may happen while the run goes on.
+  explicit AnimationCue(TcStatusPage* const& status) : status_(status) {
     frames_.setInterval(TcDeleteAnimation::kFrameInterval);
     QObject::connect(&frames_, &QTimer::timeout, &frames_, [this] { Follow(); });
     frames_.start();
@@ -124,14 +126,14 @@ public:
   // One step when entries went since the last look.
   void Follow() {
     const std::uint64_t now = entries_.load(std::memory_order_relaxed);
-    if (now != seen_) {
+    if (now != seen_ && status_ != nullptr) {
       seen_ = now;
-      animation_.Progress();
+      status_->aniProgress->Progress();
     }
   }
 
 private:
-  TcDeleteAnimation& animation_;
+  TcStatusPage* const& status_;
   QTimer frames_;
   std::atomic<std::uint64_t> entries_{0};
   std::uint64_t seen_ = 0;
@@ -206,11 +208,9 @@ void TfrmMain::RunClean() {
     // waits for the end, so nothing can start a second run or change the
     // list under it.
     const TcInputHold hold;
-    TcStatusPage& status = *tabStatus;
-    status.aniProgress->Start();
-    status.lblAction->setText(MessageText(csWorkingLabel));
-    status.lblLastRun->setText(DateTimeText(clock_()));
-    status.lblDuration->setText(tr("läuft ..."));
+    lastRun_ = clock_();
+    durationText_ = tr("läuft ...");
+    ShowRunState();
     timCleanTimer->stop();
     QDateTime start;
     try {
@@ -222,16 +222,19 @@ void TfrmMain::RunClean() {
       // schedule.
       LogHandlerFailure(lcClean, "the run");
     }
-    status.aniProgress->Stop();
-    status.lblAction->setText(MessageText(csIdleLabel));
+    running_ = false;
     const QDateTime end = clock_();
     RearmCleanTimer();
-    status.lblDuration->setText(QString::number(start.msecsTo(end)) + QStringLiteral(" ms"));
+    durationText_ = QString::number(start.msecsTo(end)) + QStringLiteral(" ms");
+    ShowRunState();
   } catch (...) {
     // The user sees no message; the log says what went wrong.
     LogHandlerFailure(lcWindow, "RunClean");
   }
-  running_ = false;
+  if (running_) {
+    running_ = false;
+    ShowRunState();
+  }
   if (closeAfterRun_) {
     closeAfterRun_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -245,7 +248,7 @@ bool TfrmMain::HasCheckedEntries() const {
 void TfrmMain::CleanCheckedDirectories() {
   CleanSummary total;
   try {
-    AnimationCue cue(*tabStatus->aniProgress);
+    AnimationCue cue(tabStatus);
     // The rules as stored now: a pattern the user just added applies.
     const CleanRules rules = ReadCleanRules().Rules();
     for (const std::string& folder : FoldersToClean(*directoryList_)) {
@@ -264,7 +267,27 @@ void TfrmMain::CleanCheckedDirectories() {
   ShowRunOutcome(total);
 }
 
+void TfrmMain::ShowRunState() {
+  if (tabStatus == nullptr) {
+    return;
+  }
+  TcStatusPage& status = *tabStatus;
+  if (running_) {
+    status.aniProgress->Start();
+  } else {
+    status.aniProgress->Stop();
+  }
+  status.lblAction->setText(MessageText(running_ ? csWorkingLabel : csIdleLabel));
+  if (lastRun_.isValid()) {
+    status.lblLastRun->setText(DateTimeText(lastRun_));
+    status.lblDuration->setText(durationText_);
+  }
+}
+
 void TfrmMain::UpdateNextRunLabel() {
+  if (tabStatus == nullptr) {
+    return;
+  }
   tabStatus->lblNextRun->setText(DateTimeText(clock_().addMSecs(timCleanTimer->interval())));
 }
 
@@ -278,6 +301,9 @@ void TfrmMain::RearmCleanTimer(std::optional<std::uint32_t> interval) {
 }
 
 void TfrmMain::timAktualTimer() {
+  if (tabStatus == nullptr) {
+    return;
+  }
   try {
     tabStatus->lblTime->setText(TimeText(clock_().time()));
   } catch (...) {
@@ -297,10 +323,10 @@ void TfrmMain::FillIntervalUnits() {
 void TfrmMain::RefreshLanguageTexts() {
   // The captions of every window follow (RetranslateUi on LanguageChange).
   ApplyLanguage(CurrentLanguage());
-  tabStatus->lblAction->setText(MessageText(running_ ? csWorkingLabel : csIdleLabel));
   if (!Built()) {
     return;
   }
+  tabStatus->lblAction->setText(MessageText(running_ ? csWorkingLabel : csIdleLabel));
   // Refilling is the program's doing, not the user's pick of a unit.
   QComboBox* units = tabOptions->cbxInterval;
   const QSignalBlocker quiet(units);

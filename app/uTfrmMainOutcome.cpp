@@ -17,6 +17,9 @@ void TfrmMain::ShowRunOutcome(const CleanSummary& total) {
 }
 
 void TfrmMain::ShowOutcomeText() {
+  if (tabStatus == nullptr) {
+    return;
+  }
   tabStatus->lblOutcome->setText(tr("Ergebnis:") + QLatin1Char('\n') +
                                  (outcome_ ? OutcomeText(*outcome_) : QStringLiteral("n/a")));
 }
