@@ -192,6 +192,39 @@ TEST_F(CleanCycle, ATimerTickEmptiesTheTickedFoldersInListOrderAndNothingElse) {
   EXPECT_TRUE(form().timCleanTimer->isActive());
 }
 
+// Started hidden, the window has no pages: the timer cleans the ticked
+// folders of the stored list all the same, and the window built on its
+// first show has that run, the list as stored and nothing to save.
+TEST_F(CleanCycle, AHiddenStartCleansWithoutItsPagesAndShowsTheRunOnceBuilt) {
+  const fs::path ticked = AddFolder("Cache", "1", true);
+  const fs::path unticked = AddFolder("Keep", "2", false);
+  form().tabSelect->btnApplyDir->click();
+  form_.reset();
+
+  TfrmMain hidden(nullptr, TfrmMain::Pages::OnFirstShow);
+  ASSERT_FALSE(hidden.Built());
+  EXPECT_EQ(hidden.tabStatus, nullptr);
+  EXPECT_EQ(hidden.DirectoryList().Count(), 2);
+  FireTimer(hidden.timCleanTimer);
+  EXPECT_TRUE(IsEmptyFolder(ticked));
+  EXPECT_TRUE(fs::exists(unticked / "a.txt"));
+  EXPECT_FALSE(hidden.Built());
+  EXPECT_TRUE(hidden.TrayHint().contains(QStringLiteral("nächster Lauf")));
+
+  hidden.actStatus->trigger();
+  ASSERT_TRUE(hidden.Built());
+  const TcStatusPage& page = *hidden.tabStatus;
+  EXPECT_NE(page.lblLastRun->text(), QStringLiteral("n/a"));
+  EXPECT_TRUE(page.lblDuration->text().endsWith(QStringLiteral(" ms")));
+  EXPECT_FALSE(page.lblOutcome->text().contains(QStringLiteral("n/a")));
+  const TkitCheckListBox& shown = *hidden.tabSelect->cbxKitDirectoryList;
+  ASSERT_EQ(shown.ItemCount(), 2);
+  EXPECT_TRUE(shown.IsCheckedAt(0));
+  EXPECT_FALSE(shown.IsCheckedAt(1));
+  EXPECT_FALSE(hidden.tabSelect->btnApplyDir->isEnabled());
+  EXPECT_FALSE(hidden.ListChanged());
+}
+
 TEST_F(CleanCycle, AnItemWithAnEmptyTextIsNeverCleaned) {
   tree_.file("nameless/keep.txt");
   form().DirectoryList().Add("", std::make_unique<TcPathData>("", tree_.path("nameless").string()));
