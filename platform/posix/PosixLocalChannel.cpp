@@ -206,10 +206,15 @@ Status Bind(int fd, const sockaddr_un& address, const std::string& path) {
   return {};
 }
 
-} // namespace
+// A fresh socket with the address of `name`, for either end.
+struct Endpoint {
+  UniqueFd fd;
+  sockaddr_un address;
+  std::string path;
+};
 
-Result<std::unique_ptr<LocalListener>> ListenLocal(std::string_view name) {
-  const auto address = Address(name);
+Result<Endpoint> OpenEndpoint(std::string_view name) {
+  auto address = Address(name);
   if (!address) {
     return address.error();
   }
@@ -217,8 +222,18 @@ Result<std::unique_ptr<LocalListener>> ListenLocal(std::string_view name) {
   if (!fd) {
     return fd.error();
   }
-  const std::string path(name);
-  if (Status bound = Bind(fd.value().get(), address.value(), path); !bound) {
+  return Endpoint{std::move(fd).value(), address.value(), std::string(name)};
+}
+
+} // namespace
+
+Result<std::unique_ptr<LocalListener>> ListenLocal(std::string_view name) {
+  auto end = OpenEndpoint(name);
+  if (!end) {
+    return end.error();
+  }
+  auto& [fd, address, path] = end.value();
+  if (Status bound = Bind(fd.get(), address, path); !bound) {
     return bound.error();
   }
   // The socket is made with the mode the umask leaves and narrowed to the
@@ -235,29 +250,25 @@ Result<std::unique_ptr<LocalListener>> ListenLocal(std::string_view name) {
   if (!IsOwnSocket(path, st) || (st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
     return SysError::Because("cannot listen on " + path + ", it is no private socket of ours");
   }
-  if (::listen(fd.value().get(), SOMAXCONN) != 0) {
+  if (::listen(fd.get(), SOMAXCONN) != 0) {
     SysError error = SysError::FromErrno("cannot listen on " + path);
     ::unlink(path.c_str());
     return error;
   }
   return std::unique_ptr<LocalListener>(
-      std::make_unique<PosixLocalListener>(std::move(fd).value(), path, st));
+      std::make_unique<PosixLocalListener>(std::move(fd), path, st));
 }
 
 Result<std::unique_ptr<LocalLink>> ConnectLocal(std::string_view name,
                                                 std::chrono::milliseconds timeout) {
-  const auto address = Address(name);
-  if (!address) {
-    return address.error();
+  auto end = OpenEndpoint(name);
+  if (!end) {
+    return end.error();
   }
-  auto fd = NewSocket();
-  if (!fd) {
-    return fd.error();
-  }
-  const std::string path(name);
+  auto& [fd, address, path] = end.value();
   const auto deadline = Clock::now() + timeout;
   for (;;) {
-    const int error = TryConnect(fd.value().get(), address.value());
+    const int error = TryConnect(fd.get(), address);
     if (error == 0) {
       break;
     }
@@ -268,7 +279,7 @@ Result<std::unique_ptr<LocalLink>> ConnectLocal(std::string_view name,
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  return std::unique_ptr<LocalLink>(std::make_unique<PosixLocalLink>(std::move(fd).value(), path));
+  return std::unique_ptr<LocalLink>(std::make_unique<PosixLocalLink>(std::move(fd), path));
 }
 
 } // namespace fegolin::platform
