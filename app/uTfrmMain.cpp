@@ -269,6 +269,11 @@ void TfrmMain::LoadSettingsAndList() {
 }
 
 void TfrmMain::LoadList() {
+  // Without settings (start-up failed before it made them) there is no
+  // stored list to load, and the list stays empty.
+  if (!settings_) {
+    return;
+  }
   if (const platform::Status loaded = settings_->LoadDirectoryList(); !loaded) {
     qCWarning(lcSettings).noquote()
         << "the folder list was read only in part:" << QString::fromStdString(loaded.error().text);
