@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <utility>
 
 namespace fegolin {
 namespace {
@@ -29,17 +28,20 @@ QCheckBox* BoxOf(const TcOptionsPage& page, Option option) {
   }
 }
 
-// The options with a check box; their place in checked_ is their number.
+// The options with a check box, by the option table; the four of them come
+// first, so their place in checked_ is their number.
+static_assert(std::all_of(kOptionTable.begin(), kOptionTable.begin() + 4,
+                          [](const OptionInfo& info) {
+                            return info.kind == TFieldType::ftBoolean &&
+                                   static_cast<std::size_t>(info.option) < 4;
+                          }) &&
+              std::none_of(kOptionTable.begin() + 4, kOptionTable.end(),
+                           [](const OptionInfo& info) {
+                             return info.kind == TFieldType::ftBoolean;
+                           }));
+
 bool IsBooleanOption(Option option) {
-  switch (option) {
-  case Option::ShowSplash:
-  case Option::SaveWindowSize:
-  case Option::ShowTipps:
-  case Option::StartWithWindows:
-    return true;
-  default:
-    return false;
-  }
+  return InfoOf(option).kind == TFieldType::ftBoolean;
 }
 
 } // namespace
@@ -51,20 +53,12 @@ void TcOptionsView::Attach(TcOptionsPage& page) {
   if (page_ != nullptr) {
     return;
   }
-  // Read before page_ is set: the values held so far.
-  const int unit = IntervalUnitIndex();
-  const int value = IntervalValue();
-  std::array<std::pair<Option, bool>, 4> marks{};
-  for (std::size_t i = 0; i < marks.size(); ++i) {
-    const auto option = static_cast<Option>(i);
-    marks[i] = {option, IsOptionChecked(option)};
-  }
   page_ = &page;
-  for (const auto& [option, checked] : marks) {
-    SetOptionChecked(option, checked);
+  for (std::size_t i = 0; i < checked_.size(); ++i) {
+    SetOptionChecked(static_cast<Option>(i), checked_[i]);
   }
-  SetIntervalUnitIndex(unit);
-  SetIntervalValue(value);
+  SetIntervalUnitIndex(unit_);
+  SetIntervalValue(value_);
 }
 
 bool TcOptionsView::IsOptionChecked(Option option) const {
